@@ -1,0 +1,146 @@
+#include "common/disk_file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "common/failure.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace kivrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+class DiskReadableFile : public ReadableFile {
+ public:
+  DiskReadableFile(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
+  ~DiskReadableFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+
+  std::size_t Read(char* buffer, std::size_t size) override {
+    std::size_t got = std::fread(buffer, 1, size, file_);
+    if (got < size && std::ferror(file_)) throw FileFailure(LastError(), "cannot read", path_);
+    return got;
+  }
+
+  void Close() override {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    if (file != nullptr && std::fclose(file) != 0) throw FileFailure(LastError(), "cannot close", path_);
+  }
+
+ private:
+  std::FILE* file_;
+  std::string path_;
+};
+
+class DiskWritableFile : public WritableFile {
+ public:
+  DiskWritableFile(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
+  ~DiskWritableFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+
+  void Append(std::string_view data) override {
+    if (data.empty()) return;
+    if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) {
+      throw FileFailure(LastError(), "cannot write", path_);
+    }
+  }
+
+  void Close() override {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    if (file != nullptr && std::fclose(file) != 0) throw FileFailure(LastError(), "cannot close", path_);
+  }
+
+ private:
+  std::FILE* file_;
+  std::string path_;
+};
+
+}  // namespace
+
+DiskFileSystem::DiskFileSystem() : names_(std::random_device{}()) {}
+
+std::unique_ptr<ReadableFile> DiskFileSystem::OpenForReading(const std::string& path) {
+  std::error_code ec;
+  if (fs::is_directory(fs::path(path), ec)) {
+    throw FileFailure(std::make_error_code(std::errc::is_a_directory), "cannot open", path);
+  }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw FileFailure(LastError(), "cannot open", path);
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  return std::make_unique<DiskReadableFile>(file, path);
+}
+
+std::unique_ptr<WritableFile> DiskFileSystem::CreateTemporaryBeside(const std::string& target,
+                                                                    std::string& temporary_path) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (int attempt = 0;; ++attempt) {
+    std::uint64_t tag = names_();
+    std::string name = target + ".";
+    for (int i = 0; i < 12; ++i, tag >>= 4) name += kHex[tag & 15];
+    name += ".tmp";
+    // "x": fail rather than share a name with another start's file.
+    std::FILE* file = std::fopen(name.c_str(), "wbx");
+    if (file != nullptr) {
+      std::setvbuf(file, nullptr, _IONBF, 0);
+      temporary_path = name;
+      return std::make_unique<DiskWritableFile>(file, name);
+    }
+    if (errno != EEXIST || attempt == 100) throw FileFailure(LastError(), "cannot create", name);
+  }
+}
+
+void DiskFileSystem::Rename(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  if (fs::is_directory(fs::path(to), ec)) {
+    throw FileFailure(std::make_error_code(std::errc::is_a_directory), "cannot replace", to);
+  }
+  fs::rename(fs::path(from), fs::path(to), ec);
+  if (ec) throw FileFailure(ec, "cannot replace", to);
+}
+
+void DiskFileSystem::Remove(const std::string& path) {
+  std::error_code ec;
+  fs::file_status status = fs::symlink_status(fs::path(path), ec);
+  if (!fs::exists(status)) return;
+  if (fs::is_directory(status)) {
+    throw FileFailure(std::make_error_code(std::errc::is_a_directory), "cannot remove", path);
+  }
+  fs::remove(fs::path(path), ec);
+  if (ec) throw FileFailure(ec, "cannot remove", path);
+}
+
+bool DiskFileSystem::Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(fs::path(path), ec);
+}
+
+bool DiskFileSystem::IsOrdinaryFile(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::path(path), ec)) return false;
+#ifdef _WIN32
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
+#endif
+  return true;
+}
+
+std::uint64_t DiskFileSystem::FileSize(const std::string& path) {
+  std::error_code ec;
+  std::uintmax_t size = fs::file_size(fs::path(path), ec);
+  if (ec) throw FileFailure(ec, "cannot take the size of", path);
+  return size;
+}
+
+}  // namespace kivrel

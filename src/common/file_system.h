@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kivrel {
+
+// The program's narrow window onto the files of the machine. Every operation
+// either does its work or throws a Failure that names the file; a test wraps
+// the real implementation to make any operation fail.
+
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to `size` bytes; returns 0 only at the end of the file.
+  virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+  virtual void Close() = 0;
+};
+
+class WritableFile {
+ public:
+  // A file that is destroyed without Close is closed quietly: the caller is
+  // abandoning it after a failure and removes it.
+  virtual ~WritableFile() = default;
+  virtual void Append(std::string_view data) = 0;
+  virtual void Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
+
+  // Creates a new empty file with a name of its own in the folder of `target`
+  // and stores that name in `temporary_path`. Two processes never get the
+  // same name. The file is meant to be renamed over `target` once complete.
+  virtual std::unique_ptr<WritableFile> CreateTemporaryBeside(
+      const std::string& target, std::string& temporary_path) = 0;
+
+  // Replaces `to` by `from` in one step.
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+
+  // Removes a file; a file that is not there is no failure.
+  virtual void Remove(const std::string& path) = 0;
+
+  virtual bool Exists(const std::string& path) = 0;
+
+  // True for an existing file that is neither a folder nor (where the
+  // platform has such marks) hidden or a system file.
+  virtual bool IsOrdinaryFile(const std::string& path) = 0;
+
+  virtual std::uint64_t FileSize(const std::string& path) = 0;
+};
+
+// The folder of a file path as the path gives it ("" when it names none).
+std::string FolderOf(const std::string& path);
+
+// `folder` joined with `name` by the platform's separator.
+std::string PathInFolder(const std::string& folder, const std::string& name);
+
+}  // namespace kivrel

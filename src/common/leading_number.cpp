@@ -1,0 +1,152 @@
+#include "common/leading_number.h"
+
+#include <charconv>
+#include <limits>
+#include <string>
+
+namespace kivrel {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+class Cursor {
+ public:
+  explicit Cursor(std::string_view text) : text_(text) {}
+  // The next character that is not a blank, or '\0' at the end.
+  char Peek() {
+    while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
+    return at_ < text_.size() ? text_[at_] : '\0';
+  }
+  void Skip() { ++at_; }
+  std::size_t Mark() const { return at_; }
+  void Reset(std::size_t mark) { at_ = mark; }
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+double WholeNumber(Cursor& in, int base) {
+  double value = 0;
+  for (;;) {
+    char c = in.Peek();
+    int digit;
+    if (IsDigit(c)) digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else break;
+    if (digit >= base) break;
+    value = value * base + digit;
+    in.Skip();
+  }
+  return value;
+}
+
+// Collects the compacted number text; short numbers stay on the stack.
+class NumberText {
+ public:
+  void Push(char c) {
+    if (size_ < sizeof(small_)) {
+      small_[size_++] = c;
+      return;
+    }
+    if (large_.empty()) large_.assign(small_, size_);
+    large_ += c;
+    ++size_;
+  }
+  std::string_view View() const {
+    return large_.empty() ? std::string_view(small_, size_) : std::string_view(large_);
+  }
+
+ private:
+  char small_[96];
+  std::size_t size_ = 0;
+  std::string large_;
+};
+
+}  // namespace
+
+double LeadingNumber(std::string_view text) {
+  Cursor in(text);
+  if (in.Peek() == '&') {
+    in.Skip();
+    char kind = in.Peek();
+    if (kind == 'H' || kind == 'h') {
+      in.Skip();
+      return WholeNumber(in, 16);
+    }
+    if (kind == 'O' || kind == 'o') {
+      in.Skip();
+      return WholeNumber(in, 8);
+    }
+    return 0;
+  }
+
+  bool negative = false;
+  if (in.Peek() == '+' || in.Peek() == '-') {
+    negative = in.Peek() == '-';
+    in.Skip();
+  }
+  NumberText number;
+  bool point = false;
+  int digits = 0;
+  long lead = 0;          // decimal magnitude of the first significant digit
+  bool significant = false;
+  int zeros_after_point = 0;
+  for (;;) {
+    char c = in.Peek();
+    if (IsDigit(c)) {
+      ++digits;
+      if (!point && (significant || c != '0')) ++lead;
+      if (point && !significant && c == '0') ++zeros_after_point;
+      if (c != '0') significant = true;
+      number.Push(c);
+    } else if (c == '.' && !point) {
+      point = true;
+      number.Push(c);
+    } else {
+      break;
+    }
+    in.Skip();
+  }
+  if (digits == 0) return 0;
+
+  long exponent = 0;
+  char e = in.Peek();
+  if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
+    std::size_t before = in.Mark();
+    in.Skip();
+    bool exponent_negative = false;
+    char sign = in.Peek();
+    if (sign == '+' || sign == '-') {
+      exponent_negative = sign == '-';
+      in.Skip();
+    }
+    if (IsDigit(in.Peek())) {
+      number.Push('e');
+      if (exponent_negative) number.Push('-');
+      while (IsDigit(in.Peek())) {
+        char c = in.Peek();
+        if (exponent < 100000) exponent = exponent * 10 + (c - '0');
+        number.Push(c);
+        in.Skip();
+      }
+      if (exponent_negative) exponent = -exponent;
+    } else {
+      in.Reset(before);
+    }
+  }
+
+  std::string_view view = number.View();
+  double value = 0;
+  auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+  (void)end;
+  if (error == std::errc::result_out_of_range) {
+    long magnitude = (lead > 0 ? lead - 1 : -zeros_after_point - 1) + exponent;
+    value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace kivrel

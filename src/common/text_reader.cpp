@@ -1,0 +1,55 @@
+#include "common/text_reader.h"
+
+#include <cstring>
+
+#include "common/failure.h"
+
+namespace kivrel {
+namespace {
+constexpr std::size_t kBlock = 1 << 16;
+}
+
+TextReader::TextReader(std::unique_ptr<ReadableFile> file)
+    : file_(std::move(file)), buffer_(kBlock) {}
+
+bool TextReader::Fill() {
+  if (exhausted_) return false;
+  position_ = 0;
+  end_ = file_->Read(buffer_.data(), buffer_.size());
+  if (end_ == 0) exhausted_ = true;
+  return end_ > 0;
+}
+
+bool TextReader::AtEndOfStream() { return position_ == end_ && !Fill(); }
+
+void TextReader::ReadLine(std::string& line) {
+  line.clear();
+  if (AtEndOfStream()) {
+    throw Failure(static_cast<int>(std::errc::io_error), "input read past its end");
+  }
+  for (;;) {
+    const char* start = buffer_.data() + position_;
+    std::size_t available = end_ - position_;
+    const char* stop = nullptr;
+    for (const char* p = start; p != start + available; ++p) {
+      if (*p == '\n' || *p == '\r') {
+        stop = p;
+        break;
+      }
+    }
+    if (stop == nullptr) {
+      line.append(start, available);
+      position_ = end_;
+      if (!Fill()) return;  // last line without a terminator
+      continue;
+    }
+    line.append(start, static_cast<std::size_t>(stop - start));
+    position_ += static_cast<std::size_t>(stop - start) + 1;
+    if (*stop == '\r' && (position_ < end_ || Fill()) && buffer_[position_] == '\n') ++position_;
+    return;
+  }
+}
+
+void TextReader::Close() { file_->Close(); }
+
+}  // namespace kivrel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/file_system.h"
+
+namespace kivrel {
+
+// An 8-bit text stream read line by line. A line ends at CR LF, at a lone LF
+// or at a lone CR; its bytes come back exactly as stored, NUL bytes included.
+class TextReader {
+ public:
+  explicit TextReader(std::unique_ptr<ReadableFile> file);
+
+  bool AtEndOfStream();
+
+  // Replaces `line` by the next line, without its terminator. Reusing the
+  // same string keeps its capacity, so steady reading does not allocate.
+  void ReadLine(std::string& line);
+
+  void Close();
+
+ private:
+  bool Fill();
+
+  std::unique_ptr<ReadableFile> file_;
+  std::vector<char> buffer_;
+  std::size_t position_ = 0;
+  std::size_t end_ = 0;
+  bool exhausted_ = false;
+};
+
+}  // namespace kivrel

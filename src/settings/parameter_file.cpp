@@ -1,0 +1,132 @@
+#include "settings/parameter_file.h"
+
+#include <optional>
+
+#include "common/failure.h"
+#include "common/fixed_text.h"
+#include "common/text_reader.h"
+#include "common/replace_file.h"
+#include "settings/strict_number.h"
+
+namespace kivrel {
+namespace {
+
+constexpr const char* kNotFound = "Settings file not found. Creating one now.";
+constexpr const char* kUnreadable = "The parameter file could not be read properly. Recreating...";
+constexpr const char* kUnableToSave = "Unable to save. Try again.";
+
+void AppendLine(std::string& text, float value, Pattern pattern) {
+  AppendSingle(text, value, pattern);
+  text += "\r\n";
+}
+
+void AppendLine(std::string& text, bool value) { text += value ? "True\r\n" : "False\r\n"; }
+
+bool IsLowerCaseTrue(const std::string& line) {
+  if (line.size() != 4) return false;
+  for (std::size_t i = 0; i < 4; ++i) {
+    char c = line[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != "true"[i]) return false;
+  }
+  return true;
+}
+
+// Reads the nine lines that matter; nothing when the file is not whole.
+// `swap` tells whether line 9 asks for the X row on top.
+std::optional<Settings> ReadParameterFile(FileSystem& files, const std::string& path,
+                                          const Settings& current, bool& swap) {
+  TextReader reader(files.OpenForReading(path));
+  std::string line;
+  auto next = [&]() -> bool {
+    if (reader.AtEndOfStream()) return false;
+    reader.ReadLine(line);
+    return true;
+  };
+  auto number = [&](float& target) -> bool {
+    if (!next()) return false;
+    std::optional<float> value = StrictNumber(line);
+    if (!value) return false;
+    target = *value;
+    return true;
+  };
+
+  Settings read = current;
+  for (float* target : {&read.YScale, &read.XScale, &read.ZScale, &read.AScale, &read.FeedScale}) {
+    if (!number(*target)) return std::nullopt;
+  }
+  if (!next()) return std::nullopt;
+  read.XYexchange = IsLowerCaseTrue(line);
+  if (!number(read.FeedAdd) || !number(read.SpindleRPM)) return std::nullopt;
+  if (!next()) return std::nullopt;
+  swap = false;
+  if (line != "EOF") {
+    std::optional<bool> truth = StrictTruth(line);
+    if (!truth) return std::nullopt;
+    swap = *truth;
+  }
+  reader.Close();
+  return read;
+}
+
+void RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment,
+                          const char* message) {
+  environment.boxes.Notify(message);
+  AssignDefaults(settings);
+  SaveSettings(settings, environment);
+}
+
+}  // namespace
+
+std::string ParameterFileText(const Settings& settings) {
+  std::string text;
+  AppendLine(text, settings.YScale, Pattern::TenDecimals);
+  AppendLine(text, settings.XScale, Pattern::TenDecimals);
+  AppendLine(text, settings.ZScale, Pattern::TenDecimals);
+  AppendLine(text, settings.AScale, Pattern::TenDecimals);
+  AppendLine(text, settings.FeedScale, Pattern::TenDecimals);
+  AppendLine(text, settings.XYexchange);
+  AppendLine(text, settings.FeedAdd, Pattern::TenDecimals);
+  AppendLine(text, settings.SpindleRPM, Pattern::Whole);
+  AppendLine(text, settings.XYdisplayswap);
+  text += "EOF\r\n";
+  return text;
+}
+
+void LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
+  if (!environment.files.Exists(environment.path)) {
+    RecreateWithDefaults(settings, environment, kNotFound);
+    return;
+  }
+  std::optional<Settings> read;
+  bool swap = false;
+  try {
+    read = ReadParameterFile(environment.files, environment.path, settings, swap);
+  } catch (const Failure&) {
+    read.reset();
+  }
+  if (!read) {
+    RecreateWithDefaults(settings, environment, kUnreadable);
+    return;
+  }
+  settings = *read;
+  if (swap) environment.dialog.SwapXYDisplayOrder(settings);
+  environment.dialog.ClearUnsavedMark();
+}
+
+bool SaveSettings(const Settings& settings, const SettingsEnvironment& environment) {
+  bool created = false;
+  try {
+    ReplaceFile(environment.files, environment.path, ParameterFileText(settings), &created);
+  } catch (const Failure&) {
+    // A file that cannot be created at all is the caller's failure; one that
+    // cannot be written leaves the old parameter file as it was.
+    if (!created) throw;
+    environment.boxes.Notify(kUnableToSave);
+    return false;
+  }
+  environment.dialog.ClearUnsavedMark();
+  return true;
+}
+
+}  // namespace kivrel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "common/file_system.h"
+#include "common/message_boxes.h"
+#include "settings/dialog_hooks.h"
+#include "settings/settings.h"
+
+namespace kivrel {
+
+inline constexpr const char* kParameterFileName = "kivrel.prm";
+
+// Everything loading and saving the parameter file works with.
+struct SettingsEnvironment {
+  FileSystem& files;
+  MessageBoxes& boxes;
+  DialogHooks& dialog;
+  std::string path;  // the parameter file in the program's folder
+};
+
+// Fills `settings` from the parameter file, or assigns the defaults and
+// writes a new file when it is missing or cannot be read (after telling the
+// operator). Returns in every case with the settings set.
+void LoadSettings(Settings& settings, const SettingsEnvironment& environment);
+
+// Replaces the parameter file by the whole record, through a temporary file,
+// so that the old file stays whole when writing fails. Returns false after
+// "Unable to save. Try again."; a file that cannot be created at all throws.
+bool SaveSettings(const Settings& settings, const SettingsEnvironment& environment);
+
+// The ten lines of the parameter file for `settings`, each ended by CR LF.
+std::string ParameterFileText(const Settings& settings);
+
+}  // namespace kivrel

@@ -1,0 +1,65 @@
+#include "settings/strict_number.h"
+
+#include <cctype>
+#include <charconv>
+#include <cfloat>
+#include <cmath>
+
+namespace kivrel {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != word[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<float> StrictNumber(std::string_view line) {
+  std::string_view text = Trim(line);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  // from_chars would also take "inf" and "nan"; a number starts with a digit
+  // or a point.
+  if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
+    return std::nullopt;
+  }
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
+                                      std::chars_format::general);
+  if (end != text.data() + text.size()) return std::nullopt;
+  if (error == std::errc::result_out_of_range) {
+    // Too small is zero; too large is refused.
+    std::size_t e = text.find_first_of("eE");
+    bool tiny = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+    if (!tiny) return std::nullopt;
+    value = 0;
+  } else if (error != std::errc()) {
+    return std::nullopt;
+  }
+  if (std::fabs(value) > FLT_MAX) return std::nullopt;
+  float single = static_cast<float>(value);
+  return negative ? -single : single;
+}
+
+std::optional<bool> StrictTruth(std::string_view line) {
+  if (EqualsIgnoringCase(line, "true")) return true;
+  if (EqualsIgnoringCase(line, "false")) return false;
+  std::optional<float> number = StrictNumber(line);
+  if (!number) return std::nullopt;
+  return *number == -1.0f;
+}
+
+}  // namespace kivrel

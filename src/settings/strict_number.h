@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace kivrel {
+
+// A whole line of the parameter file read as a 32-bit number: blanks around
+// it, a sign, a fraction and an exponent are allowed; anything else, an
+// empty line or a magnitude beyond the 32-bit range gives nothing.
+std::optional<float> StrictNumber(std::string_view line);
+
+// Line 9 of the parameter file: True or False in any letter case, or a
+// number (-1 is true, any other number false). Anything else gives nothing.
+std::optional<bool> StrictTruth(std::string_view line);
+
+}  // namespace kivrel

@@ -1,0 +1,72 @@
+#include "startup/main_program.h"
+
+#include <new>
+#include <optional>
+#include <system_error>
+
+#include "common/failure.h"
+#include "startup/output_name.h"
+#include "startup/pause.h"
+#include "startup/result_file.h"
+#include "startup/run_conversion.h"
+
+namespace kivrel {
+
+bool IsSetupMode(const std::string& command_text) {
+  return command_text.empty() || command_text.find("SETUP") != std::string::npos;
+}
+
+ExitStatus Main(Platform& platform) {
+  const std::string result_path = PathInFolder(platform.program_folder, kResultFileName);
+  // Whatever happens next, the host must not find an earlier start's result.
+  platform.files.Remove(result_path);
+
+  Settings settings;
+  const SettingsEnvironment environment{platform.files, platform.boxes, platform.ui.Dialog(),
+                                        PathInFolder(platform.program_folder, kParameterFileName)};
+  LoadSettings(settings, environment);
+
+  if (IsSetupMode(platform.CommandText)) {
+    platform.ui.ShowSetupDialog(settings, environment);
+    WriteResultFile(platform.files, result_path, std::nullopt, ResultStatus::Done, "");
+    return ExitStatus::Done;
+  }
+
+  // The output name goes into the result file line by line; a line break in
+  // the path would hand the host a different file name and status.
+  if (platform.CommandText.find_first_of("\r\n") != std::string::npos) {
+    throw Failure(static_cast<int>(std::errc::invalid_argument),
+                  "the input path contains a line break");
+  }
+
+  ProgressView& view = platform.ui.Progress();
+  view.Show();
+  view.Repaint();
+  if (view.Draws()) Pause(platform.clock, view);
+  view.Repaint();
+
+  const std::string output_name = DeriveOutputName(platform.CommandText);
+  if (!platform.files.IsOrdinaryFile(platform.CommandText)) {
+    WriteResultFile(platform.files, result_path, output_name, ResultStatus::InputMissing, "");
+    return ExitStatus::InputMissing;
+  }
+  return RunConversion(platform, settings, output_name);
+}
+
+ExitStatus RunProgram(Platform& platform) {
+  int number = 0;
+  std::string description;
+  try {
+    return Main(platform);
+  } catch (const Failure& failure) {
+    number = failure.number();
+    description = failure.what();
+  } catch (const std::bad_alloc&) {
+    number = static_cast<int>(std::errc::not_enough_memory);
+    description = "out of memory";
+  }
+  platform.ui.ReportFailure("error " + std::to_string(number) + ": " + description);
+  return ExitStatus::Failure;
+}
+
+}  // namespace kivrel

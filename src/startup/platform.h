@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "common/clock.h"
+#include "common/file_system.h"
+#include "common/message_boxes.h"
+#include "settings/dialog_hooks.h"
+#include "settings/parameter_file.h"
+#include "transform/progress_view.h"
+
+namespace kivrel {
+
+// The windows of the program, or what stands in for them without a display.
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  // The settings dialog's side of loading and saving the parameter file.
+  virtual DialogHooks& Dialog() = 0;
+  // Setup mode: lets the operator edit and save the settings; returns when
+  // the dialog has closed.
+  virtual void ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) = 0;
+  virtual ProgressView& Progress() = 0;
+  // Tells the operator of a failure that ends the program.
+  virtual void ReportFailure(const std::string& text) = 0;
+};
+
+// Everything one start of the program takes from its surroundings.
+struct Platform {
+  FileSystem& files;
+  MessageBoxes& boxes;
+  Clock& clock;
+  UserInterface& ui;
+  std::string program_folder;  // the folder of the executable
+  std::string CommandText;     // the whole command tail, as received
+};
+
+}  // namespace kivrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "settings/settings.h"
+#include "startup/exit_status.h"
+#include "startup/platform.h"
+
+namespace kivrel {
+
+inline constexpr const char* kZeroFeedNotice =
+    "Feed rate of 0 has been introduced. Check your feed rate modifier. This will cause a "
+    "problem. Exiting now.";
+
+// Converts the input file (the command text) into `output_name`: the settings
+// comment block, the transformed lines, "(Finished Kivrel)"; then writes the
+// result file. The program is written to a temporary file that replaces the
+// output only once it is whole, so no partial program ever stands under the
+// output name. A zero feed rate tells the operator, discards the temporary
+// file and writes the zero-feed result. Other failures throw, with the
+// temporary file removed and the result file left unwritten.
+ExitStatus RunConversion(Platform& platform, const Settings& settings,
+                         const std::string& output_name);
+
+}  // namespace kivrel

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string_view>
+
+namespace kivrel {
+
+// The characters that lead a comment: a line that starts with one passes
+// through as read, and inside a line the first one starts its comment.
+inline constexpr std::string_view CommentLeaders = "(/%#";
+
+}  // namespace kivrel

@@ -1,0 +1,37 @@
+#include "transform/process_text.h"
+
+#include <string>
+#include <system_error>
+
+#include "common/failure.h"
+#include "transform/process_line.h"
+
+namespace kivrel {
+
+TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
+                        ProgressTracker& progress) {
+  LineProcessor processor(settings);
+  std::string CurrentLine;
+  std::uint64_t line_number = 0;
+  while (!input.AtEndOfStream()) {
+    input.ReadLine(CurrentLine);
+    ++line_number;
+    progress.LineRead(CurrentLine.size());
+    switch (processor.ProcessLine(CurrentLine)) {
+      case RewriteStatus::Done:
+        break;
+      case RewriteStatus::ZeroFeed:
+        return TextOutcome::ZeroFeed;
+      case RewriteStatus::OutOfRange:
+        throw Failure(static_cast<int>(std::errc::result_out_of_range),
+                      "number out of range in line " + std::to_string(line_number) + ", word " +
+                          processor.failed_word());
+    }
+    CurrentLine += "\r\n";
+    output.Write(CurrentLine);
+    progress.LineWritten();
+  }
+  return TextOutcome::Finished;
+}
+
+}  // namespace kivrel

@@ -1,0 +1,29 @@
+#include "ui/console_ui.h"
+
+#include "startup/comment_block.h"
+
+namespace kivrel {
+
+void ConsoleMessageBoxes::Notify(const std::string& text) {
+  errors_ << "Kivrel: " << text << '\n' << std::flush;
+}
+
+bool ConsoleMessageBoxes::Ask(const std::string& text) {
+  errors_ << "Kivrel: " << text << " (answered No: no display)\n" << std::flush;
+  return false;
+}
+
+void ConsoleUserInterface::ShowSetupDialog(Settings& settings,
+                                           const SettingsEnvironment& environment) {
+  std::string block = SettingsCommentBlock(settings);
+  for (std::size_t cr = block.find('\r'); cr != std::string::npos; cr = block.find('\r', cr)) {
+    block.erase(cr, 1);
+  }
+  output_ << block << "Parameter file: " << environment.path << '\n' << std::flush;
+}
+
+void ConsoleUserInterface::ReportFailure(const std::string& text) {
+  errors_ << "Kivrel: " << text << '\n' << std::flush;
+}
+
+}  // namespace kivrel
