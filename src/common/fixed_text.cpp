@@ -27,7 +27,7 @@ Decimal RoundSignificant(double value, int significant) {
   for (int i = 1; i < 60; ++i) digits[i] = text[i + 1];
   const char* e = text + 61;  // "e+NN"
   int exponent = 0;
-  std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+  std::from_chars(e + 2, end, exponent);
   if (e[1] == '-') exponent = -exponent;
 
   bool up = digits[significant] >= '5';

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/message_boxes.h"
+#include "startup/platform.h"
+
+namespace kivrel::testing {
+
+class RecordingMessageBoxes : public MessageBoxes {
+ public:
+  void Notify(const std::string& text) override { notices.push_back(text); }
+  bool Ask(const std::string& text) override {
+    questions.push_back(text);
+    return answer;
+  }
+  std::vector<std::string> notices;
+  std::vector<std::string> questions;
+  bool answer = true;
+};
+
+// A clock that gives the listed readings, then moves on by `step` seconds
+// at every further reading.
+class ScriptedClock : public Clock {
+ public:
+  ScriptedClock(std::vector<float> readings, float step) : readings_(std::move(readings)), step_(step) {}
+  float SecondsSinceMidnight() override {
+    float reading = next_ < readings_.size() ? readings_[next_] : readings_.back() + step_ * static_cast<float>(next_ - readings_.size() + 1);
+    ++next_;
+    return reading;
+  }
+  std::size_t readings() const { return next_; }
+
+ private:
+  std::vector<float> readings_;
+  float step_;
+  std::size_t next_ = 0;
+};
+
+// Records what the conversion asks of the progress window.
+class RecordingProgressView : public ProgressView {
+ public:
+  void Show() override { events.push_back("show"); }
+  void Repaint() override { ++repaints; }
+  void ProcessEvents() override { ++event_passes; }
+  void SetFill(double value) override {
+    fill = value;
+    ++fills;
+  }
+  void Close() override { events.push_back("close"); }
+  bool Draws() const override { return draws; }
+
+  std::vector<std::string> events;
+  int repaints = 0;
+  int event_passes = 0;
+  int fills = 0;
+  double fill = -1;
+  bool draws = false;
+};
+
+class RecordingDialogHooks : public DialogHooks {
+ public:
+  void ClearUnsavedMark() override { ++clears; }
+  void SwapXYDisplayOrder(Settings& settings) override {
+    ++swaps;
+    settings.XYdisplayswap = !settings.XYdisplayswap;
+  }
+  int clears = 0;
+  int swaps = 0;
+};
+
+class FakeUserInterface : public UserInterface {
+ public:
+  DialogHooks& Dialog() override { return dialog; }
+  void ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) override {
+    ++dialogs_shown;
+    if (on_dialog) on_dialog(settings, environment);
+  }
+  ProgressView& Progress() override { return progress; }
+  void ReportFailure(const std::string& text) override { failures.push_back(text); }
+
+  RecordingDialogHooks dialog;
+  RecordingProgressView progress;
+  std::function<void(Settings&, const SettingsEnvironment&)> on_dialog;
+  int dialogs_shown = 0;
+  std::vector<std::string> failures;
+};
+
+}  // namespace kivrel::testing

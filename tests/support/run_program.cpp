@@ -1,0 +1,65 @@
+#include "support/run_program.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace kivrel::testing {
+
+ProgramRun RunProgramAt(const std::string& program, const std::vector<std::string>& arguments,
+                        const std::string& working_folder) {
+  TempFolder capture;
+  const std::string out_path = capture / "stdout";
+  const std::string err_path = capture / "stderr";
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
+
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (std::strncmp(*entry, "DISPLAY=", 8) == 0 || std::strncmp(*entry, "WAYLAND_DISPLAY=", 16) == 0) {
+      continue;
+    }
+    environment.emplace_back(*entry);
+  }
+  std::vector<char*> env_pointers;
+  for (auto& entry : environment) env_pointers.push_back(entry.data());
+  env_pointers.push_back(nullptr);
+
+  std::vector<std::string> argv_strings{program};
+  argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv_pointers;
+  for (auto& argument : argv_strings) argv_pointers.push_back(argument.data());
+  argv_pointers.push_back(nullptr);
+
+  pid_t child = 0;
+  int error = posix_spawn(&child, program.c_str(), &actions, nullptr, argv_pointers.data(),
+                          env_pointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(error));
+
+  int wait_status = 0;
+  while (waitpid(child, &wait_status, 0) < 0) {
+    if (errno != EINTR) throw std::runtime_error("cannot wait for " + program);
+  }
+  ProgramRun run;
+  run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+  run.output = ReadFile(out_path);
+  run.errors = ReadFile(err_path);
+  return run;
+}
+
+}  // namespace kivrel::testing

@@ -1,0 +1,89 @@
+#include "common/fixed_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+
+#include "common/failure.h"
+
+namespace kivrel {
+namespace {
+
+struct DoubleCase {
+  double value;
+  Pattern pattern;
+  const char* text;
+};
+
+class FixedTextTest : public ::testing::TestWithParam<DoubleCase> {};
+
+TEST_P(FixedTextTest, WritesThePattern) {
+  EXPECT_EQ(FixedText(GetParam().value, GetParam().pattern), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, FixedTextTest,
+    ::testing::Values(
+        DoubleCase{3, Pattern::FourDecimals, "3.0000"}, DoubleCase{0.5, Pattern::FourDecimals, "0.5000"},
+        DoubleCase{-2, Pattern::FourDecimals, "-2.0000"}, DoubleCase{160, Pattern::FourDecimals, "160.0000"},
+        DoubleCase{0, Pattern::FourDecimals, "0.0000"},
+        // half away from zero
+        DoubleCase{0.00005, Pattern::FourDecimals, "0.0001"}, DoubleCase{-0.00005, Pattern::FourDecimals, "-0.0001"},
+        DoubleCase{1.00005, Pattern::FourDecimals, "1.0001"}, DoubleCase{2.5, Pattern::Whole, "3."},
+        DoubleCase{-2.5, Pattern::Whole, "-3."}, DoubleCase{0.49999, Pattern::Whole, "0."},
+        DoubleCase{13000, Pattern::Whole, "13000."}, DoubleCase{1000.6, Pattern::Whole, "1001."},
+        DoubleCase{9.99995, Pattern::FourDecimals, "10.0000"}, DoubleCase{999.5, Pattern::Whole, "1000."},
+        // no negative zero
+        DoubleCase{-0.00004, Pattern::FourDecimals, "0.0000"}, DoubleCase{-0.0, Pattern::Whole, "0."},
+        DoubleCase{-0.4, Pattern::Whole, "0."},
+        // 15 significant digits first: the double nearest 0.1 + 0.2 is 0.30000000000000004
+        DoubleCase{0.1 + 0.2, Pattern::TenDecimals, "0.3000000000"},
+        DoubleCase{1e20, Pattern::FourDecimals, "100000000000000000000.0000"},
+        DoubleCase{0.0393701, Pattern::SevenDecimals, "0.0393701"},
+        DoubleCase{123456789.123456789, Pattern::FourDecimals, "123456789.1235"}));
+
+struct SingleCase {
+  float value;
+  Pattern pattern;
+  const char* text;
+};
+
+class RenderSingleTest : public ::testing::TestWithParam<SingleCase> {};
+
+TEST_P(RenderSingleTest, TakesSevenDigitsFirst) {
+  EXPECT_EQ(RenderSingle(GetParam().value, GetParam().pattern), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RenderSingleTest,
+    ::testing::Values(SingleCase{25.4f, Pattern::TenDecimals, "25.4000000000"},
+                      SingleCase{25.4f, Pattern::SevenDecimals, "25.4000000"},
+                      SingleCase{1 / 25.4f, Pattern::SevenDecimals, "0.0393701"},
+                      SingleCase{1 / 25.4f, Pattern::TenDecimals, "0.0393700800"},
+                      SingleCase{0.1f, Pattern::TenDecimals, "0.1000000000"},
+                      SingleCase{1.0f / 3, Pattern::TenDecimals, "0.3333333000"},
+                      SingleCase{12345.6789f, Pattern::FourDecimals, "12345.6800"},
+                      SingleCase{123.456789f, Pattern::FourDecimals, "123.4568"},
+                      SingleCase{0.00001234567f, Pattern::TenDecimals, "0.0000123457"},
+                      // exact ties at the seventh digit go away from zero
+                      SingleCase{1024.0625f, Pattern::FourDecimals, "1024.0630"},
+                      SingleCase{100.03125f, Pattern::FourDecimals, "100.0313"},
+                      SingleCase{-1024.0625f, Pattern::FourDecimals, "-1024.0630"},
+                      SingleCase{1500.6f, Pattern::Whole, "1501."},
+                      SingleCase{1199.6f, Pattern::Whole, "1200."},
+                      SingleCase{-5, Pattern::Whole, "-5."}, SingleCase{0, Pattern::Whole, "0."},
+                      SingleCase{-0.00001f, Pattern::FourDecimals, "0.0000"},
+                      SingleCase{FLT_MAX, Pattern::Whole, "340282300000000000000000000000000000000."}));
+
+TEST(RoundSignificant, CarriesIntoANewDigit) {
+  Decimal d = RoundSignificant(9999999.5, 7);
+  EXPECT_EQ(std::string(d.digits, static_cast<std::size_t>(d.count)), "1");
+  EXPECT_EQ(d.exponent, 7);
+}
+
+TEST(RoundSignificant, RefusesInfinity) {
+  EXPECT_THROW(RoundSignificant(1.0 / 0.0, 7), Failure);
+}
+
+}  // namespace
+}  // namespace kivrel

@@ -1,0 +1,167 @@
+#include "startup/main_program.h"
+
+#include <gtest/gtest.h>
+
+#include "common/disk_file_system.h"
+#include "startup/pause.h"
+#include "support/fake_platform.h"
+#include "support/faulty_file_system.h"
+#include "support/temp_folder.h"
+
+namespace kivrel {
+namespace {
+
+using testing::FileOp;
+using testing::ListFolder;
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr const char* kDefaultPrm =
+    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
+    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
+
+class MainTest : public ::testing::Test {
+ protected:
+  MainTest() {
+    std::filesystem::create_directory(program.path() / "jobs");
+    WriteFile(program / "kivrel.prm", kDefaultPrm);
+  }
+
+  ExitStatus Start(const std::string& command_text) {
+    Platform platform{faulty, boxes, clock, ui, program.path().string(), command_text};
+    return RunProgram(platform);
+  }
+
+  std::string Jobs(const std::string& name) { return (program.path() / "jobs" / name).string(); }
+
+  testing::TempFolder program;
+  DiskFileSystem disk;
+  testing::FaultyFileSystem faulty{disk};
+  testing::RecordingMessageBoxes boxes;
+  testing::ScriptedClock clock{{100.0f}, 0.04f};
+  testing::FakeUserInterface ui;
+};
+
+TEST_F(MainTest, SetupModeShowsTheDialogThenWritesTheSetupResult) {
+  WriteFile(program / "prepre.res", "stale");
+  ui.on_dialog = [&](Settings&, const SettingsEnvironment&) {
+    EXPECT_FALSE(std::filesystem::exists(program / "prepre.res")) << "written only after the dialog";
+  };
+  EXPECT_EQ(Start(""), ExitStatus::Done);
+  EXPECT_EQ(Start("SETUP"), ExitStatus::Done);
+  EXPECT_EQ(ui.dialogs_shown, 2);
+  EXPECT_EQ(ReadFile(program / "prepre.res"), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
+  EXPECT_TRUE(ui.progress.events.empty());
+}
+
+TEST_F(MainTest, PauseLetsTheWindowPaintOnlyWhenItDraws) {
+  WriteFile(Jobs("part.nc"), "G1 X1\r\n");
+  ui.progress.draws = true;
+  EXPECT_EQ(Start(Jobs("part.nc")), ExitStatus::Done);
+  // Readings 100.00, 100.04, 100.08, 100.12: three passes of the events.
+  EXPECT_EQ(ui.progress.event_passes, 3);
+  EXPECT_EQ(ui.progress.events, (std::vector<std::string>{"show", "close"}));
+
+  testing::FakeUserInterface headless;
+  testing::ScriptedClock unused{{0.0f}, 1.0f};
+  Platform platform{faulty, boxes, unused, headless, program.path().string(), Jobs("part.nc")};
+  EXPECT_EQ(RunProgram(platform), ExitStatus::Done);
+  EXPECT_EQ(unused.readings(), 0u);
+}
+
+TEST(Pause, EndsAtMidnightAndProcessesEventsAtLeastOnce) {
+  testing::RecordingProgressView view;
+  testing::ScriptedClock midnight{{86399.99f, 0.01f}, 0.0f};
+  Pause(midnight, view);
+  EXPECT_EQ(view.event_passes, 1);
+  testing::ScriptedClock slow{{10.0f, 10.05f, 10.09f, 10.2f}, 0.0f};
+  Pause(slow, view);
+  EXPECT_EQ(view.event_passes, 4);
+}
+
+TEST_F(MainTest, MissingInputReportsStatusOneAndCreatesNothing) {
+  WriteFile(program / "prepre.res", "stale");
+  EXPECT_EQ(Start(Jobs("missing.nc")), ExitStatus::InputMissing);
+  EXPECT_EQ(ReadFile(program / "prepre.res"),
+            "kivrel.pre\r\nversion:4\r\n" + Jobs("missing.pr1") + "\r\n1\r\n\r\n");
+  EXPECT_EQ(ListFolder(program.path() / "jobs"), "");
+  // A folder is no input file.
+  EXPECT_EQ(Start((program.path() / "jobs").string()), ExitStatus::InputMissing);
+}
+
+TEST_F(MainTest, LineBreakInTheInputPathIsRefused) {
+  WriteFile(program / "prepre.res", "stale");
+  WriteFile(Jobs("a"), "G1 X1\r\n");
+  EXPECT_EQ(Start(Jobs("a\n1")), ExitStatus::Failure);
+  ASSERT_EQ(ui.failures.size(), 1u);
+  EXPECT_NE(ui.failures[0].find("line break"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(program / "prepre.res"));
+}
+
+TEST_F(MainTest, ZeroFeedLeavesTheEarlierOutputAndNoPartialProgram) {
+  WriteFile(Jobs("part.nc"), "G1 X1 F10\r\nG1 X2 F0\r\nG1 X3\r\n");
+  WriteFile(Jobs("part.pr1"), "earlier output");
+  EXPECT_EQ(Start(Jobs("part.nc")), ExitStatus::ZeroFeed);
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{
+                               "Feed rate of 0 has been introduced. Check your feed rate modifier. "
+                               "This will cause a problem. Exiting now."});
+  EXPECT_EQ(ReadFile(program / "prepre.res"),
+            "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+  EXPECT_EQ(ReadFile(Jobs("part.pr1")), "earlier output");
+  EXPECT_EQ(ListFolder(program.path() / "jobs"), "part.nc part.pr1 ");
+  EXPECT_EQ(ui.progress.events, std::vector<std::string>{"show"}) << "the window stays up";
+}
+
+// Each file operation of a conversion fails in turn. The start ends with
+// status 3 and a report naming the file; no temporary file is left; the host
+// finds no result file; the earlier output stays as it was unless it had
+// already been replaced by the whole new one.
+TEST_F(MainTest, EveryFileFaultOfAConversionIsReportedAndLosesNothing) {
+  struct Fault {
+    FileOp op;
+    const char* path_part;
+    bool output_replaced;
+  };
+  const Fault faults[] = {
+      {FileOp::Remove, "prepre.res", false},        {FileOp::CreateTemporary, "part.pr1", false},
+      {FileOp::OpenForReading, "part.nc", false},   {FileOp::Read, "part.nc", false},
+      {FileOp::Write, "part.pr1", false},           {FileOp::CloseWritten, "part.pr1", false},
+      {FileOp::Rename, "part.pr1", false},          {FileOp::CreateTemporary, "prepre.res", true},
+      {FileOp::Write, "prepre.res", true},          {FileOp::CloseWritten, "prepre.res", true},
+      {FileOp::Rename, "prepre.res", true},
+  };
+  const std::string complete =
+      "(Kivrel Version 4.0.1)\r\n(YScale:1.0000000 )\r\n(XScale:1.0000000 )\r\n(ZScale:1.0000000 )\r\n"
+      "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
+      "(SpindleRPM:0. )\r\nG1 X1.0000\r\n(Finished Kivrel)";
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(std::string(fault.path_part) + " op " + std::to_string(static_cast<int>(fault.op)));
+    WriteFile(Jobs("part.nc"), "G1 X1\r\n");
+    WriteFile(Jobs("part.pr1"), "earlier output");
+    WriteFile(program / "prepre.res", "stale");
+    testing::FaultyFileSystem failing{disk};
+    failing.FailOn(fault.op, fault.path_part);
+    testing::FakeUserInterface fresh_ui;
+    Platform platform{failing, boxes, clock, fresh_ui, program.path().string(), Jobs("part.nc")};
+    EXPECT_EQ(RunProgram(platform), ExitStatus::Failure);
+    ASSERT_EQ(fresh_ui.failures.size(), 1u);
+    EXPECT_NE(fresh_ui.failures[0].find(fault.path_part), std::string::npos) << fresh_ui.failures[0];
+    EXPECT_EQ(ReadFile(Jobs("part.pr1")), fault.output_replaced ? complete : "earlier output");
+    EXPECT_EQ(ListFolder(program.path() / "jobs"), "part.nc part.pr1 ");
+    const bool stale_left = fault.op == FileOp::Remove;
+    EXPECT_EQ(ListFolder(program.path()),
+              stale_left ? "jobs kivrel.prm prepre.res " : "jobs kivrel.prm ");
+  }
+}
+
+TEST_F(MainTest, ParameterFileThatCannotBeReadIsRecreatedAndTheRunGoesOn) {
+  WriteFile(Jobs("part.nc"), "G1 X1\r\n");
+  faulty.FailOn(FileOp::Read, "kivrel.prm");
+  EXPECT_EQ(Start(Jobs("part.nc")), ExitStatus::Done);
+  EXPECT_EQ(boxes.notices,
+            std::vector<std::string>{"The parameter file could not be read properly. Recreating..."});
+  EXPECT_EQ(ReadFile(program / "kivrel.prm"), kDefaultPrm);
+}
+
+}  // namespace
+}  // namespace kivrel

@@ -1,0 +1,222 @@
+#include "settings/parameter_file.h"
+
+#include <gtest/gtest.h>
+
+#include "common/disk_file_system.h"
+#include "common/failure.h"
+#include "support/fake_platform.h"
+#include "support/faulty_file_system.h"
+#include "support/temp_folder.h"
+
+namespace kivrel {
+namespace {
+
+using testing::FileOp;
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr const char* kDefaultFile =
+    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
+    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
+constexpr const char* kNotFound = "Settings file not found. Creating one now.";
+constexpr const char* kUnreadable = "The parameter file could not be read properly. Recreating...";
+
+Settings Defaults() {
+  Settings settings;
+  AssignDefaults(settings);
+  return settings;
+}
+
+class ParameterFileTest : public ::testing::Test {
+ protected:
+  SettingsEnvironment Environment() { return {faulty, boxes, dialog, path}; }
+
+  Settings Load() {
+    Settings settings;
+    LoadSettings(settings, Environment());
+    return settings;
+  }
+
+  // A file with the given nine lines (ended by CR LF) and an EOF line.
+  void WriteLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    WriteFile(path, text);
+  }
+
+  testing::TempFolder folder;
+  std::string path = folder / "kivrel.prm";
+  DiskFileSystem disk;
+  testing::FaultyFileSystem faulty{disk};
+  testing::RecordingMessageBoxes boxes;
+  testing::RecordingDialogHooks dialog;
+};
+
+TEST_F(ParameterFileTest, MissingFileIsCreatedWithTheDefaults) {
+  Settings settings = Load();
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{kNotFound});
+  EXPECT_EQ(ReadFile(path), kDefaultFile);
+  EXPECT_EQ(settings, Defaults());
+  EXPECT_EQ(dialog.clears, 1);
+  EXPECT_EQ(testing::ListFolder(folder.path()), "kivrel.prm ");
+}
+
+TEST_F(ParameterFileTest, ReadsEveryLineInItsPlace) {
+  WriteLines({"2.5", "-3", "0.5", "1e1", " 1.5 ", "TRUE", "-10.25", "1200.", "EOF"});
+  Settings settings = Load();
+  EXPECT_TRUE(boxes.notices.empty());
+  EXPECT_EQ(settings.YScale, 2.5f);
+  EXPECT_EQ(settings.XScale, -3.0f);
+  EXPECT_EQ(settings.ZScale, 0.5f);
+  EXPECT_EQ(settings.AScale, 10.0f);
+  EXPECT_EQ(settings.FeedScale, 1.5f);
+  EXPECT_TRUE(settings.XYexchange);
+  EXPECT_EQ(settings.FeedAdd, -10.25f);
+  EXPECT_EQ(settings.SpindleRPM, 1200.0f);
+  EXPECT_FALSE(settings.XYdisplayswap);
+  EXPECT_EQ(dialog.swaps, 0);
+  EXPECT_EQ(dialog.clears, 1);
+}
+
+TEST_F(ParameterFileTest, ExchangeLineIsTrueOnlyForTheWordTrue) {
+  for (const char* text : {"TRUE", "True", "true", "tRuE"}) {
+    WriteLines({"1", "1", "1", "1", "1", text, "0", "0.", "EOF"});
+    EXPECT_TRUE(Load().XYexchange) << text;
+  }
+  for (const char* text : {"1", "yes", " true", "true ", "", "-1", "False"}) {
+    WriteLines({"1", "1", "1", "1", "1", text, "0", "0.", "EOF"});
+    EXPECT_FALSE(Load().XYexchange) << text;
+  }
+  EXPECT_TRUE(boxes.notices.empty());
+}
+
+TEST_F(ParameterFileTest, DisplayOrderLine) {
+  struct Case {
+    const char* line;
+    int swaps;
+  };
+  for (Case c : {Case{"True", 1}, Case{"TRUE", 1}, Case{"true", 1}, Case{"-1", 1}, Case{"False", 0},
+                 Case{"FALSE", 0}, Case{"0", 0}, Case{"5", 0}, Case{"EOF", 0}}) {
+    dialog.swaps = 0;
+    WriteLines({"1", "1", "1", "1", "1", "False", "0", "0.", c.line, "anything"});
+    Settings settings = Load();
+    EXPECT_EQ(dialog.swaps, c.swaps) << c.line;
+    EXPECT_EQ(settings.XYdisplayswap, c.swaps == 1) << c.line;
+  }
+  EXPECT_TRUE(boxes.notices.empty());
+}
+
+TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaults) {
+  const std::vector<std::string> good = {"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"};
+  struct Case {
+    const char* name;
+    std::string content;
+  };
+  auto lines = [&](std::vector<std::string> v) {
+    std::string text;
+    for (const auto& line : v) text += line + "\r\n";
+    return text;
+  };
+  std::vector<std::string> eight(good.begin(), good.begin() + 8);
+  std::vector<std::string> word = good;
+  word[2] = "two";
+  std::vector<std::string> beyond = good;
+  beyond[0] = "1e39";
+  std::vector<std::string> empty_number = good;
+  empty_number[6] = "";
+  std::vector<std::string> lower_eof = good;
+  lower_eof[8] = "eof";
+  std::vector<std::string> trailing = good;
+  trailing[7] = "100.x";
+  std::vector<std::string> infinity = good;
+  infinity[4] = "inf";
+  for (const Case& c : {Case{"empty file", ""}, Case{"eight lines", lines(eight)},
+                        Case{"a word for a number", lines(word)},
+                        Case{"beyond the 32-bit range", lines(beyond)},
+                        Case{"an empty number line", lines(empty_number)},
+                        Case{"eof in lower case", lines(lower_eof)},
+                        Case{"text after a number", lines(trailing)}, Case{"inf", lines(infinity)}}) {
+    boxes.notices.clear();
+    WriteFile(path, c.content);
+    Settings settings = Load();
+    EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadable}) << c.name;
+    // Values read before the fault are discarded too.
+    EXPECT_EQ(settings, Defaults()) << c.name;
+    EXPECT_EQ(ReadFile(path), kDefaultFile) << c.name;
+  }
+}
+
+TEST_F(ParameterFileTest, OldNineLineFormAndLfLineEnds) {
+  WriteFile(path, "2\n3\n1\n1\n1\nFalse\n0\n0.\nEOF\n");
+  Settings settings = Load();
+  EXPECT_TRUE(boxes.notices.empty());
+  EXPECT_EQ(settings.YScale, 2.0f);
+  EXPECT_EQ(settings.XScale, 3.0f);
+  ASSERT_TRUE(SaveSettings(settings, Environment()));
+  EXPECT_EQ(ReadFile(path),
+            "2.0000000000\r\n3.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
+            "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n");
+}
+
+TEST_F(ParameterFileTest, SavedValuesReadBackAsStored) {
+  Settings settings = Defaults();
+  settings.YScale = 25.4f;
+  settings.XScale = 1 / 25.4f;
+  settings.ZScale = -0.5f;
+  settings.AScale = 0;
+  settings.FeedScale = 0.1f;
+  settings.FeedAdd = 0.1f;
+  settings.SpindleRPM = 1500.6f;
+  settings.XYexchange = true;
+  settings.XYdisplayswap = true;
+  ASSERT_TRUE(SaveSettings(settings, Environment()));
+  EXPECT_EQ(ReadFile(path),
+            "25.4000000000\r\n0.0393700800\r\n-0.5000000000\r\n0.0000000000\r\n0.1000000000\r\n"
+            "True\r\n0.1000000000\r\n1501.\r\nTrue\r\nEOF\r\n");
+  Settings again = Load();
+  EXPECT_EQ(again.YScale, 25.4f);
+  EXPECT_EQ(again.SpindleRPM, 1501.0f);
+  EXPECT_TRUE(again.XYdisplayswap);
+  EXPECT_EQ(dialog.swaps, 1);
+}
+
+TEST_F(ParameterFileTest, FailedWriteKeepsThePreviousFileWhole) {
+  WriteLines({"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"});
+  const std::string before = ReadFile(path);
+  for (FileOp op : {FileOp::Write, FileOp::CloseWritten, FileOp::Rename}) {
+    testing::FaultyFileSystem failing{disk};
+    failing.FailOn(op, "kivrel.prm");
+    boxes.notices.clear();
+    dialog.clears = 0;
+    SettingsEnvironment environment{failing, boxes, dialog, path};
+    EXPECT_FALSE(SaveSettings(Defaults(), environment));
+    EXPECT_EQ(boxes.notices, std::vector<std::string>{"Unable to save. Try again."});
+    EXPECT_EQ(dialog.clears, 0) << "the unsaved mark stays";
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(testing::ListFolder(folder.path()), "kivrel.prm ") << "no temporary file left";
+  }
+}
+
+TEST_F(ParameterFileTest, FileThatCannotBeCreatedIsTheCallersFailure) {
+  faulty.FailOn(FileOp::CreateTemporary, "kivrel.prm");
+  EXPECT_THROW(SaveSettings(Defaults(), Environment()), Failure);
+  EXPECT_TRUE(boxes.notices.empty());
+}
+
+TEST_F(ParameterFileTest, UnopenableFileIsRecreated) {
+  WriteLines({"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"});
+  faulty.FailOn(FileOp::OpenForReading, "kivrel.prm");
+  EXPECT_EQ(Load(), Defaults());
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadable});
+}
+
+TEST_F(ParameterFileTest, MissingFileThatCannotBeWrittenLeavesNone) {
+  faulty.FailOn(FileOp::Write, "kivrel.prm");
+  Settings settings = Load();
+  EXPECT_EQ(settings, Defaults());
+  EXPECT_EQ(boxes.notices, (std::vector<std::string>{kNotFound, "Unable to save. Try again."}));
+  EXPECT_EQ(testing::ListFolder(folder.path()), "");
+}
+
+}  // namespace
+}  // namespace kivrel

@@ -1,0 +1,174 @@
+#include "transform/process_line.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace kivrel {
+namespace {
+
+struct LineCase {
+  const char* name;
+  std::function<void(Settings&)> adjust;
+  std::string input;
+  std::string output;  // the line that comes out, unless the status says otherwise
+  RewriteStatus status = RewriteStatus::Done;
+};
+
+void Neutral(Settings&) {}
+auto XScale(float v) { return [v](Settings& s) { s.XScale = v; }; }
+auto Exchange() { return [](Settings& s) { s.XYexchange = true; }; }
+auto Spindle(float v) { return [v](Settings& s) { s.SpindleRPM = v; }; }
+auto Feed(float scale, float add) {
+  return [scale, add](Settings& s) {
+    s.FeedScale = scale;
+    s.FeedAdd = add;
+  };
+}
+template <typename... F>
+auto All(F... adjust) {
+  return [=](Settings& s) { (adjust(s), ...); };
+}
+
+std::ostream& operator<<(std::ostream& out, const LineCase& c) { return out << c.name; }
+
+class ProcessLineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(ProcessLineTest, RewritesAsTheRulesSay) {
+  const LineCase& c = GetParam();
+  Settings settings;
+  AssignDefaults(settings);
+  c.adjust(settings);
+  LineProcessor processor(settings);
+  std::string line = c.input;
+  RewriteStatus status = processor.ProcessLine(line);
+  EXPECT_EQ(status, c.status);
+  if (c.status == RewriteStatus::Done) {
+    EXPECT_EQ(line, c.output);
+  }
+}
+
+const LineCase kClassification[] = {
+    {"comment line", Neutral, "(MOVE x)", "(MOVE x)"},
+    {"block-delete line", XScale(2), "/G01 X1", "/G01 X1"},
+    {"percent line", Neutral, "%", "%"},
+    {"parameter line", Neutral, "#100=5", "#100=5"},
+    {"empty line", Neutral, "", ""},
+    {"blank before a comment", XScale(2), " (MOVE x)", " (MOVE X)"},
+    {"blank before a comment, exchanged", Exchange(), " (MOVE x)", " (MOVE Y)"},
+    {"marker line keeps its case", XScale(2), "N10 m20addition x1", "N10 m20addition x1"},
+    {"no word to rewrite", Neutral, "g04 p500 (dwell)", "G04 P500 (DWELL)"},
+    {"words after the comment stay", Neutral, "G01 X1 (A) Y2", "G01 X1.0000 (A) Y2"},
+    {"percent starts a comment", Neutral, "G01 X1 % Y2", "G01 X1.0000 % Y2"},
+    {"semicolon is no comment leader", Neutral, "G01 X1 ;FAST", "", RewriteStatus::ZeroFeed},
+    {"only ASCII letters are upper-cased", Neutral, "g01 x1 (\xc3\xa4ndern)", "G01 X1.0000 (\xc3\xa4NDERN)"},
+    {"tab is not trimmed", Neutral, "\tG01 X1", "\tG01 X1.0000"},
+};
+
+const LineCase kWords[] = {
+    {"overview example", All(XScale(2), Feed(1.5f, 10)), "g01 x1.5 y-2 f100 (cut)",
+     "G01 X3.0000 Y-2.0000 F160.0000 (CUT)"},
+    {"feed scaled and offset", All(XScale(2), Feed(1.5f, 10)), "G01 X1.5 Y-2 F100",
+     "G01 X3.0000 Y-2.0000 F160.0000"},
+    {"arc centre follows its axis", All(XScale(2), [](Settings& s) { s.YScale = 3; }),
+     "G02 X2 Y0 I1 J0", "G02 X4.0000 Y0.0000 I2.0000 J0.0000"},
+    {"exchange", Exchange(), "G02 X1 Y2 I0.5 J-1", "G02 Y1.0000 X2.0000 J0.5000 I-1.0000"},
+    {"exchange reaches the comment", Exchange(), "G01 X1 Y2 (MAX)", "G01 Y1.0000 X2.0000 (MAY)"},
+    {"lower-case words", XScale(2), "g01 x1 (move x)", "G01 X2.0000 (MOVE X)"},
+    {"lower-case words, exchanged", All(XScale(2), Exchange()), "g01 x1 (move x)", "G01 Y2.0000 (MOVE Y)"},
+    {"exchange after the comment too", Exchange(), "G01 X1 (A) Y2", "G01 Y1.0000 (A) X2"},
+    {"scale 0 removes Y", [](Settings& s) { s.YScale = 0; }, "G01 X1 Y2 F50", "G01 X1.0000  F50.0000"},
+    {"scale 0 removes A", [](Settings& s) { s.AScale = 0; }, "G00 Z5 A90", "G00 Z5.0000"},
+    {"scale 0 removes X and I", XScale(0), "G02 X1 Y2 I3 J4", "G02  Y2.0000  J4.0000"},
+    {"only the first word of a letter", XScale(2), "G01 X1 X2", "G01 X2.0000 X2"},
+    {"marker text with the exchange", Exchange(), "G01 X1 __TEMP1__", "G01 Y1.0000 X"},
+    {"marker text without the exchange", Neutral, "G01 __temp1__", "G01 __TEMP1__"},
+    {"every marker text", Exchange(), "--TEMP2-- __TEMP4__ --TEMP3--", "Y I J"},
+    {"trailing blanks do not move the comment", Neutral, "G01 X1 Y2 (C)     ",
+     "G01 X1.0000 Y2.0000 (C)"},
+    {"leading blanks do not move the comment", Neutral, "  G01 X1 Y2 (C) Y3",
+     "G01 X1.0000 Y2.0000 (C) Y3"},
+    {"removal moves the comment", XScale(0), "G01 X1 Y2 (C) Y3", "G01  Y2.0000 (C) Y3"},
+    {"growth moves the comment", XScale(1000), "X1 Y2(Z3) Z4", "X1000.0000 Y2.0000(Z3) Z4"},
+    {"a line of any length", XScale(2), "G0" + std::string(40000, ' ') + "X1",
+     "G0" + std::string(40000, ' ') + "X2.0000"},
+};
+
+const LineCase kNumbers[] = {
+    {"spindle offset", Spindle(12000), "M03 S1000", "M03 S13000."},
+    {"spindle untouched at 0", Neutral, "M03 S1000", "M03 S1000"},
+    {"spindle rounds to whole", Spindle(100), "M03 S1000.6", "M03 S1101."},
+    {"spindle of 0 does not abort", Spindle(-100), "M03 S100", "M03 S0."},
+    {"seven digits first", Neutral, "G01 X12345.6789", "G01 X12345.6800"},
+    {"four decimals", Neutral, "G01 X123.456789", "G01 X123.4568"},
+    {"tie at the seventh digit", Neutral, "G01 X1024.0625", "G01 X1024.0630"},
+    {"leading point", Neutral, "G01 X.5", "G01 X0.5000"},
+    {"negative scale", XScale(-2), "G01 X-.5", "G01 X1.0000"},
+    {"the whole run is replaced", Neutral, "G01 X1.2.3 Y1", "G01 X1.2000 Y1.0000"},
+    {"letter without a number", Neutral, "G01 X Y2", "G01 X0.0000 Y2.0000"},
+    {"letter at the end of the line", Neutral, "G01 X", "G01 X0.0000"},
+    {"blank and digit join the value", Neutral, "G01 X1 2", "G01 X12.0000 2"},
+    {"exponent joins the value", Neutral, "G01 X1E2", "G01 X100.0000E2"},
+    {"character after the number stays", Neutral, "G01 X12;", "G01 X12.0000;"},
+    {"removal trims the line", XScale(0), "X1 Y2", "Y2.0000"},
+    {"removal keeps both blanks", XScale(0), "G01 X1 Y2", "G01  Y2.0000"},
+    {"feed scale 0 removes the feed", Feed(0, 0), "G01 X1 F100", "G01 X1.0000"},
+    {"feed scale 0 removes a zero feed", Feed(0, 0), "G01 F0", "G01"},
+    {"feed scaled and offset", Feed(1.5f, 10), "G01 X1 F100", "G01 X1.0000 F160.0000"},
+    {"addend after rounding", Feed(1, 0.00004f), "G01 F1.00001", "G01 F1.0000"},
+    {"zero feed", Neutral, "G01 X1 F0", "", RewriteStatus::ZeroFeed},
+    {"feed offset to zero", Feed(1, -100), "G01 F100", "", RewriteStatus::ZeroFeed},
+    {"feed rounding to zero", Neutral, "G01 F0.00004", "", RewriteStatus::ZeroFeed},
+    {"no negative zero", Neutral, "G01 X-0.00001", "G01 X0.0000"},
+    {"no negative zero after scaling", XScale(-1), "G01 X0.00001", "G01 X0.0000"},
+    {"tiny value", Neutral, "G01 X0." + std::string(49, '0') + "1", "G01 X0.0000"},
+    {"only two characters after the run count", Neutral, "G01 X1E39", "G01 X1000.0000E39"},
+    {"exponent sign without its digit", Neutral, "G01 X1E-5", "G01 X1.0000E-5"},
+    {"value beyond the 32-bit range", Neutral, "G01 X1" + std::string(39, '0'), "",
+     RewriteStatus::OutOfRange},
+    {"product beyond the 32-bit range", XScale(10), "G01 X1" + std::string(38, '0'), "",
+     RewriteStatus::OutOfRange},
+    {"removed word beyond the range", XScale(0), "G01 X1" + std::string(39, '0'), "",
+     RewriteStatus::OutOfRange},
+    {"largest value in range", Neutral, "G01 X3" + std::string(38, '0'),
+     "G01 X3" + std::string(38, '0') + ".0000"},
+    {"signs in the run", Neutral, "G01 X--1", "G01 X0.0000"},
+    {"sign and point only", Neutral, "G01 X+.", "G01 X0.0000"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Classification, ProcessLineTest, ::testing::ValuesIn(kClassification));
+INSTANTIATE_TEST_SUITE_P(Words, ProcessLineTest, ::testing::ValuesIn(kWords));
+INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers));
+
+TEST(ProcessLine, NamesTheWordOutOfRange) {
+  Settings settings;
+  AssignDefaults(settings);
+  LineProcessor processor(settings);
+  const std::string word = "Y3" + std::string(39, '0');
+  std::string line = "G01 X1 " + word + " Z1";
+  ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::OutOfRange);
+  EXPECT_EQ(processor.failed_word(), word);
+}
+
+TEST(ProcessLine, NothingCarriesOverFromOneLineToTheNext) {
+  Settings settings;
+  AssignDefaults(settings);
+  settings.XScale = 2;
+  settings.SpindleRPM = 10;
+  LineProcessor processor(settings);
+  const std::pair<std::string, std::string> lines[] = {
+      {"g01 x1 y2 f100 s5 (long comment here)", "G01 X2.0000 Y2.0000 F100.0000 S15. (LONG COMMENT HERE)"},
+      {"x3", "X6.0000"},
+      {"(kept)", "(kept)"},
+      {"g01 x1 y2 f100 s5 (long comment here)", "G01 X2.0000 Y2.0000 F100.0000 S15. (LONG COMMENT HERE)"},
+  };
+  for (const auto& [input, output] : lines) {
+    std::string line = input;
+    ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done);
+    EXPECT_EQ(line, output);
+  }
+}
+
+}  // namespace
+}  // namespace kivrel
