@@ -1,0 +1,111 @@
+// Whole conversions by the real program, compared byte for byte.
+#include <gtest/gtest.h>
+
+#include "e2e/program_folder.h"
+
+namespace kivrel::testing {
+namespace {
+
+class ConversionE2E : public ::testing::Test {
+ protected:
+  ConversionE2E() { program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"}); }
+
+  // Converts `input` and returns the output's program lines (the text
+  // between the comment block and the closing comment).
+  std::string Convert(const std::string& input) {
+    WriteFile(program.Job("part.nc"), input);
+    ProgramRun run = program.Run({program.Job("part.nc")});
+    EXPECT_EQ(run.status, 0) << run.errors;
+    const std::string output = ReadFile(program.Job("part.pr1"));
+    const std::string block = kDefaultBlock;
+    const std::string end = "(Finished Kivrel)";
+    EXPECT_EQ(output.substr(0, block.size()), block);
+    EXPECT_EQ(output.substr(output.size() - end.size()), end);
+    return output.substr(block.size(), output.size() - block.size() - end.size());
+  }
+
+  ProgramFolder program;
+};
+
+TEST_F(ConversionE2E, EmptyInput) { EXPECT_EQ(Convert(""), ""); }
+
+TEST_F(ConversionE2E, LastLineWithoutALineEnd) { EXPECT_EQ(Convert("G1 X1\r\nG1 X2"), "G1 X1.0000\r\nG1 X2.0000\r\n"); }
+
+TEST_F(ConversionE2E, EveryKindOfLineEndBecomesCrLf) {
+  EXPECT_EQ(Convert("G1 X1\r\nG1 X2\r\n"), "G1 X1.0000\r\nG1 X2.0000\r\n");
+  EXPECT_EQ(Convert("G1 X1\nG1 X2\n"), "G1 X1.0000\r\nG1 X2.0000\r\n");
+  EXPECT_EQ(Convert("G1 X1\rG1 X2\r"), "G1 X1.0000\r\nG1 X2.0000\r\n");
+  EXPECT_EQ(Convert("G1 X1\n\nG1 X2\r\r\n"), "G1 X1.0000\r\n\r\nG1 X2.0000\r\n\r\n");
+}
+
+TEST_F(ConversionE2E, LinesThatPassKeepTheirCase) {
+  const std::string kept = "(move x)\r\n/g01 x1\r\n%\r\n#100=5\r\nn10 m20addition x1\r\n\r\n";
+  EXPECT_EQ(Convert(kept + "g04 p500 (dwell)\r\n"), kept + "G04 P500 (DWELL)\r\n");
+}
+
+TEST_F(ConversionE2E, BytesOutsideAsciiLettersPassUnchanged) {
+  const std::string line("g1 x1 (\xc3\xa4\0\xff)", 12);
+  EXPECT_EQ(Convert(line + "\r\n"), std::string("G1 X1.0000 (\xc3\xa4\0\xff)", 17) + "\r\n");
+}
+
+TEST_F(ConversionE2E, ExchangeReachesTheComment) {
+  program.Settings({"3", "2", "1", "1", "1", "True", "0", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), "g02 x1 y2 i0.5 j-1 (max)\r\n");
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")),
+            "(Kivrel Version 4.0.1)\r\n(YScale:3.0000000 )\r\n(XScale:2.0000000 )\r\n(ZScale:1.0000000 )\r\n"
+            "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:ON )\r\n(FeedAdd:0.0000000 )\r\n"
+            "(SpindleRPM:0. )\r\nG02 Y2.0000 X6.0000 J1.0000 I-3.0000 (MAY)\r\n(Finished Kivrel)");
+}
+
+TEST_F(ConversionE2E, EveryRuleAtOnce) {
+  program.Settings({"2", "25.4", "0.5", "0", "1.5", "False", "10", "1000.", "EOF"});
+  WriteFile(program.Job("part.nc"),
+            "g01 x1.5 y-2 z4 a90 f100 s12000 (cut)\r\ng02 x1 y1 i.5 j0 k1\r\nM03 S1000.6\r\n");
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  const std::string output = ReadFile(program.Job("part.pr1"));
+  EXPECT_EQ(output.substr(output.find("(SpindleRPM:1000. )\r\n") + 21),
+            "G01 X38.1000 Y-4.0000 Z2.0000  F160.0000 S13000. (CUT)\r\n"
+            "G02 X25.4000 Y2.0000 I12.7000 J0.0000 K0.5000\r\n"
+            "M03 S2001.\r\n(Finished Kivrel)");
+}
+
+TEST_F(ConversionE2E, ZeroFeedInTheMiddle) {
+  WriteFile(program.Job("part.nc"), "G1 X1 F10\r\nG1 X2 F0\r\nG1 X3\r\n");
+  WriteFile(program.Job("part.pr1"), "earlier output");
+  ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors,
+            "Kivrel: Feed rate of 0 has been introduced. Check your feed rate modifier. This will cause "
+            "a problem. Exiting now.\n");
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
+  EXPECT_EQ(ListFolder(program.jobs()), "part.nc part.pr1 ");
+
+  std::filesystem::remove(program.Job("part.pr1"));
+  EXPECT_EQ(program.Run({program.Job("part.nc")}).status, 2);
+  EXPECT_EQ(ListFolder(program.jobs()), "part.nc ") << "no partial program";
+}
+
+TEST_F(ConversionE2E, NumberBeyondTheRangeEndsTheRunWithNothingLeft) {
+  WriteFile(program.Path("prepre.res"), "stale");
+  WriteFile(program.Job("part.nc"), "G1 X1\r\nG1 X1" + std::string(39, '0') + "\r\n");
+  ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.errors, "Kivrel: error 34: number out of range in line 2, word X1" + std::string(39, '0') + "\n");
+  EXPECT_FALSE(program.HasResult());
+  EXPECT_EQ(ListFolder(program.jobs()), "part.nc ");
+}
+
+TEST_F(ConversionE2E, LargeProgramStreamsThrough) {
+  std::string input;
+  std::string expected;
+  for (int i = 0; i < 30000; ++i) {
+    input += "g1 x" + std::to_string(i) + " y-" + std::to_string(i % 97) + ".5 f300\n";
+    expected += "G1 X" + std::to_string(i) + ".0000 Y-" + std::to_string(i % 97) + ".5000 F300.0000\r\n";
+  }
+  EXPECT_EQ(Convert(input), expected);
+}
+
+}  // namespace
+}  // namespace kivrel::testing

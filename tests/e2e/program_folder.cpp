@@ -1,0 +1,27 @@
+#include "e2e/program_folder.h"
+
+namespace kivrel::testing {
+
+const char* const kDefaultBlock =
+    "(Kivrel Version 4.0.1)\r\n(YScale:1.0000000 )\r\n(XScale:1.0000000 )\r\n(ZScale:1.0000000 )\r\n"
+    "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
+    "(SpindleRPM:0. )\r\n";
+
+ProgramFolder::ProgramFolder() : jobs_(folder_.path() / "jobs") {
+  std::filesystem::copy_file(KIVREL_BINARY, folder_.path() / "kivrel");
+  std::filesystem::create_directory(jobs_);
+}
+
+ProgramRun ProgramFolder::Run(const std::vector<std::string>& arguments,
+                              std::string working_folder) const {
+  if (working_folder.empty()) working_folder = jobs_.string();
+  return RunProgramAt(Path("kivrel"), arguments, working_folder);
+}
+
+void ProgramFolder::Settings(const std::vector<std::string>& lines) const {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  WriteFile(Path("kivrel.prm"), text);
+}
+
+}  // namespace kivrel::testing

@@ -1,0 +1,186 @@
+// The real program, started as a host starts it, with whole files compared.
+#include <gtest/gtest.h>
+
+#include "e2e/program_folder.h"
+
+namespace kivrel::testing {
+namespace {
+
+constexpr const char* kDefaultPrm =
+    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
+    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
+
+std::string Done(const std::string& output) {
+  return "kivrel.pre\r\nversion:4\r\n" + output + "\r\n0\r\n\r\n";
+}
+
+TEST(StartupE2E, FirstStartCreatesTheDefaultParameterFile) {
+  ProgramFolder program;
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "Kivrel: Settings file not found. Creating one now.\n");
+  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")), kDefaultPrm);
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+  EXPECT_EQ(program.Result(), Done(program.Job("part.pr1")));
+}
+
+TEST(StartupE2E, SetupModeWithoutADisplayPrintsTheSettings) {
+  ProgramFolder program;
+  program.Settings({"25.4", "2", "1", "1", "1", "True", "0", "800.", "EOF"});
+  const std::string prm = ReadFile(program.Path("kivrel.prm"));
+  for (const auto& arguments : {std::vector<std::string>{}, std::vector<std::string>{"SETUP"},
+                                std::vector<std::string>{"/x/SETUP/part.nc"}}) {
+    ProgramRun run = program.Run(arguments);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output,
+              "(Kivrel Version 4.0.1)\n(YScale:25.4000000 )\n(XScale:2.0000000 )\n(ZScale:1.0000000 )\n"
+              "(AScale:1.0000000 )\n(FeedScale:1.0000000 )\n(XYexchange:ON )\n(FeedAdd:0.0000000 )\n"
+              "(SpindleRPM:800. )\nParameter file: " +
+                  program.Path("kivrel.prm") + "\n");
+    EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
+    EXPECT_EQ(ReadFile(program.Path("kivrel.prm")), prm);
+  }
+  // Lower case is no setup request: it is an input path, and it is missing.
+  ProgramRun lower = program.Run({"setup"});
+  EXPECT_EQ(lower.status, 1);
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\npr1\r\n1\r\n\r\n");
+}
+
+TEST(StartupE2E, MissingInputCreatesNothing) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  ProgramRun run = program.Run({program.Job("missing.nc")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("missing.pr1") + "\r\n1\r\n\r\n");
+  EXPECT_EQ(ListFolder(program.jobs()), "");
+}
+
+TEST(StartupE2E, CommentBlockRecordsTheSettings) {
+  struct Case {
+    std::vector<std::string> prm;
+    const char* block;
+  };
+  const Case cases[] = {
+      {{"25.4", "25.4", "1", "1", "1", "False", "0", "0.", "EOF"},
+       "(Kivrel Version 4.0.1)\r\n(YScale:25.4000000 )\r\n(XScale:25.4000000 )\r\n(ZScale:1.0000000 )\r\n"
+       "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
+       "(SpindleRPM:0. )\r\n"},
+      {{"0.0393700800", "0.03937008", "-2.5", "0", "0.0393700787", "True", "-12.5", "1500.6", "True", "EOF"},
+       "(Kivrel Version 4.0.1)\r\n(YScale:0.0393701 )\r\n(XScale:0.0393701 )\r\n(ZScale:-2.5000000 )\r\n"
+       "(AScale:0.0000000 )\r\n(FeedScale:0.0393701 )\r\n(XYexchange:ON )\r\n(FeedAdd:-12.5000000 )\r\n"
+       "(SpindleRPM:1501. )\r\n"},
+  };
+  for (const Case& c : cases) {
+    ProgramFolder program;
+    program.Settings(c.prm);
+    WriteFile(program.Job("empty.nc"), "");
+    ProgramRun run = program.Run({program.Job("empty.nc")});
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(ReadFile(program.Job("empty.pr1")), std::string(c.block) + "(Finished Kivrel)");
+  }
+}
+
+TEST(StartupE2E, OutputNames) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  std::filesystem::create_directory(program.jobs() / "cnc.old");
+  const std::pair<std::string, std::string> names[] = {
+      {"part.nc", "part.pr1"},     {"PART.NC", "PART.pr1"},     {"part.tap", "part.pr1"},
+      {"part.pr1", "part.pr2"},    {"part.nc3", "part.pr4"},    {"part.pr9", "part.pr10"},
+      {"part.pr10", "part.pr1"},   {"part.pr0", "part.pr1"},    {"cnc.old/part", "cnc.pr1"},
+  };
+  for (const auto& [input, output] : names) {
+    WriteFile(program.Job(input), "G1 X1\r\n");
+    ProgramRun run = program.Run({program.Job(input)});
+    EXPECT_EQ(run.status, 0) << input;
+    EXPECT_EQ(program.Result(), Done(program.Job(output))) << input;
+    EXPECT_EQ(ReadFile(program.Job(output)), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)")
+        << input;
+  }
+}
+
+TEST(StartupE2E, PathWithBlanksIsOnePath) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("my part.nc"), "G1 X1\r\n");
+  // The host's command tail arrives split at the blank.
+  ProgramRun run = program.Run({program.Job("my"), "part.nc"});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(program.Result(), Done(program.Job("my part.pr1")));
+  EXPECT_TRUE(std::filesystem::exists(program.Job("my part.pr1")));
+}
+
+TEST(StartupE2E, QuotesAreNotRemoved) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  ProgramRun run = program.Run({"\"part.nc\""});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\"part.pr1\r\n1\r\n\r\n");
+}
+
+TEST(StartupE2E, NameWithoutADotGivesPr1InTheCurrentFolder) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("part"), "G1 X1\r\n");
+  ProgramRun run = program.Run({"part"});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(program.Result(), Done("pr1"));
+  EXPECT_EQ(ReadFile(program.Job("pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+}
+
+TEST(StartupE2E, ChainedRunsCountUp) {
+  ProgramFolder program;
+  program.Settings({"1", "2", "1", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), "g1 x1\r\n");
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  ASSERT_EQ(program.Run({program.Job("part.pr1")}).status, 0);
+  EXPECT_EQ(program.Result(), Done(program.Job("part.pr2")));
+  const std::string block =
+      "(Kivrel Version 4.0.1)\r\n(YScale:1.0000000 )\r\n(XScale:2.0000000 )\r\n(ZScale:1.0000000 )\r\n"
+      "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
+      "(SpindleRPM:0. )\r\n";
+  EXPECT_EQ(ReadFile(program.Job("part.pr2")),
+            block + block + "G1 X4.0000\r\n(Finished Kivrel)\r\n(Finished Kivrel)");
+}
+
+TEST(StartupE2E, ResultFileLivesBesideTheProgram) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  TempFolder elsewhere;
+  TempFolder input_folder;
+  WriteFile(input_folder / "part.nc", "G1 X1\r\n");
+  ProgramRun run = program.Run({input_folder / "part.nc"}, elsewhere.path().string());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(program.Result(), Done(input_folder / "part.pr1"));
+  EXPECT_EQ(ListFolder(elsewhere.path()), "");
+  EXPECT_EQ(ListFolder(input_folder.path()), "part.nc part.pr1 ");
+}
+
+TEST(StartupE2E, ExistingOutputIsReplacedNotAppendedTo) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  WriteFile(program.Job("part.pr1"), std::string(100000, 'o'));
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+}
+
+TEST(StartupE2E, FailedStartLeavesNoEarlierResultAndNoOutput) {
+  ProgramFolder program;
+  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Path("prepre.res"), Done("/earlier/part.pr1"));
+  std::filesystem::create_directory(program.jobs() / "part.pr1");  // the output cannot be replaced
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.errors.find("Kivrel: error "), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find(program.Job("part.pr1")), std::string::npos) << run.errors;
+  EXPECT_FALSE(program.HasResult());
+  EXPECT_EQ(ListFolder(program.jobs()), "part.nc part.pr1 ");
+}
+
+}  // namespace
+}  // namespace kivrel::testing
