@@ -110,7 +110,7 @@ void LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
     return;
   }
   settings = *read;
-  if (swap) environment.dialog.SwapXYDisplayOrder(settings);
+  if (swap) environment.dialog.SwapXYDisplayOrder();
   environment.dialog.ClearUnsavedMark();
 }
 

@@ -1,6 +1,7 @@
 #include "startup/comment_block.h"
 
 #include "common/fixed_text.h"
+#include "common/version.h"
 
 namespace kivrel {
 namespace {
@@ -12,11 +13,6 @@ void AppendSetting(std::string& text, const char* label, float value, Pattern pa
 }
 
 }  // namespace
-
-std::string VersionText() {
-  return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-         std::to_string(kVersionRevision);
-}
 
 std::string SettingsCommentBlock(const Settings& settings) {
   std::string text = "(Kivrel Version " + VersionText() + ")\r\n";

@@ -22,7 +22,7 @@ ExitStatus Main(Platform& platform) {
   platform.files.Remove(result_path);
 
   Settings settings;
-  const SettingsEnvironment environment{platform.files, platform.boxes, platform.ui.Dialog(),
+  const SettingsEnvironment environment{platform.files, platform.boxes, platform.ui.Dialog(settings),
                                         PathInFolder(platform.program_folder, kParameterFileName)};
   LoadSettings(settings, environment);
 

@@ -15,8 +15,9 @@ namespace kivrel {
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
-  // The settings dialog's side of loading and saving the parameter file.
-  virtual DialogHooks& Dialog() = 0;
+  // The settings dialog's side of loading and saving the parameter file, for
+  // the one settings record of this start.
+  virtual DialogHooks& Dialog(Settings& settings) = 0;
   // Setup mode: lets the operator edit and save the settings; returns when
   // the dialog has closed.
   virtual void ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) = 0;

@@ -1,14 +1,9 @@
 #include "startup/result_file.h"
 
 #include "common/replace_file.h"
+#include "common/version.h"
 
 namespace kivrel {
-namespace {
-// The result-file version: a constant of the program, shown also in the
-// progress window.
-constexpr int kResultVersion = 4;
-}  // namespace
-
 std::string ResultFileText(const std::optional<std::string>& output_line, ResultStatus status,
                            const std::string& message) {
   std::string text = "kivrel.pre\r\nversion:" + std::to_string(kResultVersion) + "\r\n";

@@ -13,6 +13,11 @@ bool ConsoleMessageBoxes::Ask(const std::string& text) {
   return false;
 }
 
+DialogHooks& ConsoleUserInterface::Dialog(Settings& settings) {
+  if (!dialog_) dialog_ = std::make_unique<NoDialog>(settings);
+  return *dialog_;
+}
+
 void ConsoleUserInterface::ShowSetupDialog(Settings& settings,
                                            const SettingsEnvironment& environment) {
   std::string block = SettingsCommentBlock(settings);

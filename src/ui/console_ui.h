@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <ostream>
 
 #include "startup/platform.h"
@@ -37,7 +38,7 @@ class ConsoleUserInterface : public UserInterface {
   ConsoleUserInterface(std::ostream& output, std::ostream& errors)
       : output_(output), errors_(errors) {}
 
-  DialogHooks& Dialog() override { return dialog_; }
+  DialogHooks& Dialog(Settings& settings) override;
   void ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) override;
   ProgressView& Progress() override { return progress_; }
   void ReportFailure(const std::string& text) override;
@@ -45,7 +46,7 @@ class ConsoleUserInterface : public UserInterface {
  private:
   std::ostream& output_;
   std::ostream& errors_;
-  NoDialog dialog_;
+  std::unique_ptr<NoDialog> dialog_;
   ConsoleProgressView progress_;
 };
 

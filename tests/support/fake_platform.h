@@ -64,17 +64,21 @@ class RecordingProgressView : public ProgressView {
 class RecordingDialogHooks : public DialogHooks {
  public:
   void ClearUnsavedMark() override { ++clears; }
-  void SwapXYDisplayOrder(Settings& settings) override {
+  void SwapXYDisplayOrder() override {
     ++swaps;
-    settings.XYdisplayswap = !settings.XYdisplayswap;
+    if (settings != nullptr) settings->XYdisplayswap = !settings->XYdisplayswap;
   }
+  Settings* settings = nullptr;
   int clears = 0;
   int swaps = 0;
 };
 
 class FakeUserInterface : public UserInterface {
  public:
-  DialogHooks& Dialog() override { return dialog; }
+  DialogHooks& Dialog(Settings& settings) override {
+    dialog.settings = &settings;
+    return dialog;
+  }
   void ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) override {
     ++dialogs_shown;
     if (on_dialog) on_dialog(settings, environment);

@@ -33,7 +33,9 @@ class ParameterFileTest : public ::testing::Test {
 
   Settings Load() {
     Settings settings;
+    dialog.settings = &settings;
     LoadSettings(settings, Environment());
+    dialog.settings = nullptr;
     return settings;
   }
 
