@@ -1,0 +1,167 @@
+#include "settings/dialog_model.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "common/failure.h"
+#include "common/fixed_text.h"
+#include "common/leading_number.h"
+#include "common/version.h"
+
+namespace kivrel {
+namespace {
+
+constexpr const char* kUnableToSave = "Unable to save. Try again.";
+
+// The setting each field edits, in field order.
+float Settings::*const kSettingOf[kFieldCount] = {
+    &Settings::YScale,    &Settings::XScale,  &Settings::ZScale,    &Settings::AScale,
+    &Settings::FeedScale, &Settings::FeedAdd, &Settings::SpindleRPM,
+};
+
+constexpr const char* kLabels[kFieldCount] = {
+    "Y Scale Multiplier", "X Scale Multiplier", "Z Scale Multiplier", "A Scale Multiplier",
+    "Feed Rate Multiplier", "Feed Rate Add", "Spindle RPM",
+};
+
+// The fields the unit buttons set, in the order they set them.
+constexpr Field kScaleFields[] = {Field::txtyscale, Field::txtxscale, Field::txtzscale,
+                                  Field::txtascale, Field::txtfeedscale};
+
+TwipsRect& PlaceOf(std::array<TwipsRect, 4>& places, MovingControl control) {
+  return places[static_cast<int>(control)];
+}
+
+}  // namespace
+
+DialogModel::DialogModel(Settings& settings) : settings_(settings) {
+  texts_ = {"1", "1", "1", "1", "1", "0", "0"};  // the design values
+  for (int i = 0; i < 4; ++i) places_[static_cast<std::size_t>(i)] = kDesignedPlace[i];
+}
+
+const std::string& DialogModel::HelpText() {
+  static const std::string text =
+      "Warning: If you have arcs in the file and you set the scale multipliers for the two axes "
+      "that make those arcs to different values, the arcs will be cut improperly, and jump at the "
+      "ends. \r\n\r\n"
+      "To rotate the part in X,Y, check the exchange box and enter the appropriate negative "
+      "scales. For 90deg ccw, make Y negative and check the XYExchange box, for 90deg cw, make X "
+      "negative and check the XY exchange box. For 180 about the origin, make X and Y negative and "
+      "do not check the XYexchange box.\r\n\r\n"
+      "If a scale is entered as 0, that axis will be COMPLETELY REMOVED from the Gcode.\r\n\r\n"
+      "To leave spindle speeds unchanged, set the value to 0";
+  return text;
+}
+
+const char* DialogModel::LabelOf(Field field) { return kLabels[static_cast<int>(field)]; }
+
+void DialogModel::Prepare() {
+  if (prepared_) return;
+  prepared_ = true;
+  for (Field field : kScaleFields) {
+    EditText(field, RenderSingle(settings_.*kSettingOf[static_cast<int>(field)], Pattern::TenDecimals));
+  }
+  if (settings_.XYexchange && !checked_) {
+    checked_ = true;
+    SetUnsaved(true);
+  }
+  EditText(Field::txtspinrpm, RenderSingle(settings_.SpindleRPM, Pattern::Whole));
+  EditText(Field::txtfeedadd, RenderSingle(settings_.FeedAdd, Pattern::TenDecimals));
+  caption_ += VersionText();
+  Changed();
+}
+
+void DialogModel::ClearUnsavedMark() {
+  Prepare();
+  SetUnsaved(false);
+  Changed();
+}
+
+void DialogModel::SwapXYDisplayOrder() {
+  Prepare();
+  const TwipsRect text_x = Place(MovingControl::txtxscale);
+  const TwipsRect label_x = Place(MovingControl::Label2);
+  TwipsRect& label2 = PlaceOf(places_, MovingControl::Label2);
+  TwipsRect& label1 = PlaceOf(places_, MovingControl::Label1);
+  TwipsRect& txtx = PlaceOf(places_, MovingControl::txtxscale);
+  TwipsRect& txty = PlaceOf(places_, MovingControl::txtyscale);
+  label2.top = label1.top;
+  label2.left = label1.left;
+  txtx.top = txty.top;
+  txtx.left = txty.left;
+  label1.top = label_x.top;
+  label1.left = label_x.left;
+  txty.top = text_x.top;
+  txty.left = text_x.left;
+  settings_.XYdisplayswap = !settings_.XYdisplayswap;
+  Changed();
+}
+
+void DialogModel::EditText(Field field, const std::string& text) {
+  std::string& current = texts_[static_cast<int>(field)];
+  if (current == text) return;
+  current = text;
+  SetUnsaved(true);
+  Changed();
+}
+
+void DialogModel::ClickCheck() {
+  checked_ = !checked_;
+  SetUnsaved(true);
+  Changed();
+}
+
+bool DialogModel::Save(const SettingsEnvironment& environment) {
+  if (LeadingNumber(Text(Field::txtfeedscale)) < 0) {
+    environment.boxes.Notify(kNegativeMultiplier);
+    return false;
+  }
+  // A value beyond the 32-bit range could not be read back at the next
+  // start, which would then reset every setting: refuse it here.
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (!(std::fabs(LeadingNumber(texts_[static_cast<std::size_t>(i)])) <= FLT_MAX)) {
+      environment.boxes.Notify(std::string("The value for ") + kLabels[i] +
+                               " is too large to be stored. Nothing was saved.");
+      return false;
+    }
+  }
+  for (int i = 0; i < kFieldCount; ++i) {
+    settings_.*kSettingOf[i] = static_cast<float>(LeadingNumber(texts_[static_cast<std::size_t>(i)]));
+  }
+  settings_.XYexchange = checked_;
+  try {
+    return SaveSettings(settings_, environment);
+  } catch (const Failure&) {
+    // Not even a new file could be created (a read-only folder, say): the
+    // dialog stays open and marked, and the operator may try again.
+    environment.boxes.Notify(kUnableToSave);
+    return false;
+  }
+}
+
+void DialogModel::SetFactor(float value, const char* text) {
+  for (Field field : kScaleFields) {
+    settings_.*kSettingOf[static_cast<int>(field)] = value;
+    EditText(field, text);
+  }
+}
+
+void DialogModel::InchesToMillimetres() { SetFactor(25.4f, "25.4"); }
+
+void DialogModel::MillimetresToInches() { SetFactor(static_cast<float>(0.039370078740), "0.039370078740"); }
+
+void DialogModel::LabelPressed(MouseButton button, unsigned modifiers, MessageBoxes& boxes) {
+  if (button != MouseButton::Right || modifiers != kShift) return;
+  if (!boxes.Ask(kSwapQuestion)) return;
+  SwapXYDisplayOrder();
+  SetUnsaved(true);
+  Changed();
+}
+
+void DialogModel::SetUnsaved(bool unsaved) { unsaved_ = unsaved; }
+
+void DialogModel::Changed() {
+  if (listener_) listener_();
+}
+
+}  // namespace kivrel
