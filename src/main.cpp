@@ -5,8 +5,12 @@
 #include "common/process_info.h"
 #include "startup/main_program.h"
 #include "ui/console_ui.h"
+#include "ui/qt_user_interface.h"
+#include "ui/window_system.h"
 
 int main(int argc, char** argv) {
+  if (kivrel::WindowSystemAvailable()) return kivrel::RunWithWindows(argc, argv);
+
   kivrel::DiskFileSystem files;
   kivrel::SystemClock clock;
   kivrel::ConsoleMessageBoxes boxes(std::cerr);

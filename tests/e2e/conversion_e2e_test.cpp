@@ -97,6 +97,27 @@ TEST_F(ConversionE2E, NumberBeyondTheRangeEndsTheRunWithNothingLeft) {
   EXPECT_EQ(ListFolder(program.jobs()), "part.nc ");
 }
 
+TEST_F(ConversionE2E, ProgressWindowChangesNoByte) {
+  program.Settings({"2", "25.4", "1", "1", "1.5", "True", "10", "1000.", "EOF"});
+  std::string input;
+  for (int i = 0; i < 2500; ++i) input += "g1 x" + std::to_string(i) + " y2 f100 s50 (x)\r\n";
+  WriteFile(program.Job("part.nc"), input);
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  const std::string headless = ReadFile(program.Job("part.pr1"));
+  std::filesystem::remove(program.Job("part.pr1"));
+  ProgramRun windowed = program.Run({program.Job("part.nc")}, "", {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(windowed.status, 0) << windowed.errors;
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), headless);
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
+}
+
+TEST_F(ConversionE2E, StaleDisplayFallsBackToTheConsole) {
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  ProgramRun run = program.Run({program.Job("part.nc")}, "", {"DISPLAY=:97", "WAYLAND_DISPLAY=no-such"});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+}
+
 TEST_F(ConversionE2E, LargeProgramStreamsThrough) {
   std::string input;
   std::string expected;

@@ -13,9 +13,10 @@ ProgramFolder::ProgramFolder() : jobs_(folder_.path() / "jobs") {
 }
 
 ProgramRun ProgramFolder::Run(const std::vector<std::string>& arguments,
-                              std::string working_folder) const {
+                              std::string working_folder,
+                              const std::vector<std::string>& environment) const {
   if (working_folder.empty()) working_folder = jobs_.string();
-  return RunProgramAt(Path("kivrel"), arguments, working_folder);
+  return RunProgramAt(Path("kivrel"), arguments, working_folder, environment);
 }
 
 void ProgramFolder::Settings(const std::vector<std::string>& lines) const {

@@ -22,7 +22,8 @@ class ProgramFolder {
 
   // Runs the program with the arguments given, in `working_folder` (the
   // jobs folder when empty).
-  ProgramRun Run(const std::vector<std::string>& arguments, std::string working_folder = "") const;
+  ProgramRun Run(const std::vector<std::string>& arguments, std::string working_folder = "",
+                 const std::vector<std::string>& environment = {}) const;
 
   std::string Result() const { return ReadFile(Path("prepre.res")); }
   bool HasResult() const { return std::filesystem::exists(Path("prepre.res")); }

@@ -16,7 +16,8 @@ extern char** environ;
 namespace kivrel::testing {
 
 ProgramRun RunProgramAt(const std::string& program, const std::vector<std::string>& arguments,
-                        const std::string& working_folder) {
+                        const std::string& working_folder,
+                        const std::vector<std::string>& extra_environment) {
   TempFolder capture;
   const std::string out_path = capture / "stdout";
   const std::string err_path = capture / "stderr";
@@ -30,11 +31,13 @@ ProgramRun RunProgramAt(const std::string& program, const std::vector<std::strin
 
   std::vector<std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::strncmp(*entry, "DISPLAY=", 8) == 0 || std::strncmp(*entry, "WAYLAND_DISPLAY=", 16) == 0) {
+    if (std::strncmp(*entry, "DISPLAY=", 8) == 0 || std::strncmp(*entry, "WAYLAND_DISPLAY=", 16) == 0 ||
+        std::strncmp(*entry, "QT_QPA_PLATFORM=", 16) == 0) {
       continue;
     }
     environment.emplace_back(*entry);
   }
+  environment.insert(environment.end(), extra_environment.begin(), extra_environment.end());
   std::vector<char*> env_pointers;
   for (auto& entry : environment) env_pointers.push_back(entry.data());
   env_pointers.push_back(nullptr);

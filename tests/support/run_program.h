@@ -12,8 +12,10 @@ struct ProgramRun {
 };
 
 // Runs `program` with `arguments` (no shell in between) in `working_folder`,
-// with no display in its environment and standard input closed.
+// with standard input closed and no display in its environment, apart from
+// the `extra_environment` entries ("NAME=value") given.
 ProgramRun RunProgramAt(const std::string& program, const std::vector<std::string>& arguments,
-                        const std::string& working_folder);
+                        const std::string& working_folder,
+                        const std::vector<std::string>& extra_environment = {});
 
 }  // namespace kivrel::testing

@@ -1,0 +1,90 @@
+#include "ui/progress_window.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+
+#include "common/version.h"
+#include "ui/twips.h"
+
+namespace kivrel {
+namespace {
+
+constexpr TwipsRect kTrack{180, 1470, ProgressWindow::kTrackWidth, 375};  // Shape1
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const TwipsRect& place,
+                  double points) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setGeometry(PixelRect(place));
+  QFont font("MS Sans Serif");
+  font.setPointSizeF(points);
+  font.setWeight(QFont::Normal);
+  label->setFont(font);
+  return label;
+}
+
+}  // namespace
+
+ProgressWindow::ProgressWindow()
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+  setObjectName("Form2");
+  setWindowTitle("Kivrel PrePreprocessor");
+  setFixedSize(Pixels(4680), Pixels(3195));
+  QPalette face = palette();
+  face.setColor(QPalette::Window, face.color(QPalette::Button));
+  setPalette(face);
+  setAutoFillBackground(true);
+
+  QLabel* title = MakeLabel(this, "Label2", "Kivrel", {0, 150, 4665, 465}, 18);
+  title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  MakeLabel(this, "Label3", "Version:" + QString::number(kResultVersion), {1710, 630, 1860, 375}, 13.5);
+  QLabel* processing = MakeLabel(this, "Label1", "Processing...", {1680, 1500, 2505, 645}, 12);
+  QPalette white = processing->palette();
+  white.setColor(QPalette::WindowText, Qt::white);
+  processing->setPalette(white);
+  processing->setAttribute(Qt::WA_TranslucentBackground);
+  processing->raise();  // above the bar
+}
+
+int ProgressWindow::FillPixels() const {
+  // The fill may run past the track's end; it is drawn up to the end only.
+  return Pixels(std::clamp(fill_width_, 0.0f, kTrackWidth));
+}
+
+void ProgressWindow::Show() {
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  show();
+}
+
+void ProgressWindow::Repaint() {
+  if (!isVisible() || painted_pixels_ == FillPixels()) return;
+  repaint();
+}
+
+void ProgressWindow::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void ProgressWindow::SetFill(double fraction) {
+  fill_width_ = static_cast<float>(static_cast<double>(kTrackWidth) * fraction);
+}
+
+void ProgressWindow::Close() { close(); }
+
+void ProgressWindow::paintEvent(QPaintEvent*) {
+  ++paint_count_;
+  QPainter painter(this);
+  const QRect track = PixelRect(kTrack);
+  painter.fillRect(track, Qt::black);  // Shape1
+  painted_pixels_ = FillPixels();
+  const QRect fill(track.left(), track.top(), painted_pixels_, track.height());  // Shape2
+  painter.fillRect(fill, QColor(0, 192, 0));
+  painter.setPen(Qt::black);
+  painter.drawRect(fill.adjusted(0, 0, -1, -1));
+}
+
+}  // namespace kivrel

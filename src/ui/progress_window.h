@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+#include "transform/progress_view.h"
+
+class QLabel;
+
+namespace kivrel {
+
+// Form2: the small window on screen while a conversion runs, with the title,
+// the version line, "Processing..." and a green bar over a black track.
+class ProgressWindow : public QWidget, public ProgressView {
+ public:
+  static constexpr float kTrackWidth = 4275;  // Shape1, twips
+  static constexpr float kStartWidth = 45;    // Shape2 before the first line
+
+  ProgressWindow();
+
+  void Show() override;
+  // Repaints only when the bar has moved by a pixel or the window is new:
+  // a repaint that would change nothing costs nothing.
+  void Repaint() override;
+  void ProcessEvents() override;
+  void SetFill(double fraction) override;
+  void Close() override;
+  bool Draws() const override { return true; }
+
+  // The bar's width in twips, as last set.
+  float FillWidth() const { return fill_width_; }
+  int paint_count() const { return paint_count_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int FillPixels() const;
+
+  float fill_width_ = kStartWidth;
+  int painted_pixels_ = -1;
+  int paint_count_ = 0;
+};
+
+}  // namespace kivrel

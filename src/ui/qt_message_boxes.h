@@ -1,0 +1,15 @@
+#pragma once
+
+#include "common/message_boxes.h"
+
+namespace kivrel {
+
+// Modal Qt message boxes: no icon, the program's title, OK (or Yes and No,
+// Yes the default).
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  void Notify(const std::string& text) override;
+  bool Ask(const std::string& text) override;
+};
+
+}  // namespace kivrel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+#include "settings/dialog_model.h"
+#include "startup/platform.h"
+#include "ui/progress_window.h"
+
+namespace kivrel {
+
+// The program with windows. The dialog's model exists from the first load
+// of the settings on; its window and the progress window only when shown.
+class QtUserInterface : public UserInterface {
+ public:
+  explicit QtUserInterface(MessageBoxes& boxes) : boxes_(boxes) {}
+
+  DialogHooks& Dialog(Settings& settings) override;
+  void ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) override;
+  ProgressView& Progress() override;
+  // Shows the failure in a message box, and on standard error for scripts.
+  void ReportFailure(const std::string& text) override;
+
+ private:
+  MessageBoxes& boxes_;
+  std::unique_ptr<DialogModel> dialog_;
+  std::unique_ptr<ProgressWindow> progress_;
+};
+
+// One start of the program with windows: returns its exit status.
+int RunWithWindows(int argc, char** argv);
+
+}  // namespace kivrel

@@ -1,0 +1,11 @@
+// GoogleTest with a QApplication, for tests that drive the real widgets
+// (on Qt's offscreen platform in CI).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,105 @@
+#include "ui/progress_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "common/disk_file_system.h"
+#include "support/temp_folder.h"
+#include "transform/process_text.h"
+#include "ui/qt_message_boxes.h"
+
+namespace kivrel {
+namespace {
+
+void ConvertWithWindow(const std::string& input, ProgressWindow& window) {
+  testing::TempFolder folder;
+  testing::WriteFile(folder / "in", input);
+  DiskFileSystem files;
+  Settings settings;
+  AssignDefaults(settings);
+  TextReader reader(files.OpenForReading(folder / "in"));
+  std::string temporary;
+  TextWriter writer(files.CreateTemporaryBeside(folder / "out", temporary));
+  ProgressTracker progress(files.FileSize(folder / "in"), window);
+  ProcessText(reader, writer, settings, progress);
+  writer.Close();
+}
+
+TEST(ProgressWindow, ShowsTitleVersionAndProcessing) {
+  ProgressWindow window;
+  EXPECT_EQ(window.windowTitle(), "Kivrel PrePreprocessor");
+  EXPECT_EQ(window.size(), QSize(312, 213));
+  EXPECT_EQ(window.findChild<QLabel*>("Label3")->text(), "Version:4");
+  EXPECT_EQ(window.findChild<QLabel*>("Label2")->text(), "Kivrel");
+  EXPECT_EQ(window.findChild<QLabel*>("Label1")->text(), "Processing...");
+}
+
+TEST(ProgressWindow, FillEndsAtTheTrackEndForACrLfFile) {
+  ProgressWindow window;
+  window.Show();
+  std::string input;
+  for (int i = 0; i < 2500; ++i) input += "G1 X" + std::to_string(i) + "\r\n";
+  ConvertWithWindow(input, window);
+  EXPECT_EQ(window.FillWidth(), ProgressWindow::kTrackWidth);
+}
+
+TEST(ProgressWindow, EmptyInputLeavesTheStartWidth) {
+  ProgressWindow window;
+  window.Show();
+  ConvertWithWindow("", window);
+  EXPECT_EQ(window.FillWidth(), 45.0f);
+}
+
+TEST(ProgressWindow, RepaintThatChangesNoPixelCostsNothing) {
+  ProgressWindow window;
+  window.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.ProcessEvents();
+  window.Repaint();
+  const int painted = window.paint_count();
+  EXPECT_GT(painted, 0);
+  window.SetFill(0.0105);  // 45 twips: still 3 pixels
+  window.Repaint();
+  EXPECT_EQ(window.paint_count(), painted);
+  window.SetFill(0.5);
+  window.Repaint();
+  EXPECT_EQ(window.paint_count(), painted + 1);
+}
+
+// A real Qt message box, answered by a timer as an operator would.
+TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
+  QtMessageBoxes boxes;
+  QString title;
+  QString text;
+  bool had_icon = true;
+  QTimer::singleShot(50, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    had_icon = box->icon() != QMessageBox::NoIcon;
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_FALSE(boxes.Ask("Do you want to swap the X and Y display order?"));
+  EXPECT_EQ(title, "Kivrel Preprocessor");
+  EXPECT_EQ(text, "Do you want to swap the X and Y display order?");
+  EXPECT_FALSE(had_icon);
+
+  QTimer::singleShot(50, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    box->button(QMessageBox::Ok)->click();
+  });
+  boxes.Notify("Unable to save. Try again.");
+}
+
+}  // namespace
+}  // namespace kivrel

@@ -1,0 +1,174 @@
+#include "ui/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "common/disk_file_system.h"
+#include "support/fake_platform.h"
+#include "support/temp_folder.h"
+
+namespace kivrel {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr const char* kDefaultPrm =
+    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
+    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
+
+// One start in setup mode: the settings loaded, then the dialog built.
+class SettingsDialogTest : public ::testing::Test {
+ protected:
+  SettingsDialogTest() { WriteFile(path, kDefaultPrm); }
+
+  void Start() {
+    dialog.reset();
+    settings = Settings{};
+    model = std::make_unique<DialogModel>(settings);
+    LoadSettings(settings, Environment());
+    dialog = std::make_unique<SettingsDialog>(*model, Environment(), boxes);
+    dialog->show();
+  }
+  SettingsEnvironment Environment() { return {files, boxes, *model, path}; }
+
+  template <typename T>
+  T* Child(const char* name) {
+    T* child = dialog->findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  bool Marked() { return Child<QPushButton>("Command1")->styleSheet().contains("rgb(255, 0, 0)"); }
+  void Type(const char* field, const QString& text) {
+    QLineEdit* edit = Child<QLineEdit>(field);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+  void Click(const char* button) { QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton); }
+  void PressLabel(const char* label, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+    QTest::mousePress(Child<QLabel>(label), button, modifiers);
+  }
+
+  testing::TempFolder folder;
+  std::string path = folder / "kivrel.prm";
+  DiskFileSystem files;
+  testing::RecordingMessageBoxes boxes;
+  Settings settings;
+  std::unique_ptr<DialogModel> model;
+  std::unique_ptr<SettingsDialog> dialog;
+};
+
+TEST_F(SettingsDialogTest, OpensWithTheDefaultTextsAndNoMark) {
+  Start();
+  EXPECT_EQ(dialog->windowTitle(), "Kivrel Preprocessor v4.0.1");
+  EXPECT_EQ(dialog->size(), QSize(408, 341));
+  for (const char* name : {"txtyscale", "txtxscale", "txtzscale", "txtascale", "txtfeedscale"}) {
+    EXPECT_EQ(Child<QLineEdit>(name)->text(), "1.0000000000") << name;
+  }
+  EXPECT_EQ(Child<QLineEdit>("txtfeedadd")->text(), "0.0000000000");
+  EXPECT_EQ(Child<QLineEdit>("txtspinrpm")->text(), "0.");
+  EXPECT_FALSE(Child<QCheckBox>("chkxyexchange")->isChecked());
+  EXPECT_FALSE(Marked());
+  EXPECT_EQ(Child<QPushButton>("Command1")->geometry(), QRect(4, 285, 113, 46));
+  EXPECT_EQ(Child<QLineEdit>("txtxscale")->geometry(), QRect(7, 57, 108, 20));
+  EXPECT_EQ(Child<QLabel>("Label2")->text(), "X Scale Multiplier");
+  EXPECT_TRUE(Child<QPlainTextEdit>("warning")->toPlainText().startsWith("Warning: If you have arcs"));
+  EXPECT_TRUE(Child<QPlainTextEdit>("warning")->toPlainText().endsWith("set the value to 0"));
+  for (const char* name : {"Command1", "Command2", "Command3", "Command4"}) {
+    EXPECT_FALSE(Child<QPushButton>(name)->autoDefault()) << name;
+  }
+}
+
+TEST_F(SettingsDialogTest, TypingAndDeletingLeavesTheMark) {
+  Start();
+  QLineEdit* edit = Child<QLineEdit>("txtzscale");
+  edit->setFocus();
+  edit->end(false);
+  QTest::keyClicks(edit, "5");
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit->text(), "1.0000000000");
+  EXPECT_TRUE(Marked());
+}
+
+TEST_F(SettingsDialogTest, SecondClickOnTheBoxLeavesTheMark) {
+  Start();
+  QCheckBox* box = Child<QCheckBox>("chkxyexchange");
+  QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+  EXPECT_TRUE(box->isChecked());
+  QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_TRUE(Marked());
+}
+
+TEST_F(SettingsDialogTest, NegativeMultiplierIsRefused) {
+  Start();
+  Type("txtxscale", "3");
+  Type("txtfeedscale", "-0.5");
+  Click("Command1");
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{"You cannot have a negative speed multiplier"});
+  EXPECT_EQ(ReadFile(path), kDefaultPrm);
+  EXPECT_TRUE(Marked());
+}
+
+TEST_F(SettingsDialogTest, InchesToMillimetresThenSave) {
+  WriteFile(path, "1\r\n1\r\n1\r\n1\r\n1\r\nTrue\r\n5\r\n300.\r\nFalse\r\nEOF\r\n");
+  Start();
+  Click("Command3");
+  EXPECT_EQ(Child<QLineEdit>("txtyscale")->text(), "25.4");
+  EXPECT_TRUE(Marked());
+  Click("Command1");
+  EXPECT_EQ(ReadFile(path),
+            "25.4000000000\r\n25.4000000000\r\n25.4000000000\r\n25.4000000000\r\n25.4000000000\r\n"
+            "True\r\n5.0000000000\r\n300.\r\nFalse\r\nEOF\r\n");
+  EXPECT_FALSE(Marked());
+}
+
+TEST_F(SettingsDialogTest, ShiftRightClickSwapsTheRows) {
+  Start();
+  PressLabel("Label1", Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier);
+  PressLabel("Label2", Qt::LeftButton, Qt::ShiftModifier);
+  PressLabel("Label6", Qt::RightButton, Qt::ShiftModifier);
+  EXPECT_TRUE(boxes.questions.empty());
+
+  PressLabel("Label1", Qt::RightButton, Qt::ShiftModifier);
+  EXPECT_EQ(boxes.questions, std::vector<std::string>{"Do you want to swap the X and Y display order?"});
+  EXPECT_EQ(Child<QLineEdit>("txtxscale")->pos(), QPoint(7, 25));  // Left 105, Top 375
+  EXPECT_EQ(Child<QLabel>("Label2")->pos(), QPoint(122, 31));      // Left 1830, Top 465
+  EXPECT_EQ(Child<QLineEdit>("txtxscale")->size(), QSize(108, 20));
+  EXPECT_TRUE(Marked());
+
+  PressLabel("Label2", Qt::RightButton, Qt::ShiftModifier);
+  EXPECT_EQ(Child<QLineEdit>("txtxscale")->pos(), QPoint(7, 57));
+  EXPECT_EQ(Child<QLabel>("Label2")->pos(), QPoint(123, 60));
+  EXPECT_TRUE(Marked());
+}
+
+TEST_F(SettingsDialogTest, SavedSwapComesBackWithoutAMark) {
+  Start();
+  PressLabel("Label2", Qt::RightButton, Qt::ShiftModifier);
+  Click("Command1");
+  Start();
+  EXPECT_EQ(Child<QLineEdit>("txtxscale")->pos(), QPoint(7, 25));
+  EXPECT_EQ(Child<QLineEdit>("txtyscale")->pos(), QPoint(7, 57));
+  EXPECT_FALSE(Marked());
+}
+
+TEST_F(SettingsDialogTest, EscapeDoesNotCloseButCancelDoes) {
+  Start();
+  QTest::keyClick(dialog.get(), Qt::Key_Escape);
+  EXPECT_TRUE(dialog->isVisible());
+  Type("txtxscale", "7");
+  Click("Command2");
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(ReadFile(path), kDefaultPrm);
+}
+
+}  // namespace
+}  // namespace kivrel
