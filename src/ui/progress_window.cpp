@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "common/version.h"
+#include "ui/system_font.h"
 #include "ui/twips.h"
 
 namespace kivrel {
@@ -19,10 +20,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
   label->setGeometry(PixelRect(place));
-  QFont font("MS Sans Serif");
-  font.setPointSizeF(points);
-  font.setWeight(QFont::Normal);
-  label->setFont(font);
+  label->setFont(SystemFont(points));
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return label;
 }
 

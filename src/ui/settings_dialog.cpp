@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <functional>
 
+#include "ui/system_font.h"
 #include "ui/twips.h"
 
 namespace kivrel {
@@ -82,6 +83,7 @@ SettingsDialog::SettingsDialog(DialogModel& model, const SettingsEnvironment& en
       boxes_(boxes) {
   setObjectName("Form1");
   setFixedSize(Pixels(6120), Pixels(5115));
+  setFont(SystemFont(8));  // the default system font the layout is drawn for
   model_.Prepare();
 
   auto* warning = new QPlainTextEdit(this);
@@ -89,6 +91,8 @@ SettingsDialog::SettingsDialog(DialogModel& model, const SettingsEnvironment& en
   warning->setGeometry(PixelRect({3495, 45, 2535, 4905}));
   warning->setReadOnly(true);
   warning->setFocusPolicy(Qt::NoFocus);
+  warning->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  warning->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   warning->setPlainText(QString::fromLatin1(DialogModel::HelpText().c_str()).replace("\r\n", "\n"));
   QPalette menu = warning->palette();
   menu.setColor(QPalette::Base, menu.color(QPalette::Window));
@@ -97,6 +101,7 @@ SettingsDialog::SettingsDialog(DialogModel& model, const SettingsEnvironment& en
   auto* note = new QLabel("Negatives and decimals are allowed.", this);
   note->setObjectName("Label5");
   note->setGeometry(PixelRect({90, 75, 2670, 210}));
+  note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   auto label_pressed = [this](QMouseEvent* event) {
     model_.LabelPressed(ButtonOf(event->button()), ModifiersOf(event->modifiers()), boxes_);
@@ -115,6 +120,7 @@ SettingsDialog::SettingsDialog(DialogModel& model, const SettingsEnvironment& en
                         : new QLabel(DialogModel::LabelOf(field), this);
     label->setObjectName(control.label_name);
     label->setGeometry(PixelRect(control.label));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   }
   moving_ = {fields_[0], findChild<QLabel*>("Label1"), fields_[1], findChild<QLabel*>("Label2")};
 
