@@ -40,6 +40,8 @@ int RunWithWindows(int argc, char** argv) {
   int qt_argc = 1;
   char* qt_argv[] = {argc > 0 ? argv[0] : const_cast<char*>("kivrel"), nullptr};
   QApplication application(qt_argc, qt_argv);
+  // Closing the progress window does not stop the conversion.
+  application.setQuitOnLastWindowClosed(false);
 
   DiskFileSystem files;
   SystemClock clock;

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Times conversions against copying the same file, and counts instructions.
+#   bench/run.sh            10 MB and 200 MB programs, 5 timed runs each after a warm-up
+#   bench/run.sh --smoke    one small program, one run: checks that the script works
+# Prints MB/s, the ratio to cp and the peak resident memory of each case, and
+# the instructions per input byte of a headless conversion under callgrind.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+smoke=0
+[ "${1:-}" = "--smoke" ] && smoke=1
+if [ $smoke -eq 1 ]; then
+  sizes=(300000); runs=1; callgrind_size=300000
+else
+  sizes=(10000000 200000000); runs=5; callgrind_size=3000000
+fi
+
+scripts/install-deps.sh
+scripts/build.sh >/dev/null
+
+work=build/bench
+rm -rf "$work"
+mkdir -p "$work/program"
+cp build/kivrel "$work/program/"
+cp build/libkivrel_windows.so "$work/program/" 2>/dev/null || true
+# Settings that exercise every rule.
+printf '25.4\r\n25.4\r\n25.4\r\n25.4\r\n1.5\r\nTrue\r\n10\r\n1000.\r\nFalse\r\nEOF\r\n' > "$work/program/kivrel.prm"
+kivrel="$PWD/$work/program/kivrel"
+
+now() { date +%s%N; }
+
+# median_seconds RUNS COMMAND...: median wall time of RUNS runs after a warm-up.
+median_seconds() {
+  local n=$1; shift
+  "$@" >/dev/null 2>&1
+  local times=()
+  for ((i = 0; i < n; i++)); do
+    local start end
+    start=$(now); "$@" >/dev/null 2>&1; end=$(now)
+    times+=("$(( end - start ))")
+  done
+  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.4f", a[int((NR+1)/2)] / 1e9}'
+}
+
+peak_kib() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; }
+
+copy() { rm -f "$2"; cp "$1" "$2"; }
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kivrel" "$1"; }
+windowed() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$kivrel" "$1"; }
+
+printf '%-10s %-10s %10s %10s %8s %12s\n' size case seconds MB/s "x cp" "peak KiB"
+for size in "${sizes[@]}"; do
+  input="$PWD/$work/program-$size.nc"
+  build/kivrel_generate "$size" "$input"
+  bytes=$(stat -c %s "$input")
+  cp_s=$(median_seconds $runs copy "$input" "$work/copy.nc")
+  for case in cp headless windowed; do
+    case $case in
+      cp) s=$cp_s; peak=$(peak_kib cp "$input" "$work/copy2.nc") ;;
+      headless) s=$(median_seconds $runs headless "$input"); peak=$(peak_kib env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kivrel" "$input") ;;
+      windowed) s=$(median_seconds $runs windowed "$input"); peak=$(peak_kib env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$kivrel" "$input") ;;
+    esac
+    awk -v size="$size" -v c="$case" -v s="$s" -v b="$bytes" -v cp="$cp_s" -v p="$peak" \
+      'BEGIN {printf "%-10s %-10s %10.4f %10.1f %8.2f %12s\n", size, c, s, (s > 0 ? b / s / 1e6 : 0), (cp > 0 ? s / cp : 0), p}'
+  done
+  rm -f "$work/copy.nc" "$work/copy2.nc" "${input%.nc}.pr1"
+done
+
+input="$PWD/$work/callgrind.nc"
+build/kivrel_generate "$callgrind_size" "$input"
+bytes=$(stat -c %s "$input")
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$kivrel" "$input" 2>"$work/callgrind.log" >/dev/null
+instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/callgrind.log" || grep -oP 'refs:\s+\K[0-9,]+' "$work/callgrind.log" | tr -d ,)
+awk -v i="$instructions" -v b="$bytes" \
+  'BEGIN {printf "callgrind: %d instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
