@@ -1,26 +1,111 @@
 #include "common/fixed_text.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 #include "common/failure.h"
+#include "common/leading_number.h"
 
 namespace kivrel {
 
-Decimal RoundSignificant(double value, int significant) {
-  if (!std::isfinite(value)) {
-    throw Failure(static_cast<int>(std::errc::result_out_of_range), "number out of range");
-  }
-  Decimal result;
-  if (value == 0) return result;
-  result.negative = value < 0;
+namespace {
 
-  // 60 significant digits of the exact value: no double lies so close to a
-  // rounding midpoint that it would look like one at this length.
+constexpr std::uint64_t kPowersOfTen[20] = {
+    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
+    1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
+    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
+    1000000000000000000ull, 10000000000000000000ull};
+
+// Most values lie in this range; they are rounded with integer arithmetic.
+constexpr double kFastLow = 1e-5;
+constexpr double kFastHigh = 1e12;
+
+// The 128-bit product of two 64-bit numbers, as high and low halves.
+struct Wide {
+  std::uint64_t high;
+  std::uint64_t low;
+};
+
+Wide Multiply(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t a_low = a & 0xFFFFFFFFu, a_high = a >> 32;
+  const std::uint64_t b_low = b & 0xFFFFFFFFu, b_high = b >> 32;
+  const std::uint64_t low_low = a_low * b_low;
+  const std::uint64_t high_low = a_high * b_low;
+  const std::uint64_t low_high = a_low * b_high;
+  const std::uint64_t high_high = a_high * b_high;
+  const std::uint64_t middle = (low_low >> 32) + (high_low & 0xFFFFFFFFu) + (low_high & 0xFFFFFFFFu);
+  return {high_high + (high_low >> 32) + (low_high >> 32) + (middle >> 32),
+          (middle << 32) | (low_low & 0xFFFFFFFFu)};
+}
+
+// Bits `shift` and up of `value` (shift 1 to 127), which must fit 64 bits.
+std::uint64_t ShiftRight(Wide value, int shift) {
+  if (shift >= 64) return value.high >> (shift - 64);
+  return (value.low >> shift) | (value.high << (64 - shift));
+}
+
+bool Bit(Wide value, int bit) {
+  return bit >= 64 ? ((value.high >> (bit - 64)) & 1) != 0 : ((value.low >> bit) & 1) != 0;
+}
+
+// The exact value m x 2^e scaled by 10^s and rounded, half away from zero,
+// to a whole number: the digits, once it has `significant` of them.
+void RoundFast(double magnitude, int significant, Decimal& result) {
+  // magnitude = mantissa x 2^e, from the bits of a normal double.
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
+  const int binary_exponent = static_cast<int>(bits >> 52) - 1022;  // magnitude < 2^binary_exponent
+  std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  int e = binary_exponent - 53;
+  const int zeros = std::countr_zero(mantissa);
+  mantissa >>= zeros;
+  e += zeros;
+
+  // A first guess of floor(log10(magnitude)), corrected below.
+  int k = static_cast<int>(std::floor((binary_exponent - 1) * 0.30102999566398120));
+  k = std::clamp(k, -5, 11);  // the range of the fast path
+  for (;;) {
+    const int s = significant - 1 - k;
+    std::uint64_t quotient = 0;
+    bool up = false;
+    if (s >= 0 && e < 0) {
+      const Wide product = Multiply(mantissa, kPowersOfTen[s]);
+      quotient = ShiftRight(product, -e);
+      up = Bit(product, -e - 1);  // the part shifted out is at least one half
+    } else if (s >= 0) {
+      quotient = (mantissa << e) * kPowersOfTen[s];  // whole: nothing to round
+    } else {
+      // Only values of 1e7 and more scale down; m / 2^-e then has at most
+      // 30 fraction bits, so the divisor fits 64 bits.
+      const std::uint64_t divisor = kPowersOfTen[-s] << (e < 0 ? -e : 0);
+      const std::uint64_t dividend = e < 0 ? mantissa : mantissa << e;
+      quotient = dividend / divisor;
+      up = 2 * (dividend % divisor) >= divisor;
+    }
+    if (quotient >= kPowersOfTen[significant]) {  // the guess was one too low
+      ++k;
+      continue;
+    }
+    if (quotient < kPowersOfTen[significant - 1]) {  // one too high
+      --k;
+      continue;
+    }
+    if (up) ++quotient;
+    result.significand = quotient;  // 9.99...5 may have become 10.00...0: still exact
+    result.exponent = k - (significant - 1);
+    return;
+  }
+}
+
+// Any other finite value: 60 significant digits of it, from which no double
+// lies so close to a rounding midpoint that it would look like one.
+void RoundSlow(double magnitude, int significant, Decimal& result) {
   char text[96];
   auto [end, error] =
-      std::to_chars(text, text + sizeof(text), std::fabs(value), std::chars_format::scientific, 59);
+      std::to_chars(text, text + sizeof(text), magnitude, std::chars_format::scientific, 59);
   (void)error;
   char digits[60];
   digits[0] = text[0];
@@ -30,66 +115,89 @@ Decimal RoundSignificant(double value, int significant) {
   std::from_chars(e + 2, end, exponent);
   if (e[1] == '-') exponent = -exponent;
 
-  bool up = digits[significant] >= '5';
-  int i = significant - 1;
-  while (up && i >= 0) {
-    if (digits[i] == '9') {
-      digits[i--] = '0';
-    } else {
-      ++digits[i];
-      up = false;
-    }
+  std::uint64_t significand = 0;
+  for (int i = 0; i < significant; ++i) significand = significand * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+  if (digits[significant] >= '5') ++significand;
+  result.significand = significand;
+  result.exponent = exponent - (significant - 1);
+}
+
+}  // namespace
+
+Decimal RoundSignificant(double value, int significant) {
+  if (!std::isfinite(value)) {
+    throw Failure(static_cast<int>(std::errc::result_out_of_range), "number out of range");
   }
-  if (up) {  // 9.99... became 10.0...
-    digits[0] = '1';
-    ++exponent;
+  Decimal result;
+  if (value == 0) return result;
+  result.negative = value < 0;
+  const double magnitude = std::fabs(value);
+  if (magnitude >= kFastLow && magnitude < kFastHigh && significant <= 15) {
+    RoundFast(magnitude, significant, result);
+  } else {
+    RoundSlow(magnitude, significant, result);
   }
-  int count = significant;
-  while (count > 1 && digits[count - 1] == '0') --count;
-  for (int k = 0; k < count; ++k) result.digits[k] = digits[k];
-  result.count = count;
-  result.exponent = exponent;
   return result;
 }
 
-void AppendFixed(std::string& out, const Decimal& value, Pattern pattern) {
-  const int decimals = static_cast<int>(pattern);
-  // The digits of value x 10^decimals, rounded to a whole number.
-  char number[360];
-  int length = 0;
-  const int keep = value.exponent + decimals + 1;
-  if (keep <= 0) {
-    number[length++] = (keep == 0 && value.digits[0] >= '5') ? '1' : '0';
+FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
+  FixedNumber number;
+  number.source = value;
+  number.decimals = static_cast<int>(pattern);
+  number.negative = value.negative;
+  const int shift = value.exponent + number.decimals;
+  if (shift >= 0) {
+    number.fits = shift <= 19 && value.significand <= UINT64_MAX / kPowersOfTen[shift];
+    if (number.fits) number.scaled = value.significand * kPowersOfTen[shift];
+  } else if (-shift > 19) {
+    number.scaled = 0;  // below half of the last place
   } else {
-    for (int i = 0; i < keep; ++i) number[length++] = i < value.count ? value.digits[i] : '0';
-    if (keep < value.count && value.digits[keep] >= '5') {
-      int i = length - 1;
-      while (i >= 0 && number[i] == '9') number[i--] = '0';
-      if (i >= 0) {
-        ++number[i];
-      } else {
-        for (int k = length; k > 0; --k) number[k] = number[k - 1];
-        number[0] = '1';
-        ++length;
-      }
-    }
+    const std::uint64_t unit = kPowersOfTen[-shift];
+    number.scaled = value.significand / unit;
+    const std::uint64_t remainder = value.significand % unit;
+    if (remainder >= unit - remainder) ++number.scaled;  // half away from zero
   }
+  return number;
+}
+
+void AppendFixed(std::string& out, const FixedNumber& number) {
+  const int decimals = number.decimals;
+  char digits[400];
+  char* end = digits;
+  if (number.fits) {
+    end = std::to_chars(digits, digits + sizeof(digits), number.scaled).ptr;
+  } else {  // a large whole number: the significant digits, then zeros
+    end = std::to_chars(digits, digits + sizeof(digits), number.source.significand).ptr;
+    for (int i = number.source.exponent + decimals; i > 0; --i) *end++ = '0';
+  }
+  int length = static_cast<int>(end - digits);
   if (length <= decimals) {
-    int pad = decimals + 1 - length;
-    for (int k = length - 1; k >= 0; --k) number[k + pad] = number[k];
-    for (int k = 0; k < pad; ++k) number[k] = '0';
+    const int pad = decimals + 1 - length;
+    for (int k = length - 1; k >= 0; --k) digits[k + pad] = digits[k];
+    for (int k = 0; k < pad; ++k) digits[k] = '0';
     length += pad;
   }
-  bool zero = true;
-  for (int k = 0; k < length; ++k) zero = zero && number[k] == '0';
-  if (value.negative && !zero) out += '-';
-  out.append(number, static_cast<std::size_t>(length - decimals));
+  if (number.negative && !number.IsZero()) out += '-';
+  out.append(digits, static_cast<std::size_t>(length - decimals));
   out += '.';
-  out.append(number + length - decimals, static_cast<std::size_t>(decimals));
+  out.append(digits + length - decimals, static_cast<std::size_t>(decimals));
+}
+
+double FixedNumber::Value() const {
+  if (fits && scaled < (std::uint64_t{1} << 53) && decimals <= 22) {
+    // Both exact: the one division rounds as reading the text would.
+    static constexpr double kExact[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double value = static_cast<double>(scaled) / kExact[decimals];
+    return negative && scaled != 0 ? -value : value;
+  }
+  std::string text;
+  AppendFixed(text, *this);
+  return LeadingNumber(text);
 }
 
 void AppendFixedText(std::string& out, double value, Pattern pattern) {
-  AppendFixed(out, RoundSignificant(value, 15), pattern);
+  AppendFixed(out, ToPattern(RoundSignificant(value, 15), pattern));
 }
 
 std::string FixedText(double value, Pattern pattern) {
@@ -99,7 +207,7 @@ std::string FixedText(double value, Pattern pattern) {
 }
 
 void AppendSingle(std::string& out, float value, Pattern pattern) {
-  AppendFixed(out, RoundSignificant(value, 7), pattern);
+  AppendFixed(out, ToPattern(RoundSignificant(value, 7), pattern));
 }
 
 std::string RenderSingle(float value, Pattern pattern) {

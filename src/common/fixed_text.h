@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kivrel {
@@ -8,23 +9,35 @@ namespace kivrel {
 // by a point) and "0.0000", "0.0000000", "0.0000000000" (that many decimals).
 enum class Pattern { Whole = 0, FourDecimals = 4, SevenDecimals = 7, TenDecimals = 10 };
 
-// A number rounded to a count of significant decimal digits, half away from
-// zero: negative, then the digits d0 d1 ... meaning d0.d1... x 10^exponent.
+// A decimal number: significand x 10^exponent, with its sign apart.
 struct Decimal {
   bool negative = false;
+  std::uint64_t significand = 0;
   int exponent = 0;
-  int count = 1;
-  char digits[17] = {'0'};
 };
 
 // `value` rounded to `significant` (1 to 16) decimal digits, half away from
 // zero on its exact binary value. Throws a Failure for an infinity or NaN.
 Decimal RoundSignificant(double value, int significant);
 
-// Appends `value` in `pattern`: rounded half away from zero, "-" for
-// negatives, at least one digit before the point, "." always the point,
-// no separators or blanks, and never a negative zero.
-void AppendFixed(std::string& out, const Decimal& value, Pattern pattern);
+// A decimal rounded, half away from zero, to the decimals of a pattern.
+struct FixedNumber {
+  Decimal source;
+  int decimals = 0;
+  bool negative = false;
+  bool fits = true;          // `scaled` holds the rounded number
+  std::uint64_t scaled = 0;  // the rounded number x 10^decimals
+
+  bool IsZero() const { return fits && scaled == 0; }
+  // The number that the written text stands for, as a double.
+  double Value() const;
+};
+
+FixedNumber ToPattern(const Decimal& value, Pattern pattern);
+
+// Appends the number: "-" for negatives, at least one digit before the
+// point, "." always the point, no separators or blanks, never a negative zero.
+void AppendFixed(std::string& out, const FixedNumber& number);
 
 // A 64-bit value is first taken to 15 significant digits.
 void AppendFixedText(std::string& out, double value, Pattern pattern);

@@ -1,6 +1,7 @@
 #include "common/leading_number.h"
 
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -65,9 +66,73 @@ class NumberText {
   std::string large_;
 };
 
+constexpr double kExactPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Reads any number text: collects the digits and lets from_chars round.
+double ReadGeneral(std::string_view text);
+
 }  // namespace
 
+// The common case, "123.4567" and the like, is read in one pass: a mantissa
+// of at most 15 digits and a power of ten up to 22 are both exact doubles,
+// so one multiplication or division rounds correctly. Anything else goes
+// the general way.
 double LeadingNumber(std::string_view text) {
+  const char* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n && p[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (p[i] == '-' || p[i] == '+')) {
+    negative = p[i] == '-';
+    ++i;
+  }
+  std::uint64_t mantissa = 0;
+  int digits = 0;  // significant digits in the mantissa
+  int decimals = 0;
+  bool any = false;
+  bool point = false;
+  for (; i < n; ++i) {
+    const char c = p[i];
+    if (c >= '0' && c <= '9') {
+      any = true;
+      if (mantissa == 0 && c == '0') {
+        if (point) ++decimals;
+        continue;
+      }
+      if (++digits > 15) return ReadGeneral(text);
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (i < n) {
+    // An exponent, a number that goes on after blanks, or a hexadecimal or
+    // octal number: the general way.
+    std::size_t next = i;
+    while (next < n && IsBlank(p[next])) ++next;
+    if (next < n) {
+      const char c = p[next];
+      if (c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == '&' || (c >= '0' && c <= '9') ||
+          (c == '.' && !point) || (!any && (c == '+' || c == '-'))) {
+        return ReadGeneral(text);
+      }
+    }
+  }
+  if (!any) return 0;
+  if (decimals > 22) return ReadGeneral(text);
+  const double value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
+  return negative ? -value : value;
+}
+
+namespace {
+
+double ReadGeneral(std::string_view text) {
   Cursor in(text);
   if (in.Peek() == '&') {
     in.Skip();
@@ -149,4 +214,5 @@ double LeadingNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
+}  // namespace
 }  // namespace kivrel

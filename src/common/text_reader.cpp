@@ -30,13 +30,10 @@ void TextReader::ReadLine(std::string& line) {
   for (;;) {
     const char* start = buffer_.data() + position_;
     std::size_t available = end_ - position_;
-    const char* stop = nullptr;
-    for (const char* p = start; p != start + available; ++p) {
-      if (*p == '\n' || *p == '\r') {
-        stop = p;
-        break;
-      }
-    }
+    // The line ends at the first LF or CR, whichever comes first.
+    const char* stop = static_cast<const char*>(std::memchr(start, '\n', available));
+    const std::size_t before = stop != nullptr ? static_cast<std::size_t>(stop - start) : available;
+    if (const void* cr = std::memchr(start, '\r', before)) stop = static_cast<const char*>(cr);
     if (stop == nullptr) {
       line.append(start, available);
       position_ = end_;

@@ -1,5 +1,6 @@
 #include "transform/process_line.h"
 
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -23,12 +24,6 @@ constexpr LetterRow kLetterTable[] = {
     {'S', nullptr, &Settings::SpindleRPM},
 };
 
-void UpperCaseAscii(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to, std::string& spare) {
   std::size_t found = text.find(from);
   if (found == std::string::npos) return;
@@ -43,29 +38,84 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to, s
   text.swap(spare);
 }
 
+// The row of the letter table for each byte, or -1; and the comment leaders.
+struct ByteClasses {
+  signed char row[256];
+  bool leader[256];
+  constexpr ByteClasses() : row(), leader() {
+    for (int i = 0; i < 256; ++i) row[i] = -1;
+    for (int r = 0; r < static_cast<int>(std::size(kLetterTable)); ++r) {
+      row[static_cast<unsigned char>(kLetterTable[r].letter)] = static_cast<signed char>(r);
+    }
+    for (char c : CommentLeaders) leader[static_cast<unsigned char>(c)] = true;
+  }
+};
+constexpr ByteClasses kClasses;
+
+// Each byte with X and Y, and I and J, traded.
+struct ExchangeTable {
+  unsigned char byte[256];
+  constexpr ExchangeTable() : byte() {
+    for (int i = 0; i < 256; ++i) byte[i] = static_cast<unsigned char>(i);
+    byte['X'] = 'Y';
+    byte['Y'] = 'X';
+    byte['I'] = 'J';
+    byte['J'] = 'I';
+  }
+};
+constexpr ExchangeTable kExchangeTable;
+constexpr const unsigned char* kExchanged = kExchangeTable.byte;
+constexpr std::size_t kRows = std::size(kLetterTable);
+
 }  // namespace
 
 RewriteStatus LineProcessor::ProcessLine(std::string& line) {
-  if (line.empty() || CommentLeaders.find(line.front()) != std::string_view::npos) {
+  if (line.empty() || kClasses.leader[static_cast<unsigned char>(line.front())]) {
     return RewriteStatus::Done;
   }
-  spare_.assign(line);
-  UpperCaseAscii(spare_);
+  // One pass upper-cases the line and finds, up to the comment start, the
+  // first word of each letter. A letter whose first word lies at or after
+  // the comment start is not rewritten at all.
+  const std::size_t size = line.size();
+  spare_.resize(size);
+  std::size_t first[kRows];
+  for (std::size_t& position : first) position = std::string::npos;
+  std::size_t comment = std::string::npos;  // none: the line has no comment
+  const char* in = line.data();
+  char* out = spare_.data();
+  for (std::size_t i = 0; i < size; ++i) {
+    char c = in[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    out[i] = c;
+    if (comment != std::string::npos) continue;
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (kClasses.leader[byte]) {
+      comment = i;
+    } else if (const int row = kClasses.row[byte]; row >= 0 && first[row] == std::string::npos) {
+      first[row] = i;
+    }
+  }
   if (spare_.find("M20ADDITION") != std::string::npos) return RewriteStatus::Done;
   line.swap(spare_);
 
-  std::size_t comment = line.find_first_of(CommentLeaders);  // npos: no comment
-  for (const LetterRow& row : kLetterTable) {
-    const float addend = row.addend != nullptr ? settings_.*row.addend : 0.0f;
-    if (row.letter == 'S' && addend == 0) continue;
-    const std::size_t position = line.find(row.letter);
-    if (position == std::string::npos || position >= comment) continue;
-    const float scale = row.scale != nullptr ? settings_.*row.scale : 1.0f;
-    std::ptrdiff_t shift = 0;
-    const RewriteStatus status = rewriter_.RewriteNumber(position, scale, line, addend, shift);
+  for (std::size_t row = 0; row < kRows; ++row) {
+    const std::size_t position = first[row];
+    if (position == std::string::npos) continue;
+    const LetterRow& letter = kLetterTable[row];
+    const float addend = letter.addend != nullptr ? settings_.*letter.addend : 0.0f;
+    if (letter.letter == 'S' && addend == 0) continue;
+    const float scale = letter.scale != nullptr ? settings_.*letter.scale : 1.0f;
+    WordEdit edit;
+    const RewriteStatus status = rewriter_.RewriteNumber(position, scale, line, addend, edit);
     if (status != RewriteStatus::Done) return status;
-    // The comment leader keeps its place relative to the text before it.
-    if (comment != std::string::npos) comment = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(comment) + shift);
+    // A rewrite adds or removes no other letter: the words still to come
+    // and the comment leader only move.
+    for (std::size_t later = row + 1; later < kRows; ++later) {
+      std::size_t& other = first[later];
+      if (other == std::string::npos) continue;
+      other = other > position ? static_cast<std::size_t>(static_cast<std::ptrdiff_t>(other) + edit.shift)
+                               : other - edit.leading;
+    }
   }
   if (settings_.XYexchange) ExchangeXY(line);
   return RewriteStatus::Done;
@@ -75,15 +125,7 @@ void LineProcessor::ExchangeXY(std::string& line) {
   if (line.find("TEMP") == std::string::npos) {
     // Without marker text in the line the eight passes below amount to
     // trading X with Y and I with J.
-    for (char& c : line) {
-      switch (c) {
-        case 'X': c = 'Y'; break;
-        case 'Y': c = 'X'; break;
-        case 'I': c = 'J'; break;
-        case 'J': c = 'I'; break;
-        default: break;
-      }
-    }
+    for (char& c : line) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
     return;
   }
   ReplaceAll(line, "X", "--TEMP2--", spare_);

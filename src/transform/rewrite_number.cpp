@@ -18,7 +18,7 @@ bool IsNumberCharacter(char c) {
 }  // namespace
 
 RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, std::string& line,
-                                            float addend, std::ptrdiff_t& shift) {
+                                            float addend, WordEdit& edit) {
   const char letter = line[position];
   const std::size_t run_start = position + 1;
   std::size_t run_end = run_start;
@@ -37,19 +37,17 @@ RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, s
     return RewriteStatus::OutOfRange;
   }
 
-  text_.clear();
-  AppendSingle(text_, product, Pattern::FourDecimals);
+  // The rounding chain works on the decimal value of each text it would
+  // write, so reading a text back is not needed.
+  FixedNumber number = ToPattern(RoundSignificant(product, 7), Pattern::FourDecimals);
   if (addend != 0) {
-    const double sum = LeadingNumber(text_) + static_cast<double>(addend);
-    text_.clear();
-    AppendFixedText(text_, sum, Pattern::FourDecimals);
+    const double sum = number.Value() + static_cast<double>(addend);
+    number = ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
   }
-  if (letter == 'S') {
-    const double speed = LeadingNumber(text_);
-    text_.clear();
-    AppendFixedText(text_, speed, Pattern::Whole);
-  }
-  if (letter == 'F' && feed_scale_ != 0 && LeadingNumber(text_) == 0) return RewriteStatus::ZeroFeed;
+  if (letter == 'S') number = ToPattern(RoundSignificant(number.Value(), 15), Pattern::Whole);
+  if (letter == 'F' && feed_scale_ != 0 && number.IsZero()) return RewriteStatus::ZeroFeed;
+  text_.clear();
+  AppendFixed(text_, number);
 
   const std::size_t old_length = run_end - position;
   std::size_t new_length = 0;
@@ -64,8 +62,9 @@ RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, s
   const std::size_t last = line.find_last_not_of(' ');
   line.resize(last == std::string::npos ? 0 : last + 1);
 
-  shift = static_cast<std::ptrdiff_t>(new_length) - static_cast<std::ptrdiff_t>(old_length) -
-          static_cast<std::ptrdiff_t>(leading);
+  edit.leading = leading;
+  edit.shift = static_cast<std::ptrdiff_t>(new_length) - static_cast<std::ptrdiff_t>(old_length) -
+               static_cast<std::ptrdiff_t>(leading);
   return RewriteStatus::Done;
 }
 

@@ -7,6 +7,13 @@ namespace kivrel {
 
 enum class RewriteStatus { Done, ZeroFeed, OutOfRange };
 
+// How a rewrite moved the text of the line: text after the word moved by
+// `shift`, text before it by minus `leading` (the blanks trimmed in front).
+struct WordEdit {
+  std::ptrdiff_t shift = 0;
+  std::size_t leading = 0;
+};
+
 // Rewrites one address word of an upper-cased line in place. Keeps its
 // number buffer between calls, so steady use does not allocate.
 class NumberRewriter {
@@ -19,9 +26,9 @@ class NumberRewriter {
   // digits, points and signs after it) is read, multiplied by `scale`,
   // rounded to four decimals, offset by `addend`, and written back; a scale
   // of 0 removes the word. Blanks at both ends of the line are trimmed.
-  // `shift` receives how far the text after the word moved.
+  // `edit` receives how the rest of the line moved.
   RewriteStatus RewriteNumber(std::size_t position, float scale, std::string& line, float addend,
-                              std::ptrdiff_t& shift);
+                              WordEdit& edit);
 
   // The word (letter and number run) whose value was out of range.
   const std::string& failed_word() const { return failed_word_; }

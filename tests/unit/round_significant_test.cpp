@@ -1,0 +1,86 @@
+// The fast integer rounding against a plain reference: the exact decimal
+// expansion of the value, rounded half away from zero digit by digit.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "common/fixed_text.h"
+
+namespace kivrel {
+namespace {
+
+// The value's significand and exponent at `significant` digits, normalised
+// so that the significand has no trailing zero.
+std::pair<std::uint64_t, int> Reference(double value, int significant) {
+  char text[1200];
+  auto end = std::to_chars(text, text + sizeof(text), std::fabs(value), std::chars_format::scientific, 1000).ptr;
+  std::string digits(1, text[0]);
+  digits.append(text + 2, text + 1002);  // exact: no double has more digits
+  const int exponent = std::atoi(std::strchr(text, 'e') + 1);
+  (void)end;
+  std::uint64_t significand = 0;
+  for (int i = 0; i < significant; ++i) significand = significand * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+  if (digits[static_cast<std::size_t>(significant)] >= '5') ++significand;
+  int scale = exponent - (significant - 1);
+  while (significand != 0 && significand % 10 == 0) {
+    significand /= 10;
+    ++scale;
+  }
+  return {significand, scale};
+}
+
+std::pair<std::uint64_t, int> Normalised(Decimal d) {
+  while (d.significand != 0 && d.significand % 10 == 0) {
+    d.significand /= 10;
+    ++d.exponent;
+  }
+  return {d.significand, d.exponent};
+}
+
+void Check(double value, int significant) {
+  const Decimal fast = RoundSignificant(value, significant);
+  ASSERT_EQ(Normalised(fast), Reference(value, significant))
+      << "value " << value << " at " << significant << " digits";
+  ASSERT_EQ(fast.negative, value < 0);
+}
+
+TEST(RoundSignificant, MatchesTheExactReference) {
+  std::mt19937_64 random(20261207);
+  std::uniform_int_distribution<int> exponent(-30, 45);
+  for (int i = 0; i < 200000; ++i) {
+    // Random floats across the whole range the program meets, and around
+    // the edges of the fast range.
+    const float mantissa = std::uniform_real_distribution<float>(1.0f, 10.0f)(random);
+    const float single = mantissa * std::pow(10.0f, static_cast<float>(exponent(random) % 38));
+    Check(i % 2 == 0 ? single : -single, 7);
+    const double wide = std::uniform_real_distribution<double>(1.0, 10.0)(random) *
+                        std::pow(10.0, exponent(random));
+    Check(wide, 15);
+    Check(wide, 7);
+  }
+}
+
+TEST(RoundSignificant, ExactTiesGoAwayFromZero) {
+  std::mt19937_64 random(7);
+  // n / 2^m has a short exact decimal expansion, so many of these are ties.
+  for (int i = 0; i < 200000; ++i) {
+    const double n = static_cast<double>(random() % (1u << 24));
+    const double value = std::ldexp(n, -static_cast<int>(random() % 12));
+    if (value == 0) continue;
+    Check(value, 7);
+    Check(-value, 7);
+    Check(value * 1e6, 15);
+  }
+  for (double edge : {1e-5, 1e12, 9.9999995, 0.99999995, 999999.95, 1024.0625, 100.03125}) {
+    Check(edge, 7);
+    Check(std::nextafter(edge, 0.0), 7);
+    Check(std::nextafter(edge, 1e300), 7);
+  }
+}
+
+}  // namespace
+}  // namespace kivrel
