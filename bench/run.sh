@@ -22,7 +22,7 @@ work=build/bench
 rm -rf "$work"
 mkdir -p "$work/program"
 cp build/kivrel "$work/program/"
-cp build/libkivrel_windows.so "$work/program/" 2>/dev/null || true
+cp build/kivrel-windows.so "$work/program/" 2>/dev/null || true
 # Settings that exercise every rule.
 printf '25.4\r\n25.4\r\n25.4\r\n25.4\r\n1.5\r\nTrue\r\n10\r\n1000.\r\nFalse\r\nEOF\r\n' > "$work/program/kivrel.prm"
 kivrel="$PWD/$work/program/kivrel"

@@ -5,21 +5,21 @@
 #include "common/process_info.h"
 #include "startup/main_program.h"
 #include "ui/console_ui.h"
-#include "ui/qt_user_interface.h"
 #include "ui/window_system.h"
+#include "ui/windows_module.h"
 
 int main(int argc, char** argv) {
-  if (kivrel::WindowSystemAvailable()) return kivrel::RunWithWindows(argc, argv);
+  const std::string program_folder = kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
+  int status = 0;
+  if (kivrel::WindowSystemAvailable() &&
+      kivrel::RunWithWindowsModule(argc, argv, program_folder.c_str(), status)) {
+    return status;
+  }
 
   kivrel::DiskFileSystem files;
   kivrel::SystemClock clock;
   kivrel::ConsoleMessageBoxes boxes(std::cerr);
   kivrel::ConsoleUserInterface ui(std::cout, std::cerr);
-  kivrel::Platform platform{files,
-                            boxes,
-                            clock,
-                            ui,
-                            kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr),
-                            kivrel::CommandTail(argc, argv)};
+  kivrel::Platform platform{files, boxes, clock, ui, program_folder, kivrel::CommandTail(argc, argv)};
   return static_cast<int>(kivrel::RunProgram(platform));
 }

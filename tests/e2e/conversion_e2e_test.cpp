@@ -118,6 +118,30 @@ TEST_F(ConversionE2E, StaleDisplayFallsBackToTheConsole) {
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
 }
 
+TEST_F(ConversionE2E, MissingWindowsModuleFallsBackToTheConsole) {
+  std::filesystem::remove(program.Path("kivrel-windows.so"));
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  ProgramRun run = program.Run({program.Job("part.nc")}, "", {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.errors.find("Kivrel: the windows cannot be loaded"), std::string::npos) << run.errors;
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+}
+
+TEST_F(ConversionE2E, HeadlessStartDoesNotLoadTheWindowSystem) {
+  WriteFile(program.Job("part.nc"), "G1 X1\r\nG1 X2\r\nG1 X3\r\nG1 X4\r\nG1 X5\r\n"
+                                    "G1 X6\r\nG1 X7\r\nG1 X8\r\nG1 X9\r\nG1 X10\r\n");
+  // The dynamic loader reports every library it loads.
+  ProgramRun headless = program.Run({program.Job("part.nc")}, "", {"LD_DEBUG=files"});
+  ASSERT_EQ(headless.status, 0);
+  EXPECT_NE(headless.errors.find("libc.so"), std::string::npos) << "the loader reported nothing";
+  EXPECT_EQ(headless.errors.find("Qt6"), std::string::npos);
+  EXPECT_EQ(headless.errors.find("kivrel-windows"), std::string::npos);
+
+  ProgramRun windowed = program.Run({program.Job("part.nc")}, "", {"LD_DEBUG=files", "QT_QPA_PLATFORM=offscreen"});
+  ASSERT_EQ(windowed.status, 0);
+  EXPECT_NE(windowed.errors.find("libQt6Widgets"), std::string::npos);
+}
+
 TEST_F(ConversionE2E, LargeProgramStreamsThrough) {
   std::string input;
   std::string expected;

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace kivrel {
+
+// Runs one start with windows. Where the windows live in a module of their
+// own (kivrel-windows beside the program), it is loaded only now, so that a
+// start without a display never loads the window system. Returns false,
+// having done nothing, when the module cannot be loaded.
+bool RunWithWindowsModule(int argc, char** argv, const char* program_folder, int& exit_status);
+
+}  // namespace kivrel
