@@ -31,6 +31,11 @@ struct Wide {
 };
 
 Wide Multiply(std::uint64_t a, std::uint64_t b) {
+#ifdef __SIZEOF_INT128__
+  __extension__ using Unsigned128 = unsigned __int128;
+  const Unsigned128 product = static_cast<Unsigned128>(a) * b;
+  return {static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
+#else
   const std::uint64_t a_low = a & 0xFFFFFFFFu, a_high = a >> 32;
   const std::uint64_t b_low = b & 0xFFFFFFFFu, b_high = b >> 32;
   const std::uint64_t low_low = a_low * b_low;
@@ -40,6 +45,7 @@ Wide Multiply(std::uint64_t a, std::uint64_t b) {
   const std::uint64_t middle = (low_low >> 32) + (high_low & 0xFFFFFFFFu) + (low_high & 0xFFFFFFFFu);
   return {high_high + (high_low >> 32) + (low_high >> 32) + (middle >> 32),
           (middle << 32) | (low_low & 0xFFFFFFFFu)};
+#endif
 }
 
 // Bits `shift` and up of `value` (shift 1 to 127), which must fit 64 bits.
@@ -65,7 +71,8 @@ void RoundFast(double magnitude, int significant, Decimal& result) {
   e += zeros;
 
   // A first guess of floor(log10(magnitude)), corrected below.
-  int k = static_cast<int>(std::floor((binary_exponent - 1) * 0.30102999566398120));
+  // (x * 78913) >> 18 is floor(x * log10(2)) for the exponents met here.
+  int k = ((binary_exponent - 1) * 78913) >> 18;
   k = std::clamp(k, -5, 11);  // the range of the fast path
   for (;;) {
     const int s = significant - 1 - k;
@@ -162,25 +169,40 @@ FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
 
 void AppendFixed(std::string& out, const FixedNumber& number) {
   const int decimals = number.decimals;
-  char digits[400];
-  char* end = digits;
+  char text[400];
+  char* const end = text + sizeof(text);
+  char* p = end;
   if (number.fits) {
-    end = std::to_chars(digits, digits + sizeof(digits), number.scaled).ptr;
-  } else {  // a large whole number: the significant digits, then zeros
-    end = std::to_chars(digits, digits + sizeof(digits), number.source.significand).ptr;
-    for (int i = number.source.exponent + decimals; i > 0; --i) *end++ = '0';
+    // Written from the last digit backwards: the decimals, the point, then
+    // at least one digit before it.
+    std::uint64_t rest = number.scaled;
+    for (int k = 0; k < decimals; ++k) {
+      *--p = static_cast<char>('0' + rest % 10);
+      rest /= 10;
+    }
+    *--p = '.';
+    do {
+      *--p = static_cast<char>('0' + rest % 10);
+      rest /= 10;
+    } while (rest != 0);
+    if (number.negative && number.scaled != 0) *--p = '-';
+    out.append(p, static_cast<std::size_t>(end - p));
+    return;
   }
-  int length = static_cast<int>(end - digits);
-  if (length <= decimals) {
-    const int pad = decimals + 1 - length;
-    for (int k = length - 1; k >= 0; --k) digits[k + pad] = digits[k];
-    for (int k = 0; k < pad; ++k) digits[k] = '0';
-    length += pad;
-  }
-  if (number.negative && !number.IsZero()) out += '-';
-  out.append(digits, static_cast<std::size_t>(length - decimals));
+  // A number too large for 64 bits at this many decimals. It carries no
+  // more decimals than the pattern (else it would have been rounded, and
+  // fit): its digits, with the point put in or zeros added.
+  if (number.negative) out += '-';
+  char digits[24];
+  const char* last = std::to_chars(digits, digits + sizeof(digits), number.source.significand).ptr;
+  const int length = static_cast<int>(last - digits);
+  const int exponent = number.source.exponent;
+  const int whole = exponent >= 0 ? length : length + exponent;
+  out.append(digits, static_cast<std::size_t>(whole));
+  if (exponent > 0) out.append(static_cast<std::size_t>(exponent), '0');
   out += '.';
-  out.append(digits + length - decimals, static_cast<std::size_t>(decimals));
+  out.append(digits + whole, static_cast<std::size_t>(length - whole));
+  out.append(static_cast<std::size_t>(decimals - (length - whole)), '0');
 }
 
 double FixedNumber::Value() const {

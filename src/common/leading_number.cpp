@@ -90,27 +90,20 @@ double LeadingNumber(std::string_view text) {
     ++i;
   }
   std::uint64_t mantissa = 0;
-  int digits = 0;  // significant digits in the mantissa
-  int decimals = 0;
-  bool any = false;
-  bool point = false;
-  for (; i < n; ++i) {
-    const char c = p[i];
-    if (c >= '0' && c <= '9') {
-      any = true;
-      if (mantissa == 0 && c == '0') {
-        if (point) ++decimals;
-        continue;
-      }
-      if (++digits > 15) return ReadGeneral(text);
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-      if (point) ++decimals;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
+  const std::size_t whole_start = i;
+  while (i < n && IsDigit(p[i])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
+  std::size_t digits = i - whole_start;
+  std::size_t decimals = 0;
+  const bool point = i < n && p[i] == '.';
+  if (point) {
+    const std::size_t fraction_start = ++i;
+    while (i < n && IsDigit(p[i])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
+    decimals = i - fraction_start;
+    digits += decimals;
   }
+  const bool any = digits > 0;
+  // Up to 15 digits the mantissa is exact in a double.
+  if (digits > 15) return ReadGeneral(text);
   if (i < n) {
     // An exponent, a number that goes on after blanks, or a hexadecimal or
     // octal number: the general way.
@@ -125,7 +118,6 @@ double LeadingNumber(std::string_view text) {
     }
   }
   if (!any) return 0;
-  if (decimals > 22) return ReadGeneral(text);
   const double value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
   return negative ? -value : value;
 }

@@ -38,19 +38,26 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to, s
   text.swap(spare);
 }
 
-// The row of the letter table for each byte, or -1; and the comment leaders.
+// For each byte: itself upper-cased, and its class: the row of the letter
+// table, kLeader for a comment leader, kPlain for anything else.
+constexpr signed char kPlain = -1;
+constexpr signed char kLeader = -2;
 struct ByteClasses {
-  signed char row[256];
-  bool leader[256];
-  constexpr ByteClasses() : row(), leader() {
-    for (int i = 0; i < 256; ++i) row[i] = -1;
-    for (int r = 0; r < static_cast<int>(std::size(kLetterTable)); ++r) {
-      row[static_cast<unsigned char>(kLetterTable[r].letter)] = static_cast<signed char>(r);
+  unsigned char upper[256];
+  signed char kind[256];
+  constexpr ByteClasses() : upper(), kind() {
+    for (int i = 0; i < 256; ++i) {
+      upper[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 'a' + 'A' : i);
+      kind[i] = kPlain;
     }
-    for (char c : CommentLeaders) leader[static_cast<unsigned char>(c)] = true;
+    for (int r = 0; r < static_cast<int>(std::size(kLetterTable)); ++r) {
+      kind[static_cast<unsigned char>(kLetterTable[r].letter)] = static_cast<signed char>(r);
+    }
+    for (char c : CommentLeaders) kind[static_cast<unsigned char>(c)] = kLeader;
   }
 };
 constexpr ByteClasses kClasses;
+constexpr std::size_t kRows = std::size(kLetterTable);
 
 // Each byte with X and Y, and I and J, traded.
 struct ExchangeTable {
@@ -65,12 +72,11 @@ struct ExchangeTable {
 };
 constexpr ExchangeTable kExchangeTable;
 constexpr const unsigned char* kExchanged = kExchangeTable.byte;
-constexpr std::size_t kRows = std::size(kLetterTable);
 
 }  // namespace
 
 RewriteStatus LineProcessor::ProcessLine(std::string& line) {
-  if (line.empty() || kClasses.leader[static_cast<unsigned char>(line.front())]) {
+  if (line.empty() || kClasses.kind[static_cast<unsigned char>(line.front())] == kLeader) {
     return RewriteStatus::Done;
   }
   // One pass upper-cases the line and finds, up to the comment start, the
@@ -80,21 +86,18 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line) {
   spare_.resize(size);
   std::size_t first[kRows];
   for (std::size_t& position : first) position = std::string::npos;
-  std::size_t comment = std::string::npos;  // none: the line has no comment
-  const char* in = line.data();
-  char* out = spare_.data();
-  for (std::size_t i = 0; i < size; ++i) {
-    char c = in[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    out[i] = c;
-    if (comment != std::string::npos) continue;
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (kClasses.leader[byte]) {
-      comment = i;
-    } else if (const int row = kClasses.row[byte]; row >= 0 && first[row] == std::string::npos) {
-      first[row] = i;
-    }
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
+  unsigned char* out = reinterpret_cast<unsigned char*>(spare_.data());
+  std::size_t i = 0;
+  for (; i < size; ++i) {
+    const unsigned char byte = kClasses.upper[in[i]];
+    out[i] = byte;
+    const signed char kind = kClasses.kind[byte];
+    if (kind == kPlain) continue;
+    if (kind == kLeader) break;
+    if (first[kind] == std::string::npos) first[kind] = i;
   }
+  for (; i < size; ++i) out[i] = kClasses.upper[in[i]];
   if (spare_.find("M20ADDITION") != std::string::npos) return RewriteStatus::Done;
   line.swap(spare_);
 

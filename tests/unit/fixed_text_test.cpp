@@ -13,7 +13,7 @@ namespace {
 struct DoubleCase {
   double value;
   Pattern pattern;
-  const char* text;
+  std::string text;
 };
 
 class FixedTextTest : public ::testing::TestWithParam<DoubleCase> {};
@@ -40,6 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
         // 15 significant digits first: the double nearest 0.1 + 0.2 is 0.30000000000000004
         DoubleCase{0.1 + 0.2, Pattern::TenDecimals, "0.3000000000"},
         DoubleCase{1e20, Pattern::FourDecimals, "100000000000000000000.0000"},
+        DoubleCase{-123456789012.345, Pattern::TenDecimals, "-123456789012.3450000000"},
+        DoubleCase{1.5e300, Pattern::Whole, "15" + std::string(299, '0') + "."},
         DoubleCase{0.0393701, Pattern::SevenDecimals, "0.0393701"},
         DoubleCase{123456789.123456789, Pattern::FourDecimals, "123456789.1235"}));
 
