@@ -1,5 +1,6 @@
 #include "transform/process_line.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -99,28 +100,95 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line) {
   }
   for (; i < size; ++i) out[i] = kClasses.upper[in[i]];
   if (spare_.find("M20ADDITION") != std::string::npos) return RewriteStatus::Done;
-  line.swap(spare_);
 
+  // The words to rewrite, in the order of the letter table.
+  Word words[kRows];
+  std::size_t count = 0;
+  bool removes = false;
   for (std::size_t row = 0; row < kRows; ++row) {
-    const std::size_t position = first[row];
-    if (position == std::string::npos) continue;
+    if (first[row] == std::string::npos) continue;
     const LetterRow& letter = kLetterTable[row];
     const float addend = letter.addend != nullptr ? settings_.*letter.addend : 0.0f;
     if (letter.letter == 'S' && addend == 0) continue;
     const float scale = letter.scale != nullptr ? settings_.*letter.scale : 1.0f;
+    removes = removes || scale == 0;
+    words[count++] = {first[row], static_cast<int>(row), scale, addend};
+  }
+  const bool markers = settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
+  if (removes || markers) {
+    line.swap(spare_);
+    return RewriteInTableOrder(line, words, count);
+  }
+  return RewriteInLineOrder(line, words, count);
+}
+
+RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words, std::size_t count) {
+  for (std::size_t w = 0; w < count; ++w) {
+    const std::size_t position = words[w].position;
     WordEdit edit;
-    const RewriteStatus status = rewriter_.RewriteNumber(position, scale, line, addend, edit);
-    if (status != RewriteStatus::Done) return status;
+    const RewriteStatus status = rewriter_.RewriteNumber(position, words[w].scale, line, words[w].addend, edit);
+    if (status != RewriteStatus::Done) {
+      failed_word_.assign(rewriter_.failed_word());
+      return status;
+    }
     // A rewrite adds or removes no other letter: the words still to come
-    // and the comment leader only move.
-    for (std::size_t later = row + 1; later < kRows; ++later) {
-      std::size_t& other = first[later];
-      if (other == std::string::npos) continue;
+    // only move.
+    for (std::size_t later = w + 1; later < count; ++later) {
+      std::size_t& other = words[later].position;
       other = other > position ? static_cast<std::size_t>(static_cast<std::ptrdiff_t>(other) + edit.shift)
                                : other - edit.leading;
     }
   }
   if (settings_.XYexchange) ExchangeXY(line);
+  return RewriteStatus::Done;
+}
+
+// When no word is removed, a rewrite changes nothing but its own number:
+// the letters stay, and the two characters read after each run give the
+// same value whatever the neighbouring words have become. The words can then
+// be rewritten from left to right into a new line in one pass, exchanging X
+// and Y on the way; a failure is reported for the word earliest in the table.
+RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, std::size_t count) {
+  std::sort(words, words + count, [](const Word& a, const Word& b) { return a.position < b.position; });
+  const std::string_view upper(spare_);
+  const unsigned char* exchange = settings_.XYexchange ? kExchanged : nullptr;
+  output_.clear();
+  auto copy = [&](std::size_t from, std::size_t to) {
+    if (exchange == nullptr) {
+      output_.append(upper.data() + from, to - from);
+      return;
+    }
+    for (std::size_t i = from; i < to; ++i) output_ += static_cast<char>(exchange[static_cast<unsigned char>(upper[i])]);
+  };
+  RewriteStatus status = RewriteStatus::Done;
+  int failed_row = static_cast<int>(kRows);
+  std::size_t copied = 0;
+  for (std::size_t w = 0; w < count; ++w) {
+    const Word& word = words[w];
+    WordNumber number;
+    const RewriteStatus word_status = rewriter_.ComputeNumber(upper, word.position, word.scale, word.addend, number);
+    if (word_status != RewriteStatus::Done) {
+      if (word.row < failed_row) {
+        failed_row = word.row;
+        status = word_status;
+        failed_word_.assign(rewriter_.failed_word());
+      }
+      continue;
+    }
+    if (status != RewriteStatus::Done) continue;
+    copy(copied, word.position + 1);
+    AppendFixed(output_, number.number);
+    copied = number.run_end;
+  }
+  if (status != RewriteStatus::Done) return status;
+  copy(copied, upper.size());
+  if (count > 0) {  // every rewrite trims the line's blanks at both ends
+    const std::size_t last = output_.find_last_not_of(' ');
+    output_.resize(last == std::string::npos ? 0 : last + 1);
+    const std::size_t leading = std::min(output_.find_first_not_of(' '), output_.size());
+    if (leading > 0) output_.erase(0, leading);
+  }
+  line.swap(output_);
   return RewriteStatus::Done;
 }
 

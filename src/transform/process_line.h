@@ -21,14 +21,27 @@ class LineProcessor {
   RewriteStatus ProcessLine(std::string& line);
 
   // After OutOfRange: the word that could not be scaled.
-  const std::string& failed_word() const { return rewriter_.failed_word(); }
+  const std::string& failed_word() const { return failed_word_; }
 
  private:
+  // A word to rewrite: its letter's place, its row of the letter table, and
+  // the scale and addend that row takes.
+  struct Word {
+    std::size_t position;
+    int row;
+    float scale;
+    float addend;
+  };
+
+  RewriteStatus RewriteInTableOrder(std::string& line, Word* words, std::size_t count);
+  RewriteStatus RewriteInLineOrder(std::string& line, Word* words, std::size_t count);
   void ExchangeXY(std::string& line);
 
   const Settings& settings_;
   NumberRewriter rewriter_;
   std::string spare_;
+  std::string output_;
+  std::string failed_word_;
 };
 
 }  // namespace kivrel

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "common/fixed_text.h"
 
 namespace kivrel {
 
@@ -14,8 +17,14 @@ struct WordEdit {
   std::size_t leading = 0;
 };
 
-// Rewrites one address word of an upper-cased line in place. Keeps its
-// number buffer between calls, so steady use does not allocate.
+// The new number of one word, before it is put into the line.
+struct WordNumber {
+  std::size_t run_end = 0;  // where the word's number run ends in the line
+  FixedNumber number;       // what replaces the run
+};
+
+// Rewrites address words of upper-cased lines. Keeps its buffers between
+// calls, so steady use does not allocate.
 class NumberRewriter {
  public:
   // `feed_scale` is the FeedScale setting, which decides whether a feed that
@@ -23,10 +32,16 @@ class NumberRewriter {
   explicit NumberRewriter(float feed_scale) : feed_scale_(feed_scale) {}
 
   // The word's letter stands at `position` (0-based). Its number (the run of
-  // digits, points and signs after it) is read, multiplied by `scale`,
-  // rounded to four decimals, offset by `addend`, and written back; a scale
-  // of 0 removes the word. Blanks at both ends of the line are trimmed.
-  // `edit` receives how the rest of the line moved.
+  // digits, points and signs after it) is read together with the two
+  // characters after the run, multiplied by `scale` as a 32-bit value,
+  // rounded to 7 significant digits and then to four decimals, offset by
+  // `addend`, and for S made a whole number.
+  RewriteStatus ComputeNumber(std::string_view line, std::size_t position, float scale, float addend,
+                              WordNumber& result);
+
+  // ComputeNumber, then the word put back into `line`: the new number in
+  // place of the run, or with a scale of 0 the word removed; blanks at both
+  // ends of the line are trimmed. `edit` receives how the rest moved.
   RewriteStatus RewriteNumber(std::size_t position, float scale, std::string& line, float addend,
                               WordEdit& edit);
 

@@ -1,0 +1,234 @@
+#include "support/reference_transform.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace kivrel::testing {
+namespace {
+
+// The value of the number at the start of `text`, blanks anywhere ignored.
+double ReferenceLeadingNumber(const std::string& raw) {
+  std::string text;
+  for (char c : raw) {
+    if (c != ' ' && c != '\t' && c != '\n') text += c;
+  }
+  if (text.size() >= 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h' || text[1] == 'O' || text[1] == 'o')) {
+    const int base = (text[1] == 'H' || text[1] == 'h') ? 16 : 8;
+    double value = 0;
+    for (std::size_t i = 2; i < text.size(); ++i) {
+      const char c = text[i];
+      int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                  : (base == 16 && std::isxdigit(static_cast<unsigned char>(c))) ? std::toupper(c) - 'A' + 10
+                                                                                  : 99;
+      if (digit >= base) break;
+      value = value * base + digit;
+    }
+    return value;
+  }
+  std::size_t i = 0;
+  std::string number;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    if (text[i] == '-') number += '-';
+    ++i;
+  }
+  bool point = false;
+  int digits = 0;
+  for (; i < text.size(); ++i) {
+    if (std::isdigit(static_cast<unsigned char>(text[i]))) {
+      number += text[i];
+      ++digits;
+    } else if (text[i] == '.' && !point) {
+      number += '.';
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return 0;
+  if (i < text.size() && std::strchr("EeDd", text[i]) != nullptr) {
+    std::size_t j = i + 1;
+    std::string exponent = "e";
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+    if (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) {
+      while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) exponent += text[j++];
+      number += exponent;
+    }
+  }
+  double value = 0;
+  const char* begin = number.data() + (number[0] == '-' ? 1 : 0);
+  auto result = std::from_chars(begin, number.data() + number.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Decide by the size of the number: huge or tiny.
+    const double rough = std::strtod(begin, nullptr);
+    value = rough > 1 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return number[0] == '-' ? -value : value;
+}
+
+// A decimal: value = d1.d2d3... x 10^exponent, with its sign apart.
+struct Digits {
+  bool negative = false;
+  std::string digits;  // the first is not 0, unless the number is 0
+  int exponent = 0;
+};
+
+// The exact value rounded to `significant` digits, half away from zero.
+Digits RoundExactly(double value, int significant) {
+  Digits result;
+  result.negative = value < 0;
+  if (value == 0) {
+    result.digits = "0";
+    return result;
+  }
+  char text[1100];
+  auto end = std::to_chars(text, text + sizeof(text), std::fabs(value), std::chars_format::scientific, 1000).ptr;
+  *end = '\0';
+  std::string all(1, text[0]);
+  all.append(text + 2, text + 1002);
+  int exponent = std::atoi(std::strchr(text, 'e') + 1);
+  std::string kept = all.substr(0, static_cast<std::size_t>(significant));
+  if (all[static_cast<std::size_t>(significant)] >= '5') {
+    int k = significant - 1;
+    while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
+    if (k < 0) {
+      kept.insert(kept.begin(), '1');
+      kept.pop_back();
+      ++exponent;
+    } else {
+      ++kept[static_cast<std::size_t>(k)];
+    }
+  }
+  result.digits = kept;
+  result.exponent = exponent;
+  return result;
+}
+
+// The decimal written with `decimals` decimals, rounded half away from zero.
+std::string WriteFixed(const Digits& number, int decimals) {
+  // Spell the number out in plain notation with plenty of decimals.
+  std::string whole;
+  std::string fraction;
+  if (number.digits == "0") {
+    whole = "0";
+  } else if (number.exponent >= 0) {
+    std::string d = number.digits;
+    while (static_cast<int>(d.size()) < number.exponent + 1) d += '0';
+    whole = d.substr(0, static_cast<std::size_t>(number.exponent + 1));
+    fraction = d.substr(static_cast<std::size_t>(number.exponent + 1));
+  } else {
+    whole = "0";
+    fraction = std::string(static_cast<std::size_t>(-number.exponent - 1), '0') + number.digits;
+  }
+  fraction += std::string(static_cast<std::size_t>(decimals + 1), '0');
+  std::string kept = whole + fraction.substr(0, static_cast<std::size_t>(decimals));
+  if (fraction[static_cast<std::size_t>(decimals)] >= '5') {
+    int k = static_cast<int>(kept.size()) - 1;
+    while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
+    if (k < 0) {
+      kept.insert(kept.begin(), '1');
+    } else {
+      ++kept[static_cast<std::size_t>(k)];
+    }
+  }
+  std::string integer = kept.substr(0, kept.size() - static_cast<std::size_t>(decimals));
+  while (integer.size() > 1 && integer[0] == '0') integer.erase(0, 1);
+  const bool zero = kept.find_first_not_of('0') == std::string::npos;
+  return (number.negative && !zero ? "-" : "") + integer + "." +
+         kept.substr(kept.size() - static_cast<std::size_t>(decimals));
+}
+
+double ReadBack(const std::string& text) {
+  double value = 0;
+  const bool negative = text[0] == '-';
+  std::from_chars(text.data() + (negative ? 1 : 0), text.data() + text.size(), value);
+  return negative ? -value : value;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  std::string result;
+  std::size_t done = 0;
+  for (std::size_t found = text.find(from); found != std::string::npos; found = text.find(from, done)) {
+    result += text.substr(done, found - done) + to;
+    done = found + from.size();
+  }
+  return result + text.substr(done);
+}
+
+std::string Trim(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::size_t CommentStart(const std::string& line) {
+  std::size_t start = std::string::npos;
+  for (const char* leader : {"(", "/", "%", "#"}) start = std::min(start, line.find(leader));
+  return start;
+}
+
+}  // namespace
+
+ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
+  ReferenceLine result{RewriteStatus::Done, line};
+  if (line.empty() || std::strchr("(/%#", line[0]) != nullptr) return result;
+  std::string work = line;
+  for (char& c : work) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (work.find("M20ADDITION") != std::string::npos) return result;
+
+  struct Row {
+    char letter;
+    float scale;
+    float addend;
+  };
+  const Row rows[] = {{'X', settings.XScale, 0},        {'I', settings.XScale, 0},
+                      {'Y', settings.YScale, 0},        {'J', settings.YScale, 0},
+                      {'Z', settings.ZScale, 0},        {'K', settings.ZScale, 0},
+                      {'A', settings.AScale, 0},        {'F', settings.FeedScale, settings.FeedAdd},
+                      {'S', 1, settings.SpindleRPM}};
+  for (const Row& row : rows) {
+    const std::size_t position = work.find(row.letter);
+    if (position == std::string::npos || position >= CommentStart(work)) continue;
+    if (row.letter == 'S' && settings.SpindleRPM == 0) continue;
+
+    std::size_t run_end = position + 1;
+    while (run_end < work.size() && std::strchr("1234567890.+-", work[run_end]) != nullptr && work[run_end] != '\0') {
+      ++run_end;
+    }
+    const double read = ReferenceLeadingNumber(work.substr(position + 1, run_end + 2 - (position + 1)));
+    if (!(std::fabs(read) <= FLT_MAX) || std::isinf(static_cast<float>(read) * row.scale)) {
+      result.status = RewriteStatus::OutOfRange;
+      return result;
+    }
+    const float product = static_cast<float>(read) * row.scale;
+    std::string text = WriteFixed(RoundExactly(product, 7), 4);
+    if (row.addend != 0) text = WriteFixed(RoundExactly(ReadBack(text) + static_cast<double>(row.addend), 15), 4);
+    if (row.letter == 'S') text = WriteFixed(RoundExactly(ReadBack(text), 15), 0);
+    if (ReadBack(text) == 0 && row.letter == 'F' && settings.FeedScale != 0) {
+      result.status = RewriteStatus::ZeroFeed;
+      return result;
+    }
+    const std::string prefix = work.substr(0, position + 1);
+    const std::string tail = work.substr(run_end);
+    work = Trim(row.scale != 0 ? prefix + text + tail : prefix.substr(0, position) + tail);
+  }
+  if (settings.XYexchange) {
+    work = ReplaceAll(work, "X", "--TEMP2--");
+    work = ReplaceAll(work, "Y", "__TEMP1__");
+    work = ReplaceAll(work, "__TEMP1__", "X");
+    work = ReplaceAll(work, "--TEMP2--", "Y");
+    work = ReplaceAll(work, "I", "--TEMP3--");
+    work = ReplaceAll(work, "J", "__TEMP4__");
+    work = ReplaceAll(work, "__TEMP4__", "I");
+    work = ReplaceAll(work, "--TEMP3--", "J");
+  }
+  result.line = work;
+  return result;
+}
+
+}  // namespace kivrel::testing
