@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <system_error>
 
 #include "common/failure.h"
@@ -167,26 +168,60 @@ FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
   return number;
 }
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes `rest` with `decimals` decimals backwards, ending before `p`; the
+// word size is a template parameter, as 32-bit division is the cheaper.
+template <typename Whole>
+char* WriteBackwards(char* p, Whole rest, int decimals) {
+  for (; decimals >= 2; decimals -= 2) {
+    const std::size_t pair = static_cast<std::size_t>(rest % 100) * 2;
+    rest /= 100;
+    *--p = kDigitPairs[pair + 1];
+    *--p = kDigitPairs[pair];
+  }
+  if (decimals == 1) {
+    *--p = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  }
+  *--p = '.';
+  while (rest >= 100) {
+    const std::size_t pair = static_cast<std::size_t>(rest % 100) * 2;
+    rest /= 100;
+    *--p = kDigitPairs[pair + 1];
+    *--p = kDigitPairs[pair];
+  }
+  if (rest >= 10) {
+    *--p = kDigitPairs[rest * 2 + 1];
+    *--p = kDigitPairs[rest * 2];
+  } else {
+    *--p = static_cast<char>('0' + rest);
+  }
+  return p;
+}
+
+char* WriteFixed(char* out, const FixedNumber& number) {
+  // Written from the last digit backwards into a scratch area: the
+  // decimals, the point, then at least one digit before it.
+  char text[kMaxFixedText];
+  char* const end = text + sizeof(text);
+  char* p = number.scaled <= UINT32_MAX
+                ? WriteBackwards(end, static_cast<std::uint32_t>(number.scaled), number.decimals)
+                : WriteBackwards(end, number.scaled, number.decimals);
+  if (number.negative && number.scaled != 0) *--p = '-';
+  const std::size_t length = static_cast<std::size_t>(end - p);
+  std::memcpy(out, p, length);
+  return out + length;
+}
+
 void AppendFixed(std::string& out, const FixedNumber& number) {
   const int decimals = number.decimals;
-  char text[400];
-  char* const end = text + sizeof(text);
-  char* p = end;
   if (number.fits) {
-    // Written from the last digit backwards: the decimals, the point, then
-    // at least one digit before it.
-    std::uint64_t rest = number.scaled;
-    for (int k = 0; k < decimals; ++k) {
-      *--p = static_cast<char>('0' + rest % 10);
-      rest /= 10;
-    }
-    *--p = '.';
-    do {
-      *--p = static_cast<char>('0' + rest % 10);
-      rest /= 10;
-    } while (rest != 0);
-    if (number.negative && number.scaled != 0) *--p = '-';
-    out.append(p, static_cast<std::size_t>(end - p));
+    char text[kMaxFixedText];
+    out.append(text, static_cast<std::size_t>(WriteFixed(text, number) - text));
     return;
   }
   // A number too large for 64 bits at this many decimals. It carries no

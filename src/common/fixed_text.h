@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -38,6 +39,11 @@ FixedNumber ToPattern(const Decimal& value, Pattern pattern);
 // Appends the number: "-" for negatives, at least one digit before the
 // point, "." always the point, no separators or blanks, never a negative zero.
 void AppendFixed(std::string& out, const FixedNumber& number);
+
+// The same text written at `out`, which has room for kMaxFixedText
+// characters when the number fits; returns the end of the text.
+inline constexpr std::size_t kMaxFixedText = 32;
+char* WriteFixed(char* out, const FixedNumber& number);
 
 // A 64-bit value is first taken to 15 significant digits.
 void AppendFixedText(std::string& out, double value, Pattern pattern);

@@ -1,6 +1,7 @@
 #include "transform/process_line.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -52,7 +53,9 @@ struct ByteClasses {
       kind[i] = kPlain;
     }
     for (int r = 0; r < static_cast<int>(std::size(kLetterTable)); ++r) {
-      kind[static_cast<unsigned char>(kLetterTable[r].letter)] = static_cast<signed char>(r);
+      const char letter = kLetterTable[r].letter;
+      kind[static_cast<unsigned char>(letter)] = static_cast<signed char>(r);
+      kind[static_cast<unsigned char>(letter - 'A' + 'a')] = static_cast<signed char>(r);
     }
     for (char c : CommentLeaders) kind[static_cast<unsigned char>(c)] = kLeader;
   }
@@ -76,6 +79,16 @@ constexpr const unsigned char* kExchanged = kExchangeTable.byte;
 
 }  // namespace
 
+LineProcessor::LineProcessor(const Settings& settings) : settings_(settings), rewriter_(settings.FeedScale) {
+  for (std::size_t row = 0; row < kRows; ++row) {
+    const LetterRow& letter = kLetterTable[row];
+    rows_[row].scale = letter.scale != nullptr ? settings.*letter.scale : 1.0f;
+    rows_[row].addend = letter.addend != nullptr ? settings.*letter.addend : 0.0f;
+    // S words are rewritten only to add a spindle speed.
+    rows_[row].active = letter.letter != 'S' || rows_[row].addend != 0;
+  }
+}
+
 RewriteStatus LineProcessor::ProcessLine(std::string& line) {
   if (line.empty() || kClasses.kind[static_cast<unsigned char>(line.front())] == kLeader) {
     return RewriteStatus::Done;
@@ -91,9 +104,9 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line) {
   unsigned char* out = reinterpret_cast<unsigned char*>(spare_.data());
   std::size_t i = 0;
   for (; i < size; ++i) {
-    const unsigned char byte = kClasses.upper[in[i]];
-    out[i] = byte;
-    const signed char kind = kClasses.kind[byte];
+    const unsigned char byte = in[i];
+    out[i] = static_cast<unsigned char>(kClasses.upper[byte]);
+    const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
     if (kind == kPlain) continue;
     if (kind == kLeader) break;
     if (first[kind] == std::string::npos) first[kind] = i;
@@ -106,13 +119,9 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line) {
   std::size_t count = 0;
   bool removes = false;
   for (std::size_t row = 0; row < kRows; ++row) {
-    if (first[row] == std::string::npos) continue;
-    const LetterRow& letter = kLetterTable[row];
-    const float addend = letter.addend != nullptr ? settings_.*letter.addend : 0.0f;
-    if (letter.letter == 'S' && addend == 0) continue;
-    const float scale = letter.scale != nullptr ? settings_.*letter.scale : 1.0f;
-    removes = removes || scale == 0;
-    words[count++] = {first[row], static_cast<int>(row), scale, addend};
+    if (first[row] == std::string::npos || !rows_[row].active) continue;
+    removes = removes || rows_[row].scale == 0;
+    words[count++] = {first[row], static_cast<int>(row), rows_[row].scale, rows_[row].addend};
   }
   const bool markers = settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
   if (removes || markers) {
@@ -149,46 +158,56 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words,
 // be rewritten from left to right into a new line in one pass, exchanging X
 // and Y on the way; a failure is reported for the word earliest in the table.
 RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, std::size_t count) {
-  std::sort(words, words + count, [](const Word& a, const Word& b) { return a.position < b.position; });
+  for (std::size_t w = 1; w < count; ++w) {  // a handful of words: insertion sort by place
+    for (std::size_t v = w; v > 0 && words[v - 1].position > words[v].position; --v) std::swap(words[v - 1], words[v]);
+  }
   const std::string_view upper(spare_);
-  const unsigned char* exchange = settings_.XYexchange ? kExchanged : nullptr;
-  output_.clear();
-  auto copy = [&](std::size_t from, std::size_t to) {
-    if (exchange == nullptr) {
-      output_.append(upper.data() + from, to - from);
-      return;
-    }
-    for (std::size_t i = from; i < to; ++i) output_ += static_cast<char>(exchange[static_cast<unsigned char>(upper[i])]);
-  };
   RewriteStatus status = RewriteStatus::Done;
   int failed_row = static_cast<int>(kRows);
-  std::size_t copied = 0;
+  WordNumber* numbers = numbers_;
+  std::size_t room = upper.size();
   for (std::size_t w = 0; w < count; ++w) {
-    const Word& word = words[w];
-    WordNumber number;
-    const RewriteStatus word_status = rewriter_.ComputeNumber(upper, word.position, word.scale, word.addend, number);
-    if (word_status != RewriteStatus::Done) {
-      if (word.row < failed_row) {
-        failed_row = word.row;
-        status = word_status;
-        failed_word_.assign(rewriter_.failed_word());
-      }
-      continue;
+    const RewriteStatus word_status =
+        rewriter_.ComputeNumber(upper, words[w].position, words[w].scale, words[w].addend, numbers[w]);
+    if (word_status != RewriteStatus::Done && words[w].row < failed_row) {
+      failed_row = words[w].row;
+      status = word_status;
+      failed_word_.assign(rewriter_.failed_word());
     }
-    if (status != RewriteStatus::Done) continue;
-    copy(copied, word.position + 1);
-    AppendFixed(output_, number.number);
-    copied = number.run_end;
+    room += numbers[w].number.fits ? kMaxFixedText : 0;
   }
   if (status != RewriteStatus::Done) return status;
-  copy(copied, upper.size());
-  if (count > 0) {  // every rewrite trims the line's blanks at both ends
-    const std::size_t last = output_.find_last_not_of(' ');
-    output_.resize(last == std::string::npos ? 0 : last + 1);
-    const std::size_t leading = std::min(output_.find_first_not_of(' '), output_.size());
-    if (leading > 0) output_.erase(0, leading);
+  for (std::size_t w = 0; w < count; ++w) {
+    if (!numbers[w].number.fits) {  // a number too long for the fast writer
+      line.swap(spare_);
+      return RewriteInTableOrder(line, words, count);
+    }
   }
-  line.swap(output_);
+
+  output_.resize(room);
+  char* out = output_.data();
+  const unsigned char* exchange = settings_.XYexchange ? kExchanged : nullptr;
+  auto copy = [&](std::size_t from, std::size_t to) {
+    if (exchange == nullptr) {
+      std::memcpy(out, upper.data() + from, to - from);
+      out += to - from;
+      return;
+    }
+    for (std::size_t i = from; i < to; ++i) *out++ = static_cast<char>(exchange[static_cast<unsigned char>(upper[i])]);
+  };
+  std::size_t copied = 0;
+  for (std::size_t w = 0; w < count; ++w) {
+    copy(copied, words[w].position + 1);
+    out = WriteFixed(out, numbers[w].number);
+    copied = numbers[w].run_end;
+  }
+  copy(copied, upper.size());
+  const char* begin = output_.data();
+  if (count > 0) {  // every rewrite trims the line's blanks at both ends
+    while (out > begin && out[-1] == ' ') --out;
+    while (begin < out && *begin == ' ') ++begin;
+  }
+  line.assign(begin, static_cast<std::size_t>(out - begin));
   return RewriteStatus::Done;
 }
 

@@ -11,8 +11,8 @@ namespace kivrel {
 // a conversion allocates nothing per line once they have grown.
 class LineProcessor {
  public:
-  explicit LineProcessor(const Settings& settings)
-      : settings_(settings), rewriter_(settings.FeedScale) {}
+  // The settings are taken as they are now; a processor serves one run.
+  explicit LineProcessor(const Settings& settings);
 
   // Rewrites `line` (without its terminator) in place. Lines that start with
   // a comment leader, empty lines and lines marked M20ADDITION stay as read;
@@ -37,11 +37,20 @@ class LineProcessor {
   RewriteStatus RewriteInLineOrder(std::string& line, Word* words, std::size_t count);
   void ExchangeXY(std::string& line);
 
+  // The letter table with this run's scale and addend for each row.
+  struct Row {
+    float scale;
+    float addend;
+    bool active;
+  };
+
   const Settings& settings_;
   NumberRewriter rewriter_;
+  Row rows_[9];
   std::string spare_;
   std::string output_;
   std::string failed_word_;
+  WordNumber numbers_[9];  // one for each row of the letter table
 };
 
 }  // namespace kivrel
