@@ -68,10 +68,10 @@ struct ExchangeTable {
   unsigned char byte[256];
   constexpr ExchangeTable() : byte() {
     for (int i = 0; i < 256; ++i) byte[i] = static_cast<unsigned char>(i);
-    byte['X'] = 'Y';
-    byte['Y'] = 'X';
-    byte['I'] = 'J';
-    byte['J'] = 'I';
+    byte[static_cast<unsigned char>('X')] = 'Y';
+    byte[static_cast<unsigned char>('Y')] = 'X';
+    byte[static_cast<unsigned char>('I')] = 'J';
+    byte[static_cast<unsigned char>('J')] = 'I';
   }
 };
 constexpr ExchangeTable kExchangeTable;

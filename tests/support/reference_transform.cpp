@@ -6,11 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace kivrel::testing {
-namespace {
-
-// The value of the number at the start of `text`, blanks anywhere ignored.
 double ReferenceLeadingNumber(const std::string& raw) {
   std::string text;
   for (char c : raw) {
@@ -49,7 +47,7 @@ double ReferenceLeadingNumber(const std::string& raw) {
     }
   }
   if (digits == 0) return 0;
-  if (i < text.size() && std::strchr("EeDd", text[i]) != nullptr) {
+  if (i < text.size() && std::string_view("EeDd").find(text[i]) != std::string_view::npos) {
     std::size_t j = i + 1;
     std::string exponent = "e";
     if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
@@ -68,6 +66,8 @@ double ReferenceLeadingNumber(const std::string& raw) {
   }
   return number[0] == '-' ? -value : value;
 }
+
+namespace {
 
 // A decimal: value = d1.d2d3... x 10^exponent, with its sign apart.
 struct Digits {
@@ -174,7 +174,7 @@ std::size_t CommentStart(const std::string& line) {
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
   ReferenceLine result{RewriteStatus::Done, line};
-  if (line.empty() || std::strchr("(/%#", line[0]) != nullptr) return result;
+  if (line.empty() || std::string_view("(/%#").find(line[0]) != std::string_view::npos) return result;
   std::string work = line;
   for (char& c : work) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -197,7 +197,7 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     if (row.letter == 'S' && settings.SpindleRPM == 0) continue;
 
     std::size_t run_end = position + 1;
-    while (run_end < work.size() && std::strchr("1234567890.+-", work[run_end]) != nullptr && work[run_end] != '\0') {
+    while (run_end < work.size() && std::string_view("1234567890.+-").find(work[run_end]) != std::string_view::npos) {
       ++run_end;
     }
     const double read = ReferenceLeadingNumber(work.substr(position + 1, run_end + 2 - (position + 1)));

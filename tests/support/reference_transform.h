@@ -17,4 +17,7 @@ struct ReferenceLine {
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings);
 
+// The value of the number at the start of `text`, read by the plain rules.
+double ReferenceLeadingNumber(const std::string& text);
+
 }  // namespace kivrel::testing
