@@ -34,6 +34,9 @@ class FaultyFileSystem : public FileSystem {
   // Throws when a fault is due; used by the wrapped files too.
   void Check(FileOp op, const std::string& path);
 
+  // Every operation attempted so far, in order, with its path.
+  const std::vector<std::pair<FileOp, std::string>>& log() const { return log_; }
+
  private:
   struct Fault {
     FileOp op;
