@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, and runs every test.
+# Installs what is missing, builds with warnings as errors, and runs every
+# test: the normal build, the same tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, a short run of each fuzzer, and a smoke run of
+# the benchmarks (no timing is judged).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+jobs=$(nproc 2>/dev/null || echo 2)
 scripts/install-deps.sh
 scripts/build.sh
 
-# The benchmarks still run (a small program, one run each; no timing is judged).
+cmake -S . -B build-asan -DKIVREL_WERROR=ON -DKIVREL_SANITIZE=address,undefined >/dev/null
+cmake --build build-asan -j "$jobs" >/dev/null
+(cd build-asan && ctest --output-on-failure -j "$jobs")
+
+scripts/fuzz.sh "${KIVREL_FUZZ_SECONDS:-30}"
+
 bench/run.sh --smoke
 build/kivrel_micro_benchmarks --benchmark_min_time=0.01 >/dev/null
 
 cd build
-ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)"
+ctest --output-on-failure -j "$jobs"

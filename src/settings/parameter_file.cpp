@@ -1,5 +1,6 @@
 #include "settings/parameter_file.h"
 
+#include <cstdint>
 #include <optional>
 
 #include "common/failure.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr const char* kNotFound = "Settings file not found. Creating one now.";
 constexpr const char* kUnreadable = "The parameter file could not be read properly. Recreating...";
 constexpr const char* kUnableToSave = "Unable to save. Try again.";
+constexpr std::uint64_t kLargestParameterFile = 64 * 1024;
 
 void AppendLine(std::string& text, float value, Pattern pattern) {
   AppendSingle(text, value, pattern);
@@ -36,6 +38,8 @@ bool IsLowerCaseTrue(const std::string& line) {
 // `swap` tells whether line 9 asks for the X row on top.
 std::optional<Settings> ReadParameterFile(FileSystem& files, const std::string& path,
                                           const Settings& current, bool& swap) {
+  // A parameter file holds a few hundred bytes; a huge one is not read.
+  if (files.FileSize(path) > kLargestParameterFile) return std::nullopt;
   TextReader reader(files.OpenForReading(path));
   std::string line;
   auto next = [&]() -> bool {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ class ProgramFolder {
   // jobs folder when empty).
   ProgramRun Run(const std::vector<std::string>& arguments, std::string working_folder = "",
                  const std::vector<std::string>& environment = {}) const;
+
+  // Starts the program without waiting for it.
+  std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& arguments) const {
+    return std::make_unique<RunningProgram>(Path("kivrel"), arguments, jobs_.string());
+  }
 
   std::string Result() const { return ReadFile(Path("prepre.res")); }
   bool HasResult() const { return std::filesystem::exists(Path("prepre.res")); }

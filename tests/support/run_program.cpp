@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -15,12 +17,14 @@ extern char** environ;
 
 namespace kivrel::testing {
 
-ProgramRun RunProgramAt(const std::string& program, const std::vector<std::string>& arguments,
-                        const std::string& working_folder,
-                        const std::vector<std::string>& extra_environment) {
-  TempFolder capture;
-  const std::string out_path = capture / "stdout";
-  const std::string err_path = capture / "stderr";
+RunningProgram::RunningProgram(const std::string& program, const std::vector<std::string>& arguments,
+                               const std::string& working_folder,
+                               const std::vector<std::string>& extra_environment) {
+  char pattern[] = "/tmp/kivrel-run-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) throw std::runtime_error("cannot create a capture folder");
+  capture_ = pattern;
+  const std::string out_path = capture_ + "/stdout";
+  const std::string err_path = capture_ + "/stderr";
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -49,20 +53,36 @@ ProgramRun RunProgramAt(const std::string& program, const std::vector<std::strin
   argv_pointers.push_back(nullptr);
 
   pid_t child = 0;
-  int error = posix_spawn(&child, program.c_str(), &actions, nullptr, argv_pointers.data(),
-                          env_pointers.data());
+  const int error = posix_spawn(&child, program.c_str(), &actions, nullptr, argv_pointers.data(),
+                                env_pointers.data());
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(error));
+  pid_ = child;
+}
 
+RunningProgram::~RunningProgram() {
+  if (pid_ > 0) Wait();
+  std::error_code ignored;
+  std::filesystem::remove_all(capture_, ignored);
+}
+
+ProgramRun RunningProgram::Wait() {
   int wait_status = 0;
-  while (waitpid(child, &wait_status, 0) < 0) {
-    if (errno != EINTR) throw std::runtime_error("cannot wait for " + program);
+  while (waitpid(pid_, &wait_status, 0) < 0) {
+    if (errno != EINTR) throw std::runtime_error("cannot wait for the program");
   }
+  pid_ = -1;
   ProgramRun run;
   run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-  run.output = ReadFile(out_path);
-  run.errors = ReadFile(err_path);
+  run.output = ReadFile(capture_ + "/stdout");
+  run.errors = ReadFile(capture_ + "/stderr");
   return run;
+}
+
+ProgramRun RunProgramAt(const std::string& program, const std::vector<std::string>& arguments,
+                        const std::string& working_folder,
+                        const std::vector<std::string>& extra_environment) {
+  return RunningProgram(program, arguments, working_folder, extra_environment).Wait();
 }
 
 }  // namespace kivrel::testing

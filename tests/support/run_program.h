@@ -18,4 +18,17 @@ ProgramRun RunProgramAt(const std::string& program, const std::vector<std::strin
                         const std::string& working_folder,
                         const std::vector<std::string>& extra_environment = {});
 
+// The same, started without waiting: several can run at once.
+class RunningProgram {
+ public:
+  RunningProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& working_folder, const std::vector<std::string>& extra_environment = {});
+  ~RunningProgram();
+  ProgramRun Wait();
+
+ private:
+  int pid_ = -1;
+  std::string capture_;
+};
+
 }  // namespace kivrel::testing

@@ -1,0 +1,169 @@
+// Hostile inputs, each with its expected outcome, through the real program.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "e2e/program_folder.h"
+
+namespace kivrel::testing {
+namespace {
+
+class HostileE2E : public ::testing::Test {
+ protected:
+  HostileE2E() { program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"}); }
+
+  // Converts `input`: the exit status, and the program lines of the output
+  // (between the comment block and the closing comment) when it finished.
+  std::pair<int, std::string> Convert(const std::string& input) {
+    WriteFile(program.Job("part.nc"), input);
+    std::filesystem::remove(program.Job("part.pr1"));
+    run = program.Run({program.Job("part.nc")});
+    CheckNothingLost();
+    if (run.status != 0) return {run.status, ""};
+    const std::string output = ReadFile(program.Job("part.pr1"));
+    const std::size_t block = std::string(kDefaultBlock).size();
+    return {0, output.substr(block, output.size() - block - 17)};
+  }
+
+  // Whatever the outcome: a whole output or none, a true result file or
+  // none, no temporary file.
+  void CheckNothingLost() {
+    const bool has_output = std::filesystem::exists(program.Job("part.pr1"));
+    EXPECT_EQ(ListFolder(program.jobs()).find(".tmp"), std::string::npos);
+    EXPECT_EQ(ListFolder(program.path()).find(".tmp"), std::string::npos);
+    switch (run.status) {
+      case 0: {
+        ASSERT_TRUE(has_output);
+        const std::string output = ReadFile(program.Job("part.pr1"));
+        EXPECT_EQ(output.rfind(kDefaultBlock, 0), 0u);
+        EXPECT_EQ(output.substr(output.size() - 17), "(Finished Kivrel)");
+        EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
+        break;
+      }
+      case 2:
+        EXPECT_FALSE(has_output);
+        EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+        break;
+      case 3:
+        EXPECT_FALSE(has_output);
+        EXPECT_FALSE(program.HasResult());
+        EXPECT_EQ(run.errors.rfind("Kivrel: error ", 0), 0u) << run.errors;
+        break;
+      default:
+        ADD_FAILURE() << "exit status " << run.status << ": " << run.errors;
+    }
+  }
+
+  ProgramFolder program;
+  ProgramRun run;
+};
+
+TEST_F(HostileE2E, LinesAndNumbers) {
+  struct Case {
+    const char* name;
+    std::string input;
+    int status;
+    std::string lines;
+  };
+  const std::string ten_mb(10 * 1024 * 1024, 'Q');
+  const std::string xs(100000, 'X');
+  const Case cases[] = {
+      {"NUL bytes inside a line", std::string("G1 X1\0Y2\r\n\0\r\n", 13), 0,
+       std::string("G1 X1.0000\0Y2.0000\r\n\0\r\n", 23)},
+      {"a 10 MB line", "g1 x1 " + ten_mb, 0, "G1 X1.0000 " + ten_mb + "\r\n"},
+      {"100,000 letters X", xs, 0, "X0.0000" + xs.substr(1) + "\r\n"},
+      {"an exponent beyond the range", "G1 X1e39\r\n", 0, "G1 X1000.0000E39\r\n"},
+      {"a tiny exponent", "G1 X1e-50\r\n", 0, "G1 X1.0000E-50\r\n"},
+      {"a number beyond the range", "G1 X1" + std::string(39, '0') + "\r\n", 3, ""},
+      {"two minus signs", "G1 X--1\r\n", 0, "G1 X0.0000\r\n"},
+      {"a sign and a point", "G1 X+.\r\n", 0, "G1 X0.0000\r\n"},
+      {"a point alone", ".\r\n", 0, ".\r\n"},
+      {"blanks only", "     \r\n\t\r\n", 0, "     \r\n\t\r\n"},
+      {"a feed word with no number", "G1 X1 F\r\n", 2, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto [status, lines] = Convert(c.input);
+    EXPECT_EQ(status, c.status) << run.errors;
+    if (status == 0) {
+      EXPECT_TRUE(lines == c.lines) << "output differs";
+    }
+  }
+}
+
+TEST_F(HostileE2E, RandomBinaryBytes) {
+  std::mt19937 random(42);
+  for (int round = 0; round < 20; ++round) {
+    std::string bytes(20000, '\0');
+    for (char& b : bytes) b = static_cast<char>(random());
+    Convert(bytes);  // every outcome is checked for losses
+  }
+}
+
+TEST_F(HostileE2E, FolderAsTheInput) {
+  std::filesystem::create_directory(program.Job("folder.nc"));
+  const ProgramRun folder_run = program.Run({program.Job("folder.nc")});
+  EXPECT_EQ(folder_run.status, 1);
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("folder.pr1") + "\r\n1\r\n\r\n");
+}
+
+TEST_F(HostileE2E, LineBreakInTheInputPath) {
+  WriteFile(program.Path("prepre.res"), "kivrel.pre\r\nversion:4\r\nold.pr1\r\n0\r\n\r\n");
+  WriteFile(program.Job("a"), "G1 X1\r\n");
+  const ProgramRun broken = program.Run({program.Job("a\n0\r\nx.nc")});
+  EXPECT_EQ(broken.status, 3);
+  EXPECT_NE(broken.errors.find("line break"), std::string::npos) << broken.errors;
+  EXPECT_FALSE(program.HasResult());
+}
+
+TEST_F(HostileE2E, ParameterFileThatIsAFolder) {
+  std::filesystem::remove(program.Path("kivrel.prm"));
+  std::filesystem::create_directory(program.Path("kivrel.prm"));
+  const auto [status, lines] = Convert("g1 x1\r\n");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(lines, "G1 X1.0000\r\n");
+  EXPECT_EQ(run.errors,
+            "Kivrel: The parameter file could not be read properly. Recreating...\n"
+            "Kivrel: Unable to save. Try again.\n");
+  EXPECT_TRUE(std::filesystem::is_directory(program.Path("kivrel.prm")));
+}
+
+TEST_F(HostileE2E, HugeParameterFile) {
+  WriteFile(program.Path("kivrel.prm"), std::string(100 * 1024 * 1024, '1') + "\r\n");
+  const auto [status, lines] = Convert("g1 x1\r\n");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(run.errors, "Kivrel: The parameter file could not be read properly. Recreating...\n");
+  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")),
+            "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
+            "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n");
+}
+
+TEST_F(HostileE2E, TwoStartsAtOnceInOneProgramFolder) {
+  std::string first;
+  std::string second;
+  for (int i = 0; i < 20000; ++i) {
+    first += "G1 X" + std::to_string(i) + "\r\n";
+    second += "G1 Y" + std::to_string(i) + "\r\n";
+  }
+  WriteFile(program.Job("one.nc"), first);
+  WriteFile(program.Job("two.nc"), second);
+  for (int round = 0; round < 5; ++round) {
+    auto a = program.Start({program.Job("one.nc")});
+    auto b = program.Start({program.Job("two.nc")});
+    EXPECT_EQ(a->Wait().status, 0);
+    EXPECT_EQ(b->Wait().status, 0);
+    for (const char* name : {"one.pr1", "two.pr1"}) {
+      const std::string output = ReadFile(program.Job(name));
+      EXPECT_EQ(output.substr(output.size() - 17), "(Finished Kivrel)") << name;
+    }
+    const std::string result = program.Result();
+    EXPECT_TRUE(result == "kivrel.pre\r\nversion:4\r\n" + program.Job("one.pr1") + "\r\n0\r\n\r\n" ||
+                result == "kivrel.pre\r\nversion:4\r\n" + program.Job("two.pr1") + "\r\n0\r\n\r\n")
+        << result;
+    EXPECT_EQ(ListFolder(program.jobs()), "one.nc one.pr1 two.nc two.pr1 ");
+    EXPECT_EQ(ListFolder(program.path()).find(".tmp"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace kivrel::testing
