@@ -47,6 +47,11 @@ void TextReader::ReadLine(std::string& line) {
   }
 }
 
+int TextReader::PeekByte() {
+  if (AtEndOfStream()) return -1;
+  return static_cast<unsigned char>(buffer_[position_]);
+}
+
 void TextReader::Close() { file_->Close(); }
 
 }  // namespace kivrel

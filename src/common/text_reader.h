@@ -20,6 +20,9 @@ class TextReader {
   // same string keeps its capacity, so steady reading does not allocate.
   void ReadLine(std::string& line);
 
+  // The next byte without taking it, or -1 at the end.
+  int PeekByte();
+
   void Close();
 
  private:

@@ -5,7 +5,7 @@
 #include "common/replace_file.h"
 #include "common/text_reader.h"
 #include "common/text_writer.h"
-#include "startup/comment_block.h"
+#include "startup/convert_stream.h"
 #include "startup/result_file.h"
 #include "transform/process_text.h"
 
@@ -22,10 +22,8 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings,
     TextWriter OutputStream(std::move(file));
     TextReader InputStream(files.OpenForReading(platform.CommandText));
     ProgressTracker progress(files.FileSize(platform.CommandText), platform.ui.Progress());
-    OutputStream.Write(SettingsCommentBlock(settings));
-    outcome = ProcessText(InputStream, OutputStream, settings, progress);
+    outcome = ConvertStream(InputStream, OutputStream, settings, progress, false);
     if (outcome == TextOutcome::Finished) {
-      OutputStream.Write("(Finished Kivrel)");
       platform.ui.Progress().Close();
       InputStream.Close();
       OutputStream.Close();

@@ -9,6 +9,7 @@ const char* const kDefaultBlock =
 
 ProgramFolder::ProgramFolder() : jobs_(folder_.path() / "jobs") {
   std::filesystem::copy_file(KIVREL_BINARY, folder_.path() / "kivrel");
+  std::filesystem::copy_file(KIVREL_FILTER_BINARY, folder_.path() / "kivrel-filter");
   const std::filesystem::path module = std::filesystem::path(KIVREL_BINARY).parent_path() / "kivrel-windows.so";
   if (std::filesystem::exists(module)) std::filesystem::copy_file(module, folder_.path() / module.filename());
   std::filesystem::create_directory(jobs_);

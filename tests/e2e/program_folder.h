@@ -26,6 +26,11 @@ class ProgramFolder {
   ProgramRun Run(const std::vector<std::string>& arguments, std::string working_folder = "",
                  const std::vector<std::string>& environment = {}) const;
 
+  // Runs kivrel-filter from the same folder.
+  ProgramRun Filter(const std::vector<std::string>& arguments) const {
+    return RunProgramAt(Path("kivrel-filter"), arguments, jobs_.string());
+  }
+
   // Starts the program without waiting for it.
   std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& arguments) const {
     return std::make_unique<RunningProgram>(Path("kivrel"), arguments, jobs_.string());

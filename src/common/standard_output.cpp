@@ -1,0 +1,34 @@
+#include "common/standard_output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+#include "common/failure.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace kivrel {
+
+StandardOutput::StandardOutput() {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+void StandardOutput::Append(std::string_view data) {
+  if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size()) {
+    throw FileFailure(std::error_code(errno, std::generic_category()), "cannot write", "standard output");
+  }
+}
+
+void StandardOutput::Close() {
+  if (std::fflush(stdout) != 0) {
+    throw FileFailure(std::error_code(errno, std::generic_category()), "cannot write", "standard output");
+  }
+}
+
+}  // namespace kivrel

@@ -1,0 +1,26 @@
+#include "startup/convert_stream.h"
+
+#include <string>
+
+#include "startup/comment_block.h"
+
+namespace kivrel {
+
+TextOutcome ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
+                          ProgressTracker& progress, bool percent_line_first) {
+  if (percent_line_first && input.PeekByte() == '%') {
+    // A line that starts with "%" passes through unchanged anyway.
+    std::string first;
+    input.ReadLine(first);
+    progress.LineRead(first.size());
+    first += "\r\n";
+    output.Write(first);
+    progress.LineWritten();
+  }
+  output.Write(SettingsCommentBlock(settings));
+  const TextOutcome outcome = ProcessText(input, output, settings, progress);
+  if (outcome == TextOutcome::Finished) output.Write("(Finished Kivrel)");
+  return outcome;
+}
+
+}  // namespace kivrel

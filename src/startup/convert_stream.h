@@ -1,0 +1,18 @@
+#pragma once
+
+#include "common/text_reader.h"
+#include "common/text_writer.h"
+#include "settings/settings.h"
+#include "transform/process_text.h"
+
+namespace kivrel {
+
+// Writes the converted program: the settings comment block, the transformed
+// lines and "(Finished Kivrel)". With `percent_line_first`, an input whose
+// first line is a "%" line has that line written before the comment block
+// (for controllers that accept "%" only as the first line). After a zero
+// feed rate the closing comment is not written.
+TextOutcome ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
+                          ProgressTracker& progress, bool percent_line_first);
+
+}  // namespace kivrel

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "common/file_system.h"
+#include "common/message_boxes.h"
+#include "startup/exit_status.h"
+
+namespace kivrel {
+
+// What kivrel-filter takes from its surroundings.
+struct FilterPlatform {
+  FileSystem& files;
+  MessageBoxes& boxes;    // notices, one line each on standard error
+  std::ostream& errors;   // progress lines and failure reports
+  std::string program_folder;
+  std::string CommandText;  // the input program's path
+};
+
+// Converts the program named by the command text to `output` (standard
+// output), for controllers that pass every program they open through a
+// filter: the same bytes as kivrel's output file, except that a first line
+// starting with "%" comes before the comment block. Progress goes to
+// `errors` as FILTER_PROGRESS=N lines, at most one per percent. No window,
+// no result file, no file beside the input; the parameter file is read (or
+// created) in the program's folder as usual.
+ExitStatus RunFilter(FilterPlatform& platform, std::unique_ptr<WritableFile> output);
+
+}  // namespace kivrel

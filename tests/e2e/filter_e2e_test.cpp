@@ -1,0 +1,126 @@
+// kivrel-filter: the converted program on standard output, progress on
+// standard error, and nothing else left behind.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "e2e/program_folder.h"
+
+namespace kivrel::testing {
+namespace {
+
+class FilterE2E : public ::testing::Test {
+ protected:
+  FilterE2E() { program.Settings({"2", "25.4", "0.5", "1", "1.5", "True", "10", "1000.", "EOF"}); }
+
+  // The progress lines of a run, checked for form and order.
+  std::vector<int> Progress(const std::string& errors) {
+    std::vector<int> percents;
+    std::istringstream lines(errors);
+    std::string line;
+    while (std::getline(lines, line)) {
+      EXPECT_EQ(line.rfind("FILTER_PROGRESS=", 0), 0u) << line;
+      const int percent = std::stoi(line.substr(16));
+      EXPECT_TRUE(percent >= 0 && percent <= 100) << line;
+      if (!percents.empty()) {
+        EXPECT_GT(percent, percents.back());
+      }
+      percents.push_back(percent);
+    }
+    return percents;
+  }
+
+  ProgramFolder program;
+};
+
+TEST_F(FilterE2E, WritesTheSameBytesAsTheOutputFile) {
+  const std::string inputs[] = {
+      "", "g01 x1.5 y-2 f100 (cut)\r\nM03 S1000\r\n(MOVE x)\r\n/G01 X1\n\rG02 X2 Y0 I1 J0",
+      "G1 X1\r\n%\r\n",  // a "%" line that is not the first stays in its place
+  };
+  for (const std::string& input : inputs) {
+    WriteFile(program.Job("part.nc"), input);
+    ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+    const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+    EXPECT_EQ(filtered.status, 0) << filtered.errors;
+    EXPECT_EQ(filtered.output, ReadFile(program.Job("part.pr1")));
+    std::filesystem::remove(program.Job("part.pr1"));
+  }
+}
+
+TEST_F(FilterE2E, PercentLineComesFirst) {
+  WriteFile(program.Job("part.nc"), "%\r\nG1 X1\r\n%\r\n");
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  std::string file = ReadFile(program.Job("part.pr1"));
+  const std::size_t percent = file.find("%\r\n");
+  file.erase(percent, 3);
+  const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+  EXPECT_EQ(filtered.status, 0);
+  EXPECT_EQ(filtered.output, "%\r\n" + file);
+  EXPECT_EQ(filtered.output.rfind("%\r\n(Kivrel Version 4.0.1)\r\n", 0), 0u);
+}
+
+TEST_F(FilterE2E, ReportsProgressOncePerPercentAtMost) {
+  std::string input;
+  for (int i = 0; i < 5000; ++i) input += "G1 X" + std::to_string(i) + "\r\n";
+  WriteFile(program.Job("part.nc"), input);
+  const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+  ASSERT_EQ(filtered.status, 0);
+  const std::vector<int> percents = Progress(filtered.errors);
+  ASSERT_FALSE(percents.empty());
+  EXPECT_LE(percents.size(), 101u);
+  EXPECT_GE(percents.size(), 90u);
+  EXPECT_EQ(percents.back(), 100);
+
+  WriteFile(program.Job("empty.nc"), "");
+  EXPECT_EQ(Progress(program.Filter({program.Job("empty.nc")}).errors), std::vector<int>{100});
+}
+
+TEST_F(FilterE2E, LeavesNoFileBehind) {
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  const std::string prm = ReadFile(program.Path("kivrel.prm"));
+  const std::string jobs_before = ListFolder(program.jobs());
+  const std::string program_before = ListFolder(program.path());
+  ASSERT_EQ(program.Filter({program.Job("part.nc")}).status, 0);
+  WriteFile(program.Job("zero.nc"), "G1 F-6.6666667\r\n");  // -10 after the multiplier, 0 after the addend
+  const std::string jobs_with_zero = ListFolder(program.jobs());
+  ASSERT_EQ(program.Filter({program.Job("zero.nc")}).status, 2);
+  EXPECT_EQ(ListFolder(program.jobs()), jobs_with_zero);
+  EXPECT_NE(jobs_before, jobs_with_zero);
+  EXPECT_EQ(ListFolder(program.path()), program_before) << "no prepre.res, nothing else";
+  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")), prm);
+}
+
+TEST_F(FilterE2E, FailuresEndWithAStatusAndAMessage) {
+  WriteFile(program.Job("zero.nc"), "G1 X1 F10\r\nG1 F-6.6666667\r\nG1 X3\r\n");
+  const ProgramRun zero = program.Filter({program.Job("zero.nc")});
+  EXPECT_EQ(zero.status, 2);
+  EXPECT_NE(zero.errors.find("Kivrel: Feed rate of 0 has been introduced."), std::string::npos) << zero.errors;
+  EXPECT_NE(zero.output.find("G1 Y25.4000 F25.0000\r\n"), std::string::npos) << zero.output;
+  EXPECT_EQ(zero.output.find("Finished"), std::string::npos) << "no complete program";
+
+  const ProgramRun missing = program.Filter({program.Job("missing.nc")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.errors, "Kivrel: input file not found: " + program.Job("missing.nc") + "\n");
+  EXPECT_EQ(missing.output, "");
+
+  WriteFile(program.Job("huge.nc"), "G1 X1" + std::string(39, '0') + "\r\n");
+  const ProgramRun huge = program.Filter({program.Job("huge.nc")});
+  EXPECT_EQ(huge.status, 3);
+  EXPECT_NE(huge.errors.find("Kivrel: error 34: number out of range in line 1"), std::string::npos) << huge.errors;
+
+  EXPECT_EQ(program.Filter({}).status, 3);
+}
+
+TEST_F(FilterE2E, CreatesAMissingParameterFile) {
+  std::filesystem::remove(program.Path("kivrel.prm"));
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+  EXPECT_EQ(filtered.status, 0);
+  EXPECT_EQ(filtered.errors.rfind("Kivrel: Settings file not found. Creating one now.\n", 0), 0u);
+  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")).substr(0, 14), "1.0000000000\r\n");
+  EXPECT_EQ(filtered.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+}
+
+}  // namespace
+}  // namespace kivrel::testing
