@@ -11,8 +11,8 @@ namespace kivrel {
 // lines and "(Finished Kivrel)". With `percent_line_first`, an input whose
 // first line is a "%" line has that line written before the comment block
 // (for controllers that accept "%" only as the first line). After a zero
-// feed rate the closing comment is not written.
+// feed rate the closing comment is not written. `notices` sees every line.
 TextOutcome ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
-                          ProgressTracker& progress, bool percent_line_first);
+                          ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices);
 
 }  // namespace kivrel

@@ -51,7 +51,8 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
   TextWriter writer(std::move(output));
   FilterProgress progress_view(platform.errors);
   ProgressTracker progress(platform.files.FileSize(platform.CommandText), progress_view);
-  const TextOutcome outcome = ConvertStream(input, writer, settings, progress, true);
+  ToolpathNotices notices(settings);
+  const TextOutcome outcome = ConvertStream(input, writer, settings, progress, true, notices);
   writer.Close();
   input.Close();
   if (outcome == TextOutcome::ZeroFeed) {
@@ -60,6 +61,10 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
     return ExitStatus::ZeroFeed;
   }
   progress_view.Close();
+  for (const std::string& notice : notices.Notices()) {
+    platform.errors << "Kivrel: warning: " << notice << '\n';
+  }
+  platform.errors << std::flush;
   return ExitStatus::Done;
 }
 

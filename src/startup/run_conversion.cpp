@@ -18,11 +18,12 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings,
   std::string temporary;
   std::unique_ptr<WritableFile> file = files.CreateTemporaryBeside(output_name, temporary);
   TextOutcome outcome = TextOutcome::Finished;
+  ToolpathNotices notices(settings);
   try {
     TextWriter OutputStream(std::move(file));
     TextReader InputStream(files.OpenForReading(platform.CommandText));
     ProgressTracker progress(files.FileSize(platform.CommandText), platform.ui.Progress());
-    outcome = ConvertStream(InputStream, OutputStream, settings, progress, false);
+    outcome = ConvertStream(InputStream, OutputStream, settings, progress, false, notices);
     if (outcome == TextOutcome::Finished) {
       platform.ui.Progress().Close();
       InputStream.Close();
@@ -41,6 +42,8 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings,
     WriteResultFile(files, result_path, std::string(), ResultStatus::ZeroFeed, kZeroFeedMessage);
     return ExitStatus::ZeroFeed;
   }
+  const std::vector<std::string> found = notices.Notices();
+  if (!found.empty()) platform.ui.ReportNotices(found);
   WriteResultFile(files, result_path, output_name, ResultStatus::Done, "");
   return ExitStatus::Done;
 }

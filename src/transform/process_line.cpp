@@ -44,6 +44,7 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to, s
 // table, kLeader for a comment leader, kPlain for anything else.
 constexpr signed char kPlain = -1;
 constexpr signed char kLeader = -2;
+constexpr signed char kNoticed = -3;  // R and G, looked at for the notices
 struct ByteClasses {
   unsigned char upper[256];
   signed char kind[256];
@@ -58,6 +59,7 @@ struct ByteClasses {
       kind[static_cast<unsigned char>(letter - 'A' + 'a')] = static_cast<signed char>(r);
     }
     for (char c : CommentLeaders) kind[static_cast<unsigned char>(c)] = kLeader;
+    for (char c : {'R', 'r', 'G', 'g'}) kind[static_cast<unsigned char>(c)] = kNoticed;
   }
 };
 constexpr ByteClasses kClasses;
@@ -77,9 +79,26 @@ struct ExchangeTable {
 constexpr ExchangeTable kExchangeTable;
 constexpr const unsigned char* kExchanged = kExchangeTable.byte;
 
+bool IsNumberStart(unsigned char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
+
+// A G word with the code 2 or 3 starts at `text` (after the letter).
+bool IsArcCode(const unsigned char* text, std::size_t size) {
+  std::size_t i = 0;
+  if (i < size && text[i] == '+') ++i;
+  while (i < size && text[i] == '0') ++i;
+  if (i >= size || (text[i] != '2' && text[i] != '3')) return false;
+  ++i;
+  if (i < size && text[i] == '.') {
+    ++i;
+    while (i < size && text[i] == '0') ++i;
+  }
+  return i >= size || !(text[i] >= '0' && text[i] <= '9');
+}
+
 }  // namespace
 
-LineProcessor::LineProcessor(const Settings& settings) : settings_(settings), rewriter_(settings.FeedScale) {
+LineProcessor::LineProcessor(const Settings& settings, ToolpathNotices* notices)
+    : settings_(settings), notices_(notices), rewriter_(settings.FeedScale) {
   for (std::size_t row = 0; row < kRows; ++row) {
     const LetterRow& letter = kLetterTable[row];
     rows_[row].scale = letter.scale != nullptr ? settings.*letter.scale : 1.0f;
@@ -89,8 +108,9 @@ LineProcessor::LineProcessor(const Settings& settings) : settings_(settings), re
   }
 }
 
-RewriteStatus LineProcessor::ProcessLine(std::string& line) {
+RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
   if (line.empty() || kClasses.kind[static_cast<unsigned char>(line.front())] == kLeader) {
+    if (notices_ != nullptr) notices_->NoteLeaderLine(line_number, line);
     return RewriteStatus::Done;
   }
   // One pass upper-cases the line and finds, up to the comment start, the
@@ -102,6 +122,8 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line) {
   for (std::size_t& position : first) position = std::string::npos;
   const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
   unsigned char* out = reinterpret_cast<unsigned char*>(spare_.data());
+  bool radius = false;
+  bool arc = false;
   std::size_t i = 0;
   for (; i < size; ++i) {
     const unsigned char byte = in[i];
@@ -109,9 +131,19 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line) {
     const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
     if (kind == kPlain) continue;
     if (kind == kLeader) break;
+    if (kind == kNoticed) {
+      if (out[i] == 'R') {
+        radius = radius || (i + 1 < size && IsNumberStart(in[i + 1]));
+      } else {
+        arc = arc || IsArcCode(in + i + 1, size - i - 1);
+      }
+      continue;
+    }
     if (first[kind] == std::string::npos) first[kind] = i;
   }
+  const std::size_t comment = i < size ? i : std::string::npos;
   for (; i < size; ++i) out[i] = kClasses.upper[in[i]];
+  if (notices_ != nullptr) NoteFacts(line, first, comment, radius, arc, line_number);
   if (spare_.find("M20ADDITION") != std::string::npos) return RewriteStatus::Done;
 
   // The words to rewrite, in the order of the letter table.
@@ -129,6 +161,28 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line) {
     return RewriteInTableOrder(line, words, count);
   }
   return RewriteInLineOrder(line, words, count);
+}
+
+void LineProcessor::NoteFacts(std::string_view line, const std::size_t* first, std::size_t comment, bool radius,
+                              bool arc, std::uint64_t line_number) {
+  LineFacts facts;
+  facts.radius = radius;
+  facts.arc = arc;
+  facts.centre = first[1] != std::string::npos || first[3] != std::string::npos;  // rows I and J
+  const std::size_t words = comment == std::string::npos ? line.size() : comment;
+  const bool parameter = words < line.size() && line[words] == '#';
+  if (parameter || std::memchr(line.data(), '[', words) != nullptr) {
+    for (std::size_t row = 0; row < kRows; ++row) {
+      const std::size_t position = first[row];
+      if (position == std::string::npos || !rows_[row].active || position + 1 >= line.size()) continue;
+      facts.expression = facts.expression || line[position + 1] == '[' || line[position + 1] == '#';
+    }
+  }
+  if (comment != std::string::npos && line[comment] == '(') {
+    const std::size_t close = line.find(')', comment);
+    if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
+  }
+  notices_->NoteLine(line_number, facts);
 }
 
 RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words, std::size_t count) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "settings/settings.h"
 #include "transform/rewrite_number.h"
+#include "transform/toolpath_notices.h"
 
 namespace kivrel {
 
@@ -12,13 +15,15 @@ namespace kivrel {
 class LineProcessor {
  public:
   // The settings are taken as they are now; a processor serves one run.
-  explicit LineProcessor(const Settings& settings);
+  // `notices`, when given, hears what each line's scan finds.
+  explicit LineProcessor(const Settings& settings, ToolpathNotices* notices = nullptr);
 
   // Rewrites `line` (without its terminator) in place. Lines that start with
   // a comment leader, empty lines and lines marked M20ADDITION stay as read;
   // every other line is upper-cased, its words before the comment rewritten
   // and, on request, X and Y (and I and J) exchanged.
-  RewriteStatus ProcessLine(std::string& line);
+  // `line_number` is for the notices.
+  RewriteStatus ProcessLine(std::string& line, std::uint64_t line_number = 0);
 
   // After OutOfRange: the word that could not be scaled.
   const std::string& failed_word() const { return failed_word_; }
@@ -33,6 +38,8 @@ class LineProcessor {
     float addend;
   };
 
+  void NoteFacts(std::string_view line, const std::size_t* first, std::size_t comment, bool radius, bool arc,
+                 std::uint64_t line_number);
   RewriteStatus RewriteInTableOrder(std::string& line, Word* words, std::size_t count);
   RewriteStatus RewriteInLineOrder(std::string& line, Word* words, std::size_t count);
   void ExchangeXY(std::string& line);
@@ -45,6 +52,7 @@ class LineProcessor {
   };
 
   const Settings& settings_;
+  ToolpathNotices* notices_;
   NumberRewriter rewriter_;
   Row rows_[9];
   std::string spare_;

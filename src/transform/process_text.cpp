@@ -9,15 +9,15 @@
 namespace kivrel {
 
 TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
-                        ProgressTracker& progress) {
-  LineProcessor processor(settings);
+                        ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before) {
+  LineProcessor processor(settings, notices);
   std::string CurrentLine;
-  std::uint64_t line_number = 0;
+  std::uint64_t line_number = lines_before;
   while (!input.AtEndOfStream()) {
     input.ReadLine(CurrentLine);
     ++line_number;
     progress.LineRead(CurrentLine.size());
-    switch (processor.ProcessLine(CurrentLine)) {
+    switch (processor.ProcessLine(CurrentLine, line_number)) {
       case RewriteStatus::Done:
         break;
       case RewriteStatus::ZeroFeed:

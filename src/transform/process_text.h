@@ -6,6 +6,7 @@
 #include "common/text_writer.h"
 #include "settings/settings.h"
 #include "transform/progress_tracker.h"
+#include "transform/toolpath_notices.h"
 
 namespace kivrel {
 
@@ -14,8 +15,11 @@ enum class TextOutcome { Finished, ZeroFeed };
 // Copies every line of `input` to `output`, transformed, each followed by
 // CR LF, and keeps the progress bar moving. Stops at a line whose feed comes
 // out as 0 (that line is not written). A number beyond the 32-bit range
-// throws a Failure naming the line and the word.
+// throws a Failure naming the line and the word. `notices`, when given,
+// looks at every line as read; `lines_before` lines of the input were read
+// before (for the line numbers).
 TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
-                        ProgressTracker& progress);
+                        ProgressTracker& progress, ToolpathNotices* notices = nullptr,
+                        std::uint64_t lines_before = 0);
 
 }  // namespace kivrel

@@ -32,3 +32,12 @@ void ConsoleUserInterface::ReportFailure(const std::string& text) {
 }
 
 }  // namespace kivrel
+
+namespace kivrel {
+
+void ConsoleUserInterface::ReportNotices(const std::vector<std::string>& notices) {
+  for (const std::string& notice : notices) errors_ << "Kivrel: warning: " << notice << '\n';
+  errors_ << std::flush;
+}
+
+}  // namespace kivrel

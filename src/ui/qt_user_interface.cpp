@@ -32,6 +32,12 @@ void QtUserInterface::ReportFailure(const std::string& text) {
   boxes_.Notify(text);
 }
 
+void QtUserInterface::ReportNotices(const std::vector<std::string>& notices) {
+  std::string text;
+  for (const std::string& notice : notices) text += (text.empty() ? "" : "\n") + notice;
+  boxes_.Notify(text);
+}
+
 int RunWithWindows(int argc, char** argv) {
   // The command tail is taken before Qt sees the arguments: Qt would take
   // options such as -style out of them.

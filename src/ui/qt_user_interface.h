@@ -19,6 +19,8 @@ class QtUserInterface : public UserInterface {
   ProgressView& Progress() override;
   // Shows the failure in a message box, and on standard error for scripts.
   void ReportFailure(const std::string& text) override;
+  // One message box with every notice, a line each.
+  void ReportNotices(const std::vector<std::string>& notices) override;
 
  private:
   MessageBoxes& boxes_;

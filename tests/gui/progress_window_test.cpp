@@ -13,6 +13,7 @@
 #include "support/temp_folder.h"
 #include "transform/process_text.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_user_interface.h"
 
 namespace kivrel {
 namespace {
@@ -99,6 +100,22 @@ TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
     box->button(QMessageBox::Ok)->click();
   });
   boxes.Notify("Unable to save. Try again.");
+}
+
+// The notices of a finished conversion come in one box that waits for OK.
+TEST(QtUserInterface, NoticesComeInOneBox) {
+  QtMessageBoxes boxes;
+  QtUserInterface ui(boxes);
+  QString text;
+  QTimer::singleShot(50, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    EXPECT_EQ(box->windowTitle(), "Kivrel Preprocessor");
+    box->button(QMessageBox::Ok)->click();
+  });
+  ui.ReportNotices({"Line 3: block-delete lines are not scaled", "Line 9 (and 2 more): words after a comment are not scaled"});
+  EXPECT_EQ(text, "Line 3: block-delete lines are not scaled\nLine 9 (and 2 more): words after a comment are not scaled");
 }
 
 }  // namespace

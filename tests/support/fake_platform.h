@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -85,12 +86,21 @@ class FakeUserInterface : public UserInterface {
   }
   ProgressView& Progress() override { return progress; }
   void ReportFailure(const std::string& text) override { failures.push_back(text); }
+  void ReportNotices(const std::vector<std::string>& found) override {
+    notices.insert(notices.end(), found.begin(), found.end());
+    events.push_back(progress.events.empty() ? "notices" : "notices after " + progress.events.back());
+    if (!watched_file.empty()) watched_file_existed = std::filesystem::exists(watched_file);
+  }
 
   RecordingDialogHooks dialog;
   RecordingProgressView progress;
   std::function<void(Settings&, const SettingsEnvironment&)> on_dialog;
   int dialogs_shown = 0;
   std::vector<std::string> failures;
+  std::vector<std::string> notices;
+  std::vector<std::string> events;
+  std::string watched_file;  // whether it existed when the notices came
+  bool watched_file_existed = false;
 };
 
 }  // namespace kivrel::testing

@@ -1,0 +1,53 @@
+// Toolpath notices from the real programs: warnings on standard error, and
+// everything else as without them.
+#include <gtest/gtest.h>
+
+#include "e2e/program_folder.h"
+
+namespace kivrel::testing {
+namespace {
+
+constexpr const char* kProgram =
+    "G21 G90\r\n"
+    "G0 X0 Y0\r\n"
+    "G2 X10 Y0 R5 F200\r\n"
+    "G2 (first quadrant) X1 Y2 I1 J0\r\n"
+    "/G1 X5 Y5\r\n"
+    "G3 X0 Y0 R5\r\n"
+    "M2\r\n";
+
+constexpr const char* kWarnings =
+    "Kivrel: warning: Line 3 (and 1 more): R words are not scaled: radius arcs and canned-cycle R planes "
+    "will be wrong\n"
+    "Kivrel: warning: Line 4: words after a comment are not scaled\n"
+    "Kivrel: warning: Line 5: block-delete lines are not scaled\n";
+
+TEST(NoticesE2E, WarnAfterAFinishedConversion) {
+  ProgramFolder program;
+  program.Settings({"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), kProgram);
+  const ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, kWarnings);
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
+  const std::string output = ReadFile(program.Job("part.pr1"));
+  EXPECT_NE(output.find("G2 X20.0000 Y0.0000 R5 F200.0000\r\n"), std::string::npos) << "bytes as ever";
+  EXPECT_NE(output.find("G2 (FIRST QUADRANT) X1 Y2 I1 J0\r\n"), std::string::npos);
+
+  const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+  EXPECT_EQ(filtered.status, 0);
+  EXPECT_EQ(filtered.output, output);
+  EXPECT_EQ(filtered.errors.substr(filtered.errors.find("Kivrel:")), kWarnings);
+}
+
+TEST(NoticesE2E, NoneAfterAZeroFeedRate) {
+  ProgramFolder program;
+  program.Settings({"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), std::string(kProgram) + "G1 X1 F0\r\n");
+  const ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors.find("warning"), std::string::npos) << run.errors;
+}
+
+}  // namespace
+}  // namespace kivrel::testing

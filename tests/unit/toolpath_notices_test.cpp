@@ -1,0 +1,160 @@
+#include "transform/toolpath_notices.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "common/disk_file_system.h"
+#include "startup/main_program.h"
+#include "support/fake_platform.h"
+#include "support/temp_folder.h"
+#include "transform/process_line.h"
+
+namespace kivrel {
+namespace {
+
+constexpr const char* kRadius = "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
+constexpr const char* kAfterComment = "words after a comment are not scaled";
+constexpr const char* kBlockDelete = "block-delete lines are not scaled";
+constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
+constexpr const char* kMirror = "arcs run the wrong way round: the settings mirror the part";
+constexpr const char* kExpression = "expressions and parameters are not scaled";
+
+// The notices for a program of lines under adjusted settings.
+std::vector<std::string> NoticesFor(const std::vector<std::string>& lines,
+                                    const std::function<void(Settings&)>& adjust) {
+  Settings settings;
+  AssignDefaults(settings);
+  adjust(settings);
+  ToolpathNotices notices(settings);
+  LineProcessor processor(settings, &notices);
+  std::uint64_t number = 0;
+  for (std::string line : lines) processor.ProcessLine(line, ++number);
+  return notices.Notices();
+}
+
+struct NoticeCase {
+  const char* name;
+  std::string line;
+  std::function<void(Settings&)> wrong;     // settings that make the line move wrongly
+  std::function<void(Settings&)> harmless;  // settings under which it moves as asked
+  const char* message;
+};
+
+auto Scale(float x, float y) {
+  return [x, y](Settings& s) {
+    s.XScale = x;
+    s.YScale = y;
+  };
+}
+auto Exchange(float x = 1, float y = 1) {
+  return [x, y](Settings& s) {
+    s.XScale = x;
+    s.YScale = y;
+    s.XYexchange = true;
+  };
+}
+void Neutral(Settings&) {}
+
+class NoticeKinds : public ::testing::TestWithParam<NoticeCase> {};
+
+TEST_P(NoticeKinds, FoundOnlyWhereTheSettingsMakeItWrong) {
+  const NoticeCase& c = GetParam();
+  EXPECT_EQ(NoticesFor({c.line}, c.wrong), std::vector<std::string>{std::string("Line 1: ") + c.message});
+  EXPECT_EQ(NoticesFor({c.line}, c.harmless), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, NoticeKinds,
+    ::testing::Values(
+        NoticeCase{"radius", "G1 X1 Y1 R5", Scale(2, 2), Exchange(), kRadius},
+        NoticeCase{"radius_in_z", "g81 x1 y1 z-2 r1", [](Settings& s) { s.ZScale = 25.4f; }, Neutral, kRadius},
+        NoticeCase{"after_comment", "G1 (A) X1 Y2", Scale(2, 1), Exchange(), kAfterComment},
+        NoticeCase{"after_comment_line", "(note) X5", Scale(2, 1), [](Settings& s) { s.ZScale = 2; }, kAfterComment},
+        NoticeCase{"after_comment_line_exchanged", "(note) Y5", Exchange(), Neutral, kAfterComment},
+        NoticeCase{"block_delete", "/G1 X1", Scale(2, 1), [](Settings& s) { s.YScale = 3; }, kBlockDelete},
+        NoticeCase{"block_delete_exchanged", "/g1 y1", Exchange(), Neutral, kBlockDelete},
+        NoticeCase{"block_delete_feed", "/G1 F100", [](Settings& s) { s.FeedAdd = 5; }, Neutral, kBlockDelete},
+        NoticeCase{"unequal_arc", "G1 X1 J0", Scale(2, 3), Scale(2, 2), kUnequal},
+        NoticeCase{"mirror", "G03 X1 Y1", Exchange(), Exchange(-1, 1), kMirror},
+        NoticeCase{"mirror_by_scale", "g2 x1 y1", Scale(-1, 1), Scale(-1, -1), kMirror},
+        NoticeCase{"parameter", "M3 S#1", [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kExpression}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(ToolpathNotices, ExpressionsAfterARewrittenLetterAreAlwaysWrong) {
+  // The first X word is rewritten whatever the scale, and "X[#1+2]" comes
+  // out as "X0.0000[#1+2]".
+  for (const char* line : {"G1 X[#1+2]", "G1 Y#1", "g1 f[#3*2]"}) {
+    EXPECT_EQ(NoticesFor({line}, Neutral), std::vector<std::string>{std::string("Line 1: ") + kExpression}) << line;
+  }
+  // Only the first word of a letter is rewritten.
+  EXPECT_EQ(NoticesFor({"G1 X1 X[#1]"}, Neutral), std::vector<std::string>{});
+}
+
+TEST(ToolpathNotices, WhatLiesInCommentsIsNoWord) {
+  EXPECT_EQ(NoticesFor({"G1 X1 Y1 (R5 G2 I1)"}, Scale(2, 3)), std::vector<std::string>{});
+  EXPECT_EQ(NoticesFor({"G21 G1 X1", "/M00", "(X1)"}, [](Settings& s) {
+              s.XScale = -2;
+              s.YScale = 3;
+            }),
+            std::vector<std::string>{});
+}
+
+TEST(ToolpathNotices, CountsLinesAndNamesTheFirst) {
+  const std::vector<std::string> program = {"G21", "G0 X0 Y0", "G2 X1 Y1 R1", "G1 X2", "g3 x0 y0 r1",
+                                            "/G1 X5", "G2 X1 Y1 R0.5", "(X2)", "/G0 X1"};
+  EXPECT_EQ(NoticesFor(program, Scale(2, 2)),
+            (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kRadius,
+                                      std::string("Line 6 (and 1 more): ") + kBlockDelete}));
+  EXPECT_EQ(NoticesFor(program, Exchange(1, 1)),
+            (std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kBlockDelete,
+                                      std::string("Line 3 (and 2 more): ") + kMirror}));
+}
+
+TEST(ToolpathNotices, LeaveTheConvertedBytesAlone) {
+  Settings settings;
+  AssignDefaults(settings);
+  settings.XScale = -25.4f;
+  settings.YScale = 2;
+  settings.FeedAdd = 3;
+  settings.XYexchange = true;
+  const std::vector<std::string> program = {"G2 X1 Y1 R5 (A) X3", "/G1 X1", "g1 x[#1] f#2", "(c) Y1", "G3 X1 Y2 I1 J1"};
+  ToolpathNotices notices(settings);
+  LineProcessor with(settings, &notices);
+  LineProcessor without(settings);
+  std::uint64_t number = 0;
+  for (const std::string& input : program) {
+    std::string a = input;
+    std::string b = input;
+    EXPECT_EQ(with.ProcessLine(a, ++number), without.ProcessLine(b));
+    EXPECT_EQ(a, b);
+  }
+  EXPECT_EQ(notices.Notices().size(), 5u);
+}
+
+// A whole start: the notices come after the progress window has closed and
+// before the result file is written; a zero feed rate reports none.
+TEST(ToolpathNotices, ReportedAfterAFinishedConversionOnly) {
+  testing::TempFolder folder;
+  testing::WriteFile(folder / "kivrel.prm", "2\r\n2\r\n1\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n");
+  testing::WriteFile(folder / "part.nc", "G2 X1 Y1 R1\r\n");
+  DiskFileSystem files;
+  testing::RecordingMessageBoxes boxes;
+  testing::ScriptedClock clock({0.0f}, 1.0f);
+  testing::FakeUserInterface ui;
+  ui.watched_file = folder / "prepre.res";
+  Platform platform{files, boxes, clock, ui, folder.path().string(), folder / "part.nc"};
+  EXPECT_EQ(RunProgram(platform), ExitStatus::Done);
+  EXPECT_EQ(ui.notices, std::vector<std::string>{std::string("Line 1: ") + kRadius});
+  EXPECT_EQ(ui.events, std::vector<std::string>{"notices after close"});
+  EXPECT_FALSE(ui.watched_file_existed);
+
+  testing::WriteFile(folder / "part.nc", "G2 X1 Y1 R1\r\nG1 F0\r\n");
+  testing::FakeUserInterface aborted;
+  Platform again{files, boxes, clock, aborted, folder.path().string(), folder / "part.nc"};
+  EXPECT_EQ(RunProgram(again), ExitStatus::ZeroFeed);
+  EXPECT_TRUE(aborted.notices.empty());
+}
+
+}  // namespace
+}  // namespace kivrel
