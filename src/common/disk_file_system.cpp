@@ -17,20 +17,21 @@ namespace fs = std::filesystem;
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
-class DiskReadableFile : public ReadableFile {
+// An open C stream and the path it was opened on; closed quietly when
+// dropped without Close.
+class OpenStream {
  public:
-  DiskReadableFile(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
-  ~DiskReadableFile() override {
+  OpenStream(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
+  ~OpenStream() {
     if (file_ != nullptr) std::fclose(file_);
   }
+  OpenStream(const OpenStream&) = delete;
+  OpenStream& operator=(const OpenStream&) = delete;
 
-  std::size_t Read(char* buffer, std::size_t size) override {
-    std::size_t got = std::fread(buffer, 1, size, file_);
-    if (got < size && std::ferror(file_)) throw FileFailure(LastError(), "cannot read", path_);
-    return got;
-  }
+  std::FILE* file() const { return file_; }
+  const std::string& path() const { return path_; }
 
-  void Close() override {
+  void Close() {
     std::FILE* file = file_;
     file_ = nullptr;
     if (file != nullptr && std::fclose(file) != 0) throw FileFailure(LastError(), "cannot close", path_);
@@ -41,29 +42,35 @@ class DiskReadableFile : public ReadableFile {
   std::string path_;
 };
 
+class DiskReadableFile : public ReadableFile {
+ public:
+  DiskReadableFile(std::FILE* file, std::string path) : stream_(file, std::move(path)) {}
+
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t got = std::fread(buffer, 1, size, stream_.file());
+    if (got < size && std::ferror(stream_.file())) throw FileFailure(LastError(), "cannot read", stream_.path());
+    return got;
+  }
+  void Close() override { stream_.Close(); }
+
+ private:
+  OpenStream stream_;
+};
+
 class DiskWritableFile : public WritableFile {
  public:
-  DiskWritableFile(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
-  ~DiskWritableFile() override {
-    if (file_ != nullptr) std::fclose(file_);
-  }
+  DiskWritableFile(std::FILE* file, std::string path) : stream_(file, std::move(path)) {}
 
   void Append(std::string_view data) override {
     if (data.empty()) return;
-    if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) {
-      throw FileFailure(LastError(), "cannot write", path_);
+    if (std::fwrite(data.data(), 1, data.size(), stream_.file()) != data.size()) {
+      throw FileFailure(LastError(), "cannot write", stream_.path());
     }
   }
-
-  void Close() override {
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (file != nullptr && std::fclose(file) != 0) throw FileFailure(LastError(), "cannot close", path_);
-  }
+  void Close() override { stream_.Close(); }
 
  private:
-  std::FILE* file_;
-  std::string path_;
+  OpenStream stream_;
 };
 
 }  // namespace
