@@ -118,5 +118,20 @@ TEST(QtUserInterface, NoticesComeInOneBox) {
   EXPECT_EQ(text, "Line 3: block-delete lines are not scaled\nLine 9 (and 2 more): words after a comment are not scaled");
 }
 
+// A failure that ends the program shows its number and description in a box.
+TEST(QtUserInterface, FailureComesInABox) {
+  QtMessageBoxes boxes;
+  QtUserInterface ui(boxes);
+  QString text;
+  QTimer::singleShot(50, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  ui.ReportFailure("error 5: cannot write \"/jobs/part.pr1.0a1b.tmp\": Input/output error");
+  EXPECT_EQ(text, "error 5: cannot write \"/jobs/part.pr1.0a1b.tmp\": Input/output error");
+}
+
 }  // namespace
 }  // namespace kivrel
