@@ -79,6 +79,15 @@ struct ExchangeTable {
 constexpr ExchangeTable kExchangeTable;
 constexpr const unsigned char* kExchanged = kExchangeTable.byte;
 
+// Upper-casing and exchange in one table.
+struct UpperExchangedTable {
+  unsigned char byte[256];
+  constexpr UpperExchangedTable() : byte() {
+    for (int i = 0; i < 256; ++i) byte[i] = kExchangeTable.byte[kClasses.upper[i]];
+  }
+};
+constexpr UpperExchangedTable kUpperExchanged;
+
 bool IsNumberStart(unsigned char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
 
 // A G word with the code 2 or 3 starts at `text` (after the letter).
@@ -99,13 +108,21 @@ bool IsArcCode(const unsigned char* text, std::size_t size) {
 
 LineProcessor::LineProcessor(const Settings& settings, ToolpathNotices* notices)
     : settings_(settings), notices_(notices), rewriter_(settings.FeedScale) {
+  bool removal = false;
   for (std::size_t row = 0; row < kRows; ++row) {
     const LetterRow& letter = kLetterTable[row];
     rows_[row].scale = letter.scale != nullptr ? settings.*letter.scale : 1.0f;
     rows_[row].addend = letter.addend != nullptr ? settings.*letter.addend : 0.0f;
     // S words are rewritten only to add a spindle speed.
     rows_[row].active = letter.letter != 'S' || rows_[row].addend != 0;
+    removal = removal || (rows_[row].active && rows_[row].scale == 0);
   }
+  // Without removals every line with words goes the one-pass way, so the
+  // exchange can be done while upper-casing. The marker is then looked for
+  // as it reads after the exchange.
+  exchange_in_scan_ = settings.XYexchange && !removal;
+  upper_ = exchange_in_scan_ ? kUpperExchanged.byte : kClasses.upper;
+  marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
 }
 
 RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
@@ -113,51 +130,56 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
     if (notices_ != nullptr) notices_->NoteLeaderLine(line_number, line);
     return RewriteStatus::Done;
   }
-  // One pass upper-cases the line and finds, up to the comment start, the
-  // first word of each letter. A letter whose first word lies at or after
-  // the comment start is not rewritten at all.
+  // One pass upper-cases the line (exchanging X and Y on the way, where
+  // that is done here) and collects, up to the comment start, the first word
+  // of each letter, in the order of the line. A letter whose first word lies
+  // at or after the comment start is not rewritten at all.
   const std::size_t size = line.size();
   spare_.resize(size);
   std::size_t first[kRows];
   for (std::size_t& position : first) position = std::string::npos;
+  Word words[kRows];
+  std::size_t count = 0;
+  bool removes = false;
   const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
   unsigned char* out = reinterpret_cast<unsigned char*>(spare_.data());
+  const unsigned char* upper = upper_;
   bool radius = false;
   bool arc = false;
   std::size_t i = 0;
   for (; i < size; ++i) {
     const unsigned char byte = in[i];
-    out[i] = static_cast<unsigned char>(kClasses.upper[byte]);
+    out[i] = upper[byte];
     const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
     if (kind == kPlain) continue;
     if (kind == kLeader) break;
     if (kind == kNoticed) {
-      if (out[i] == 'R') {
+      if (kClasses.upper[byte] == 'R') {
         radius = radius || (i + 1 < size && IsNumberStart(in[i + 1]));
       } else {
         arc = arc || IsArcCode(in + i + 1, size - i - 1);
       }
       continue;
     }
-    if (first[kind] == std::string::npos) first[kind] = i;
+    if (first[kind] != std::string::npos) continue;
+    first[kind] = i;
+    const Row& row = rows_[kind];
+    if (!row.active) continue;
+    removes = removes || row.scale == 0;
+    words[count++] = {i, kind, row.scale, row.addend};
   }
   const std::size_t comment = i < size ? i : std::string::npos;
-  for (; i < size; ++i) out[i] = kClasses.upper[in[i]];
+  for (; i < size; ++i) out[i] = upper[in[i]];
   if (notices_ != nullptr) NoteFacts(line, first, comment, radius, arc, line_number);
-  if (spare_.find("M20ADDITION") != std::string::npos) return RewriteStatus::Done;
+  if (spare_.find(marker_) != std::string::npos) return RewriteStatus::Done;
 
-  // The words to rewrite, in the order of the letter table.
-  Word words[kRows];
-  std::size_t count = 0;
-  bool removes = false;
-  for (std::size_t row = 0; row < kRows; ++row) {
-    if (first[row] == std::string::npos || !rows_[row].active) continue;
-    removes = removes || rows_[row].scale == 0;
-    words[count++] = {first[row], static_cast<int>(row), rows_[row].scale, rows_[row].addend};
-  }
   const bool markers = settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
   if (removes || markers) {
+    if (exchange_in_scan_) {  // back to the plain upper-cased line
+      for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
+    }
     line.swap(spare_);
+    SortByRow(words, count);
     return RewriteInTableOrder(line, words, count);
   }
   return RewriteInLineOrder(line, words, count);
@@ -183,6 +205,12 @@ void LineProcessor::NoteFacts(std::string_view line, const std::size_t* first, s
     if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
   }
   notices_->NoteLine(line_number, facts);
+}
+
+void LineProcessor::SortByRow(Word* words, std::size_t count) {
+  for (std::size_t w = 1; w < count; ++w) {  // a handful of words
+    for (std::size_t v = w; v > 0 && words[v - 1].row > words[v].row; --v) std::swap(words[v - 1], words[v]);
+  }
 }
 
 RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words, std::size_t count) {
@@ -212,9 +240,8 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words,
 // be rewritten from left to right into a new line in one pass, exchanging X
 // and Y on the way; a failure is reported for the word earliest in the table.
 RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, std::size_t count) {
-  for (std::size_t w = 1; w < count; ++w) {  // a handful of words: insertion sort by place
-    for (std::size_t v = w; v > 0 && words[v - 1].position > words[v].position; --v) std::swap(words[v - 1], words[v]);
-  }
+  // The words come in the order of the line; their numbers are read from
+  // the line as it came (only the letters differ from the upper-cased one).
   const std::string_view upper(spare_);
   RewriteStatus status = RewriteStatus::Done;
   int failed_row = static_cast<int>(kRows);
@@ -222,7 +249,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, 
   std::size_t room = upper.size();
   for (std::size_t w = 0; w < count; ++w) {
     const RewriteStatus word_status =
-        rewriter_.ComputeNumber(upper, words[w].position, words[w].scale, words[w].addend, numbers[w]);
+        rewriter_.ComputeNumber(line, words[w].position, words[w].scale, words[w].addend, numbers[w]);
     if (word_status != RewriteStatus::Done && words[w].row < failed_row) {
       failed_row = words[w].row;
       status = word_status;
@@ -233,14 +260,19 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, 
   if (status != RewriteStatus::Done) return status;
   for (std::size_t w = 0; w < count; ++w) {
     if (!numbers[w].number.fits) {  // a number too long for the fast writer
+      if (exchange_in_scan_) {
+        for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
+      }
       line.swap(spare_);
+      SortByRow(words, count);
       return RewriteInTableOrder(line, words, count);
     }
   }
 
   output_.resize(room);
   char* out = output_.data();
-  const unsigned char* exchange = settings_.XYexchange ? kExchanged : nullptr;
+  // Where the scan did not exchange X and Y, the copy does.
+  const unsigned char* exchange = settings_.XYexchange && !exchange_in_scan_ ? kExchanged : nullptr;
   auto copy = [&](std::size_t from, std::size_t to) {
     if (exchange == nullptr) {
       std::memcpy(out, upper.data() + from, to - from);

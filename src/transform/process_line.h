@@ -40,6 +40,7 @@ class LineProcessor {
 
   void NoteFacts(std::string_view line, const std::size_t* first, std::size_t comment, bool radius, bool arc,
                  std::uint64_t line_number);
+  static void SortByRow(Word* words, std::size_t count);
   RewriteStatus RewriteInTableOrder(std::string& line, Word* words, std::size_t count);
   RewriteStatus RewriteInLineOrder(std::string& line, Word* words, std::size_t count);
   void ExchangeXY(std::string& line);
@@ -55,6 +56,9 @@ class LineProcessor {
   ToolpathNotices* notices_;
   NumberRewriter rewriter_;
   Row rows_[9];
+  bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
+  const unsigned char* upper_ = nullptr;  // the table the scan writes through
+  const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
   std::string spare_;
   std::string output_;
   std::string failed_word_;

@@ -23,7 +23,8 @@ constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,
 
 RewriteStatus NumberRewriter::ComputeNumber(std::string_view line, std::size_t position, float scale,
                                             float addend, WordNumber& result) {
-  const char letter = line[position];
+  char letter = line[position];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
   const std::size_t run_start = position + 1;
   const char* p = line.data();
   const std::size_t size = line.size();
@@ -68,6 +69,9 @@ RewriteStatus NumberRewriter::ComputeNumber(std::string_view line, std::size_t p
   const float product = std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {
     failed_word_.assign(line.substr(position, run_end - position));
+    for (char& c : failed_word_) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
     return RewriteStatus::OutOfRange;
   }
   // The rounding chain works on the decimal value of each text it would

@@ -31,7 +31,8 @@ class NumberRewriter {
   // comes out as 0 aborts the run.
   explicit NumberRewriter(float feed_scale) : feed_scale_(feed_scale) {}
 
-  // The word's letter stands at `position` (0-based). Its number (the run of
+  // The word's letter stands at `position` (0-based) of the line, upper-cased
+  // or as read. Its number (the run of
   // digits, points and signs after it) is read together with the two
   // characters after the run, multiplied by `scale` as a 32-bit value,
   // rounded to 7 significant digits and then to four decimals, offset by
