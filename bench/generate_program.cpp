@@ -1,8 +1,10 @@
 // Writes a deterministic milling program of about the given size:
-//   kivrel_generate SIZE_BYTES OUTPUT [SEED]
+//   kivrel_generate SIZE_BYTES OUTPUT [SEED [plain]]
 // Rapid moves and cuts with X, Y, Z and F words, arcs with I and J, spindle
 // words, comment lines and trailing comments, block-delete lines and a few
 // lower-case lines, CR LF ended, like the surfacing programs CAM systems emit.
+// "plain" leaves out the block-delete lines, whose words are never scaled, so
+// that a conversion with scales not 1 raises no toolpath notice.
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   Random random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1);
+  const bool plain = argc > 4 && std::string(argv[4]) == "plain";
   std::string line;
   std::uint64_t written = 0;
   long number = 0;
@@ -68,7 +71,7 @@ int main(int argc, char** argv) {
     number += 10;
     if (kind < 4) {
       line = "(PASS " + std::to_string(number) + " DEPTH CHANGE)";
-    } else if (kind < 6) {
+    } else if (kind < 6 && !plain) {
       line = "/M00";
       Word(line, 'X', random.Value(-200, 200, 3), 3);
     } else if (kind < 8) {
