@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 #include "e2e/program_folder.h"
@@ -28,18 +27,19 @@ std::vector<Move> Interpret(const std::string& file) {
   std::vector<Move> moves;
   std::istringstream lines(run.output);
   std::string line;
-  const std::regex canonical(R"(^\s*\d+ N\.\.\.\.\. (\w+)\((.*)\)$)");
   while (std::getline(lines, line)) {
-    std::smatch match;
     if (line == "executing") continue;
-    if (!std::regex_match(line, match, canonical)) {
+    // Every other line is a canonical command: "   12 N..... NAME(arguments)".
+    const std::size_t marker = line.find(" N..... ");
+    const std::size_t open = line.find('(');
+    if (marker == std::string::npos || open == std::string::npos || line.back() != ')') {
       ADD_FAILURE() << file << ": the interpreter reported «" << line << "»";
       continue;
     }
-    const std::string kind = match[1];
+    const std::string kind = line.substr(marker + 8, open - marker - 8);
     if (kind != "STRAIGHT_TRAVERSE" && kind != "STRAIGHT_FEED" && kind != "ARC_FEED") continue;
     Move move{kind, {}};
-    std::stringstream arguments(match[2].str());
+    std::stringstream arguments(line.substr(open + 1, line.size() - open - 2));
     std::string value;
     while (std::getline(arguments, value, ',')) move.values.push_back(std::stod(value));
     moves.push_back(move);
