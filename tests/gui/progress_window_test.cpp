@@ -102,35 +102,40 @@ TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
   boxes.Notify("Unable to save. Try again.");
 }
 
+// What the next message box says, as an operator reads it before pressing OK.
+struct SeenBox {
+  QString title;
+  QString text;
+};
+
+void AnswerNextBoxWithOk(SeenBox& seen) {
+  QTimer::singleShot(50, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen = {box->windowTitle(), box->text()};
+    box->button(QMessageBox::Ok)->click();
+  });
+}
+
 // The notices of a finished conversion come in one box that waits for OK.
 TEST(QtUserInterface, NoticesComeInOneBox) {
   QtMessageBoxes boxes;
   QtUserInterface ui(boxes);
-  QString text;
-  QTimer::singleShot(50, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    EXPECT_EQ(box->windowTitle(), "Kivrel Preprocessor");
-    box->button(QMessageBox::Ok)->click();
-  });
+  SeenBox seen;
+  AnswerNextBoxWithOk(seen);
   ui.ReportNotices({"Line 3: block-delete lines are not scaled", "Line 9 (and 2 more): words after a comment are not scaled"});
-  EXPECT_EQ(text, "Line 3: block-delete lines are not scaled\nLine 9 (and 2 more): words after a comment are not scaled");
+  EXPECT_EQ(seen.title, "Kivrel Preprocessor");
+  EXPECT_EQ(seen.text, "Line 3: block-delete lines are not scaled\nLine 9 (and 2 more): words after a comment are not scaled");
 }
 
 // A failure that ends the program shows its number and description in a box.
 TEST(QtUserInterface, FailureComesInABox) {
   QtMessageBoxes boxes;
   QtUserInterface ui(boxes);
-  QString text;
-  QTimer::singleShot(50, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    box->button(QMessageBox::Ok)->click();
-  });
+  SeenBox seen;
+  AnswerNextBoxWithOk(seen);
   ui.ReportFailure("error 5: cannot write \"/jobs/part.pr1.0a1b.tmp\": Input/output error");
-  EXPECT_EQ(text, "error 5: cannot write \"/jobs/part.pr1.0a1b.tmp\": Input/output error");
+  EXPECT_EQ(seen.text, "error 5: cannot write \"/jobs/part.pr1.0a1b.tmp\": Input/output error");
 }
 
 }  // namespace
