@@ -2,91 +2,17 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <string_view>
 #include <utility>
 
-#include "transform/comment_leaders.h"
+#include "transform/exchange_xy.h"
+#include "transform/line_tables.h"
 
 namespace kivrel {
+
+using namespace line_tables;
+
 namespace {
-
-struct LetterRow {
-  char letter;
-  float Settings::*scale;  // nullptr: the scale is 1
-  float Settings::*addend;  // nullptr: nothing is added
-};
-
-// The words rewritten, in the order they are taken.
-constexpr LetterRow kLetterTable[] = {
-    {'X', &Settings::XScale, nullptr},    {'I', &Settings::XScale, nullptr},
-    {'Y', &Settings::YScale, nullptr},    {'J', &Settings::YScale, nullptr},
-    {'Z', &Settings::ZScale, nullptr},    {'K', &Settings::ZScale, nullptr},
-    {'A', &Settings::AScale, nullptr},    {'F', &Settings::FeedScale, &Settings::FeedAdd},
-    {'S', nullptr, &Settings::SpindleRPM},
-};
-
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to, std::string& spare) {
-  std::size_t found = text.find(from);
-  if (found == std::string::npos) return;
-  spare.clear();
-  std::size_t done = 0;
-  for (; found != std::string::npos; found = text.find(from, done)) {
-    spare.append(text, done, found - done);
-    spare.append(to);
-    done = found + from.size();
-  }
-  spare.append(text, done, std::string::npos);
-  text.swap(spare);
-}
-
-// For each byte: itself upper-cased, and its class: the row of the letter
-// table, kLeader for a comment leader, kPlain for anything else.
-constexpr signed char kPlain = -1;
-constexpr signed char kLeader = -2;
-constexpr signed char kNoticed = -3;  // R and G, looked at for the notices
-struct ByteClasses {
-  unsigned char upper[256];
-  signed char kind[256];
-  constexpr ByteClasses() : upper(), kind() {
-    for (int i = 0; i < 256; ++i) {
-      upper[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 'a' + 'A' : i);
-      kind[i] = kPlain;
-    }
-    for (int r = 0; r < static_cast<int>(std::size(kLetterTable)); ++r) {
-      const char letter = kLetterTable[r].letter;
-      kind[static_cast<unsigned char>(letter)] = static_cast<signed char>(r);
-      kind[static_cast<unsigned char>(letter - 'A' + 'a')] = static_cast<signed char>(r);
-    }
-    for (char c : CommentLeaders) kind[static_cast<unsigned char>(c)] = kLeader;
-    for (char c : {'R', 'r', 'G', 'g'}) kind[static_cast<unsigned char>(c)] = kNoticed;
-  }
-};
-constexpr ByteClasses kClasses;
-constexpr std::size_t kRows = std::size(kLetterTable);
-
-// Each byte with X and Y, and I and J, traded.
-struct ExchangeTable {
-  unsigned char byte[256];
-  constexpr ExchangeTable() : byte() {
-    for (int i = 0; i < 256; ++i) byte[i] = static_cast<unsigned char>(i);
-    byte[static_cast<unsigned char>('X')] = 'Y';
-    byte[static_cast<unsigned char>('Y')] = 'X';
-    byte[static_cast<unsigned char>('I')] = 'J';
-    byte[static_cast<unsigned char>('J')] = 'I';
-  }
-};
-constexpr ExchangeTable kExchangeTable;
-constexpr const unsigned char* kExchanged = kExchangeTable.byte;
-
-// Upper-casing and exchange in one table.
-struct UpperExchangedTable {
-  unsigned char byte[256];
-  constexpr UpperExchangedTable() : byte() {
-    for (int i = 0; i < 256; ++i) byte[i] = kExchangeTable.byte[kClasses.upper[i]];
-  }
-};
-constexpr UpperExchangedTable kUpperExchanged;
 
 bool IsNumberStart(unsigned char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
 
@@ -230,7 +156,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words,
                                : other - edit.leading;
     }
   }
-  if (settings_.XYexchange) ExchangeXY(line);
+  if (settings_.XYexchange) ExchangeXY(line, spare_);
   return RewriteStatus::Done;
 }
 
@@ -295,23 +221,6 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, 
   }
   line.assign(begin, static_cast<std::size_t>(out - begin));
   return RewriteStatus::Done;
-}
-
-void LineProcessor::ExchangeXY(std::string& line) {
-  if (line.find("TEMP") == std::string::npos) {
-    // Without marker text in the line the eight passes below amount to
-    // trading X with Y and I with J.
-    for (char& c : line) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
-    return;
-  }
-  ReplaceAll(line, "X", "--TEMP2--", spare_);
-  ReplaceAll(line, "Y", "__TEMP1__", spare_);
-  ReplaceAll(line, "__TEMP1__", "X", spare_);
-  ReplaceAll(line, "--TEMP2--", "Y", spare_);
-  ReplaceAll(line, "I", "--TEMP3--", spare_);
-  ReplaceAll(line, "J", "__TEMP4__", spare_);
-  ReplaceAll(line, "__TEMP4__", "I", spare_);
-  ReplaceAll(line, "--TEMP3--", "J", spare_);
 }
 
 }  // namespace kivrel

@@ -43,7 +43,6 @@ class LineProcessor {
   static void SortByRow(Word* words, std::size_t count);
   RewriteStatus RewriteInTableOrder(std::string& line, Word* words, std::size_t count);
   RewriteStatus RewriteInLineOrder(std::string& line, Word* words, std::size_t count);
-  void ExchangeXY(std::string& line);
 
   // The letter table with this run's scale and addend for each row.
   struct Row {
