@@ -4,10 +4,6 @@
 
 namespace kivrel {
 
-std::string FolderOf(const std::string& path) {
-  return std::filesystem::path(path).parent_path().string();
-}
-
 std::string PathInFolder(const std::string& folder, const std::string& name) {
   return (std::filesystem::path(folder) / name).string();
 }

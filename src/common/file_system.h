@@ -56,9 +56,6 @@ class FileSystem {
   virtual std::uint64_t FileSize(const std::string& path) = 0;
 };
 
-// The folder of a file path as the path gives it ("" when it names none).
-std::string FolderOf(const std::string& path);
-
 // `folder` joined with `name` by the platform's separator.
 std::string PathInFolder(const std::string& folder, const std::string& name);
 

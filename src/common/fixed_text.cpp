@@ -10,6 +10,7 @@
 
 #include "common/failure.h"
 #include "common/leading_number.h"
+#include "common/plain_number.h"
 
 namespace kivrel {
 
@@ -243,9 +244,7 @@ void AppendFixed(std::string& out, const FixedNumber& number) {
 double FixedNumber::Value() const {
   if (fits && scaled < (std::uint64_t{1} << 53) && decimals <= 22) {
     // Both exact: the one division rounds as reading the text would.
-    static constexpr double kExact[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const double value = static_cast<double>(scaled) / kExact[decimals];
+    const double value = static_cast<double>(scaled) / kExactPowersOfTen[decimals];
     return negative && scaled != 0 ? -value : value;
   }
   std::string text;

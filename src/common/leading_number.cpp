@@ -5,6 +5,8 @@
 #include <limits>
 #include <string>
 
+#include "common/plain_number.h"
+
 namespace kivrel {
 namespace {
 
@@ -66,10 +68,6 @@ class NumberText {
   std::string large_;
 };
 
-constexpr double kExactPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // Reads any number text: collects the digits and lets from_chars round.
 double ReadGeneral(std::string_view text);
 
@@ -84,26 +82,9 @@ double LeadingNumber(std::string_view text) {
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n && p[i] == ' ') ++i;
-  bool negative = false;
-  if (i < n && (p[i] == '-' || p[i] == '+')) {
-    negative = p[i] == '-';
-    ++i;
-  }
-  std::uint64_t mantissa = 0;
-  const std::size_t whole_start = i;
-  while (i < n && IsDigit(p[i])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
-  std::size_t digits = i - whole_start;
-  std::size_t decimals = 0;
-  const bool point = i < n && p[i] == '.';
-  if (point) {
-    const std::size_t fraction_start = ++i;
-    while (i < n && IsDigit(p[i])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
-    decimals = i - fraction_start;
-    digits += decimals;
-  }
-  const bool any = digits > 0;
-  // Up to 15 digits the mantissa is exact in a double.
-  if (digits > 15) return ReadGeneral(text);
+  const PlainNumber number = ReadPlainNumber(text.substr(i));
+  if (number.digits > 15) return ReadGeneral(text);
+  i += number.end;
   if (i < n) {
     // An exponent, a number that goes on after blanks, or a hexadecimal or
     // octal number: the general way.
@@ -112,14 +93,12 @@ double LeadingNumber(std::string_view text) {
     if (next < n) {
       const char c = p[next];
       if (c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == '&' || (c >= '0' && c <= '9') ||
-          (c == '.' && !point) || (!any && (c == '+' || c == '-'))) {
+          (c == '.' && !number.point) || (number.digits == 0 && (c == '+' || c == '-'))) {
         return ReadGeneral(text);
       }
     }
   }
-  if (!any) return 0;
-  const double value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-  return negative ? -value : value;
+  return number.digits == 0 ? 0 : number.value;
 }
 
 namespace {

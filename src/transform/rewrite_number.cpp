@@ -8,6 +8,7 @@
 
 #include "common/fixed_text.h"
 #include "common/leading_number.h"
+#include "common/plain_number.h"
 
 namespace kivrel {
 namespace {
@@ -15,9 +16,6 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsNumberCharacter(char c) { return IsDigit(c) || c == '.' || c == '+' || c == '-'; }
-
-constexpr double kExactPowersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 }  // namespace
 
@@ -29,40 +27,24 @@ RewriteStatus NumberRewriter::ComputeNumber(std::string_view line, std::size_t p
   const char* p = line.data();
   const std::size_t size = line.size();
 
-  // Most numbers are plain: a sign, digits, a point and digits. They are
-  // read while the run is scanned; up to 15 digits are exact in a double
-  // and so is a power of ten, so one division rounds correctly.
-  std::size_t i = run_start;
-  const bool negative = i < size && p[i] == '-';
-  if (i < size && (p[i] == '-' || p[i] == '+')) ++i;
-  std::uint64_t mantissa = 0;
-  const std::size_t whole_start = i;
-  while (i < size && IsDigit(p[i])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
-  std::size_t digits = i - whole_start;
-  std::size_t decimals = 0;
-  if (i < size && p[i] == '.') {
-    const std::size_t fraction_start = ++i;
-    while (i < size && IsDigit(p[i])) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
-    decimals = i - fraction_start;
-    digits += decimals;
-  }
-  std::size_t run_end = i;
+  // Most numbers are plain (a sign, digits, a point, digits) and are read
+  // on the way; the run goes on over any further number characters.
+  const PlainNumber number_read = ReadPlainNumber(line.substr(run_start));
+  const std::size_t plain_end = run_start + number_read.end;
+  std::size_t run_end = plain_end;
   while (run_end < size && IsNumberCharacter(p[run_end])) ++run_end;
   result.run_end = run_end;
 
   // The value is read from the run and the two characters after it. Those
   // change it only as a blank or an exponent letter followed by a digit
   // ("X1 2" reads 12, "X1E2" 100); such words go the general way.
-  bool plain = run_end == i && digits > 0 && digits <= 15;
+  bool plain = run_end == plain_end && number_read.exact();
   if (plain && run_end + 1 < size && IsDigit(p[run_end + 1])) {
     const char next = p[run_end];
     plain = !(next == ' ' || next == '\t' || next == '\n' || next == 'E' || next == 'e' || next == 'D' || next == 'd');
   }
-  double read = 0;
-  if (plain) {
-    read = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-    if (negative) read = -read;
-  } else {
+  double read = number_read.value;
+  if (!plain) {
     const std::size_t look_end = std::min(run_end + 2, size);
     read = LeadingNumber(line.substr(run_start, look_end - run_start));
   }

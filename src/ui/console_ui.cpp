@@ -31,10 +31,6 @@ void ConsoleUserInterface::ReportFailure(const std::string& text) {
   errors_ << "Kivrel: " << text << '\n' << std::flush;
 }
 
-}  // namespace kivrel
-
-namespace kivrel {
-
 void ConsoleUserInterface::ReportNotices(const std::vector<std::string>& notices) {
   for (const std::string& notice : notices) errors_ << "Kivrel: warning: " << notice << '\n';
   errors_ << std::flush;
