@@ -100,14 +100,7 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
   if (spare_.find(marker_) != std::string::npos) return RewriteStatus::Done;
 
   const bool markers = settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
-  if (removes || markers) {
-    if (exchange_in_scan_) {  // back to the plain upper-cased line
-      for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
-    }
-    line.swap(spare_);
-    SortByRow(words, count);
-    return RewriteInTableOrder(line, words, count);
-  }
+  if (removes || markers) return RewriteInTableOrder(line, words, count);
   return RewriteInLineOrder(line, words, count);
 }
 
@@ -140,6 +133,12 @@ void LineProcessor::SortByRow(Word* words, std::size_t count) {
 }
 
 RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words, std::size_t count) {
+  // The words one after the other on the plain upper-cased line.
+  if (exchange_in_scan_) {
+    for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
+  }
+  line.swap(spare_);
+  SortByRow(words, count);
   for (std::size_t w = 0; w < count; ++w) {
     const std::size_t position = words[w].position;
     WordEdit edit;
@@ -185,14 +184,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, 
   }
   if (status != RewriteStatus::Done) return status;
   for (std::size_t w = 0; w < count; ++w) {
-    if (!numbers[w].number.fits) {  // a number too long for the fast writer
-      if (exchange_in_scan_) {
-        for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
-      }
-      line.swap(spare_);
-      SortByRow(words, count);
-      return RewriteInTableOrder(line, words, count);
-    }
+    if (!numbers[w].number.fits) return RewriteInTableOrder(line, words, count);  // too long for the fast writer
   }
 
   output_.resize(room);

@@ -41,6 +41,10 @@ class LineProcessor {
   void NoteFacts(std::string_view line, const std::size_t* first, std::size_t comment, bool radius, bool arc,
                  std::uint64_t line_number);
   static void SortByRow(Word* words, std::size_t count);
+  // Both start from the scanned line in spare_; `words` come in the order
+  // of the line. The first rewrites them one after the other in the order
+  // of the letter table (any words); the second in one pass along the line
+  // (when no word is removed).
   RewriteStatus RewriteInTableOrder(std::string& line, Word* words, std::size_t count);
   RewriteStatus RewriteInLineOrder(std::string& line, Word* words, std::size_t count);
 
