@@ -10,17 +10,12 @@
 
 #include "common/failure.h"
 #include "common/leading_number.h"
-#include "common/plain_number.h"
+#include "common/powers_of_ten.h"
+#include "common/round_single.h"
 
 namespace kivrel {
 
 namespace {
-
-constexpr std::uint64_t kPowersOfTen[20] = {
-    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
-    1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
-    100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
-    1000000000000000000ull, 10000000000000000000ull};
 
 // Most values lie in this range; they are rounded with integer arithmetic.
 constexpr double kFastLow = 1e-5;
@@ -204,15 +199,48 @@ char* WriteBackwards(char* p, Whole rest, int decimals) {
   return p;
 }
 
+// Writes `whole` forwards at `out`, without leading zeros.
+char* WriteWhole(char* out, std::uint32_t whole) {
+  // The number of digits from the bit width (1233 / 4096 is just above
+  // log10(2)); 0 has one digit.
+  const int estimate = static_cast<int>((std::bit_width(whole | 1u) * 1233) >> 12);
+  const int digits = estimate + 1 - ((whole | 1u) < kPowersOfTen[estimate] ? 1 : 0);
+  char* const end = out + digits;
+  char* p = end;
+  while (whole >= 100) {
+    const std::size_t pair = static_cast<std::size_t>(whole % 100) * 2;
+    whole /= 100;
+    p -= 2;
+    std::memcpy(p, kDigitPairs + pair, 2);
+  }
+  if (whole >= 10) {
+    std::memcpy(p - 2, kDigitPairs + whole * 2, 2);
+  } else {
+    p[-1] = static_cast<char>('0' + whole);
+  }
+  return end;
+}
+
 char* WriteFixed(char* out, const FixedNumber& number) {
-  // Written from the last digit backwards into a scratch area: the
+  if (number.negative && number.scaled != 0) *out++ = '-';
+  if (number.decimals == 4 && number.scaled <= UINT32_MAX) {
+    // The pattern of every rewritten word: the whole part, the point and
+    // two pairs of decimals.
+    const auto scaled = static_cast<std::uint32_t>(number.scaled);
+    const std::uint32_t decimals = scaled % 10000;
+    out = WriteWhole(out, scaled / 10000);
+    *out = '.';
+    std::memcpy(out + 1, kDigitPairs + (decimals / 100) * 2, 2);
+    std::memcpy(out + 3, kDigitPairs + (decimals % 100) * 2, 2);
+    return out + 5;
+  }
+  // Any other: from the last digit backwards into a scratch area, the
   // decimals, the point, then at least one digit before it.
   char text[kMaxFixedText];
   char* const end = text + sizeof(text);
-  char* p = number.scaled <= UINT32_MAX
-                ? WriteBackwards(end, static_cast<std::uint32_t>(number.scaled), number.decimals)
-                : WriteBackwards(end, number.scaled, number.decimals);
-  if (number.negative && number.scaled != 0) *--p = '-';
+  const char* p = number.scaled <= UINT32_MAX
+                      ? WriteBackwards(end, static_cast<std::uint32_t>(number.scaled), number.decimals)
+                      : WriteBackwards(end, number.scaled, number.decimals);
   const std::size_t length = static_cast<std::size_t>(end - p);
   std::memcpy(out, p, length);
   return out + length;
@@ -263,7 +291,7 @@ std::string FixedText(double value, Pattern pattern) {
 }
 
 void AppendSingle(std::string& out, float value, Pattern pattern) {
-  AppendFixed(out, ToPattern(RoundSignificant(value, 7), pattern));
+  AppendFixed(out, ToPattern(RoundSingle(value), pattern));
 }
 
 std::string RenderSingle(float value, Pattern pattern) {

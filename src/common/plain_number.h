@@ -4,12 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace kivrel {
+#include "common/powers_of_ten.h"
 
-// 10^0 to 10^22: every one exact in a double.
-inline constexpr double kExactPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+namespace kivrel {
 
 // A plain number at the start of a text: a sign, digits, a point, digits.
 struct PlainNumber {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/byte_blocks.h"
 #include "transform/exchange_xy.h"
 #include "transform/line_tables.h"
 
@@ -28,6 +29,16 @@ bool IsArcCode(const unsigned char* text, std::size_t size) {
     while (i < size && text[i] == '0') ++i;
   }
   return i >= size || !(text[i] >= '0' && text[i] <= '9');
+}
+
+// The bytes of an eight-byte block the scan must look at, as high bits:
+// letters (and any byte from 0x40 up) and the comment leaders, with the
+// rare #$%&'( taken together. Digits, points, signs and blanks need no look.
+std::uint64_t Candidates(std::uint64_t word) {
+  using namespace byte_blocks;
+  static_assert(CommentLeaders == "(/%#", "every leader must be a candidate");
+  return BytesAtLeast(word, 0x40) | (BytesAtLeast(word, '#') & ~BytesAtLeast(word, '(' + 1)) |
+         BytesEqual(word, '/');
 }
 
 }  // namespace
@@ -61,7 +72,7 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
   // of each letter, in the order of the line. A letter whose first word lies
   // at or after the comment start is not rewritten at all.
   const std::size_t size = line.size();
-  spare_.resize(size);
+  spare_.assign(line);
   std::size_t first[kRows];
   for (std::size_t& position : first) position = std::string::npos;
   Word words[kRows];
@@ -72,34 +83,51 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
   const unsigned char* upper = upper_;
   bool radius = false;
   bool arc = false;
-  std::size_t i = 0;
-  for (; i < size; ++i) {
-    const unsigned char byte = in[i];
-    out[i] = upper[byte];
-    const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
-    if (kind == kPlain) continue;
-    if (kind == kLeader) break;
-    if (kind == kNoticed) {
-      if (kClasses.upper[byte] == 'R') {
-        radius = radius || (i + 1 < size && IsNumberStart(in[i + 1]));
-      } else {
-        arc = arc || IsArcCode(in + i + 1, size - i - 1);
+  bool marker_letter = false;
+  std::size_t i = size;  // where the comment starts, if there is one
+  // The copy already holds every byte that upper-casing leaves as it is;
+  // the scan goes block by block, and in a block from candidate to candidate.
+  for (std::size_t block = 0; block < size && i == size; block += 8) {
+    const std::uint64_t word = byte_blocks::LoadEight(line.data() + block, size - block);
+    std::uint64_t marks = Candidates(word);
+    if (size - block < 8) marks &= (std::uint64_t{1} << (8 * (size - block))) - 1;
+    for (; marks != 0; marks &= marks - 1) {
+      const std::size_t at = block + static_cast<std::size_t>(byte_blocks::FirstMarked(marks));
+      const unsigned char byte = in[at];
+      out[at] = upper[byte];
+      const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
+      if (kind == kPlain) continue;
+      if (kind == kLeader) {
+        i = at;
+        break;
       }
-      continue;
+      if (kind == kMarkerStart) {
+        marker_letter = true;
+        continue;
+      }
+      if (kind == kNoticed) {
+        if (kClasses.upper[byte] == 'R') {
+          radius = radius || (at + 1 < size && IsNumberStart(in[at + 1]));
+        } else {
+          arc = arc || IsArcCode(in + at + 1, size - at - 1);
+        }
+        continue;
+      }
+      if (first[kind] != std::string::npos) continue;
+      first[kind] = at;
+      const Row& row = rows_[kind];
+      if (!row.active) continue;
+      removes = removes || row.scale == 0;
+      words[count++] = {at, kind, row.scale, row.addend};
     }
-    if (first[kind] != std::string::npos) continue;
-    first[kind] = i;
-    const Row& row = rows_[kind];
-    if (!row.active) continue;
-    removes = removes || row.scale == 0;
-    words[count++] = {i, kind, row.scale, row.addend};
   }
   const std::size_t comment = i < size ? i : std::string::npos;
+  if (i < size) marker_letter = true;  // the comment is not looked through
   for (; i < size; ++i) out[i] = upper[in[i]];
   if (notices_ != nullptr) NoteFacts(line, first, comment, radius, arc, line_number);
-  if (spare_.find(marker_) != std::string::npos) return RewriteStatus::Done;
-
-  const bool markers = settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
+  // Only a line with an M or a T can hold a marker.
+  if (marker_letter && spare_.find(marker_) != std::string::npos) return RewriteStatus::Done;
+  const bool markers = marker_letter && settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
   if (removes || markers) return RewriteInTableOrder(line, words, count);
   return RewriteInLineOrder(line, words, count);
 }

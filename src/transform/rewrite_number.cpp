@@ -9,6 +9,7 @@
 #include "common/fixed_text.h"
 #include "common/leading_number.h"
 #include "common/plain_number.h"
+#include "common/round_single.h"
 
 namespace kivrel {
 namespace {
@@ -59,7 +60,7 @@ RewriteStatus NumberRewriter::ComputeNumber(std::string_view line, std::size_t p
   // The rounding chain works on the decimal value of each text it would
   // write, so reading a text back is not needed.
   FixedNumber& number = result.number;
-  number = ToPattern(RoundSignificant(product, 7), Pattern::FourDecimals);
+  number = ToPattern(RoundSingle(product), Pattern::FourDecimals);
   if (addend != 0) {
     const double sum = number.Value() + static_cast<double>(addend);
     number = ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);

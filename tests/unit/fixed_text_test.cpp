@@ -4,6 +4,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
 
 #include "common/failure.h"
 
@@ -89,6 +92,43 @@ TEST(RoundSignificant, CarriesIntoANewDigit) {
 
 TEST(RoundSignificant, RefusesInfinity) {
   EXPECT_THROW(RoundSignificant(1.0 / 0.0, 7), Failure);
+}
+
+
+// The writer against the plain way of writing a scaled number: its digits,
+// padded with zeros, the point put in front of the last `decimals`.
+std::string PlainFixed(const FixedNumber& number) {
+  std::string digits = std::to_string(number.scaled);
+  if (digits.size() <= static_cast<std::size_t>(number.decimals)) {
+    digits.insert(0, static_cast<std::size_t>(number.decimals) + 1 - digits.size(), '0');
+  }
+  digits.insert(digits.size() - static_cast<std::size_t>(number.decimals), ".");
+  return (number.negative && number.scaled != 0 ? "-" : "") + digits;
+}
+
+TEST(WriteFixed, WritesEveryScaledNumberAsThePlainWay) {
+  std::mt19937_64 random(77);
+  for (int i = 0; i < 300000; ++i) {
+    FixedNumber number;
+    // Small and large numbers alike: a random count of random bits.
+    const int bits = static_cast<int>(random() % 64) + 1;
+    number.scaled = bits == 64 ? random() : random() & ((std::uint64_t{1} << bits) - 1);
+    number.negative = random() % 2 == 0;
+    for (Pattern pattern : {Pattern::Whole, Pattern::FourDecimals, Pattern::SevenDecimals, Pattern::TenDecimals}) {
+      number.decimals = static_cast<int>(pattern);
+      char text[kMaxFixedText];
+      const std::string written(text, WriteFixed(text, number));
+      ASSERT_EQ(written, PlainFixed(number)) << number.scaled << " with " << number.decimals << " decimals";
+    }
+  }
+  FixedNumber edge;
+  edge.decimals = 4;
+  for (std::uint64_t scaled : {0ull, 9ull, 10ull, 99999ull, 100000ull, 999999999ull, 4294967295ull, 4294967296ull,
+                               18446744073709551615ull}) {
+    edge.scaled = scaled;
+    char text[kMaxFixedText];
+    EXPECT_EQ(std::string(text, WriteFixed(text, edge)), PlainFixed(edge));
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // expansion of the value, rounded half away from zero digit by digit.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "common/fixed_text.h"
+#include "common/round_single.h"
 
 namespace kivrel {
 namespace {
@@ -80,6 +82,41 @@ TEST(RoundSignificant, ExactTiesGoAwayFromZero) {
     Check(std::nextafter(edge, 0.0), 7);
     Check(std::nextafter(edge, 1e300), 7);
   }
+}
+
+// The short way for 32-bit values must give exactly what the general
+// rounding gives, digit for digit and in the same form.
+void CheckSingle(float value) {
+  const Decimal general = RoundSignificant(static_cast<double>(value), 7);
+  const Decimal single = RoundSingle(value);
+  ASSERT_EQ(single.significand, general.significand) << "value " << value;
+  ASSERT_EQ(single.exponent, general.exponent) << "value " << value;
+  ASSERT_EQ(single.negative, general.negative) << "value " << value;
+}
+
+TEST(RoundSingle, AgreesWithTheGeneralRounding) {
+  std::mt19937 random(1207);
+  for (int i = 0; i < 1000000; ++i) {
+    // Any bit pattern but infinities and NaNs, which the general rounding refuses.
+    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    if (!std::isfinite(value)) continue;
+    CheckSingle(value);
+  }
+  // Every float next to the edges of the short way and to the powers of ten
+  // where the seventh digit moves, and a run of exact ties.
+  for (float edge : {std::ldexp(1.0f, -16), std::ldexp(1.0f, 38), std::ldexp(1.0f, 23), std::ldexp(1.0f, 24),
+                     1e-5f, 1e-4f, 1e-3f, 0.01f, 0.1f, 1.0f, 10.0f, 100.0f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f,
+                     1e8f, 1e9f, 1e10f, 1e11f, 9999999.5f, 1024.0625f}) {
+    float below = edge;
+    float above = edge;
+    for (int step = 0; step < 2000; ++step) {
+      CheckSingle(below);
+      CheckSingle(-above);
+      below = std::nextafter(below, 0.0f);
+      above = std::nextafter(above, 1e30f);
+    }
+  }
+  for (std::uint32_t n = 1; n < 200000; ++n) CheckSingle(std::ldexp(static_cast<float>(n), -4));
 }
 
 }  // namespace
