@@ -144,31 +144,6 @@ Decimal RoundSignificant(double value, int significant) {
   return result;
 }
 
-FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
-  FixedNumber number;
-  number.source = value;
-  number.decimals = static_cast<int>(pattern);
-  number.negative = value.negative;
-  const int shift = value.exponent + number.decimals;
-  if (shift >= 0) {
-    number.fits = shift <= 19 && value.significand <= UINT64_MAX / kPowersOfTen[shift];
-    if (number.fits) number.scaled = value.significand * kPowersOfTen[shift];
-  } else if (-shift > 19) {
-    number.scaled = 0;  // below half of the last place
-  } else {
-    const std::uint64_t unit = kPowersOfTen[-shift];
-    number.scaled = value.significand / unit;
-    const std::uint64_t remainder = value.significand % unit;
-    if (remainder >= unit - remainder) ++number.scaled;  // half away from zero
-  }
-  return number;
-}
-
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 // Writes `rest` with `decimals` decimals backwards, ending before `p`; the
 // word size is a template parameter, as 32-bit division is the cheaper.
 template <typename Whole>
@@ -199,43 +174,9 @@ char* WriteBackwards(char* p, Whole rest, int decimals) {
   return p;
 }
 
-// Writes `whole` forwards at `out`, without leading zeros.
-char* WriteWhole(char* out, std::uint32_t whole) {
-  // The number of digits from the bit width (1233 / 4096 is just above
-  // log10(2)); 0 has one digit.
-  const int estimate = static_cast<int>((std::bit_width(whole | 1u) * 1233) >> 12);
-  const int digits = estimate + 1 - ((whole | 1u) < kPowersOfTen[estimate] ? 1 : 0);
-  char* const end = out + digits;
-  char* p = end;
-  while (whole >= 100) {
-    const std::size_t pair = static_cast<std::size_t>(whole % 100) * 2;
-    whole /= 100;
-    p -= 2;
-    std::memcpy(p, kDigitPairs + pair, 2);
-  }
-  if (whole >= 10) {
-    std::memcpy(p - 2, kDigitPairs + whole * 2, 2);
-  } else {
-    p[-1] = static_cast<char>('0' + whole);
-  }
-  return end;
-}
-
-char* WriteFixed(char* out, const FixedNumber& number) {
-  if (number.negative && number.scaled != 0) *out++ = '-';
-  if (number.decimals == 4 && number.scaled <= UINT32_MAX) {
-    // The pattern of every rewritten word: the whole part, the point and
-    // two pairs of decimals.
-    const auto scaled = static_cast<std::uint32_t>(number.scaled);
-    const std::uint32_t decimals = scaled % 10000;
-    out = WriteWhole(out, scaled / 10000);
-    *out = '.';
-    std::memcpy(out + 1, kDigitPairs + (decimals / 100) * 2, 2);
-    std::memcpy(out + 3, kDigitPairs + (decimals % 100) * 2, 2);
-    return out + 5;
-  }
-  // Any other: from the last digit backwards into a scratch area, the
-  // decimals, the point, then at least one digit before it.
+char* WriteFixedBackwards(char* out, const FixedNumber& number) {
+  // From the last digit backwards into a scratch area: the decimals, the
+  // point, then at least one digit before it.
   char text[kMaxFixedText];
   char* const end = text + sizeof(text);
   const char* p = number.scaled <= UINT32_MAX

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+
+#include "common/powers_of_ten.h"
 
 namespace kivrel {
 
@@ -34,16 +38,86 @@ struct FixedNumber {
   double Value() const;
 };
 
-FixedNumber ToPattern(const Decimal& value, Pattern pattern);
+inline FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
+  // The largest significand that a shift by 10^n leaves within 64 bits.
+  static constexpr auto kLargest = [] {
+    struct Table {
+      std::uint64_t limit[20];
+    } table{};
+    for (int n = 0; n < 20; ++n) table.limit[n] = UINT64_MAX / kPowersOfTen[n];
+    return table;
+  }();
+  FixedNumber number;
+  number.source = value;
+  number.decimals = static_cast<int>(pattern);
+  number.negative = value.negative;
+  const int shift = value.exponent + number.decimals;
+  if (shift >= 0) {
+    number.fits = shift <= 19 && value.significand <= kLargest.limit[shift];
+    if (number.fits) number.scaled = value.significand * kPowersOfTen[shift];
+  } else if (-shift > 19) {
+    number.scaled = 0;  // below half of the last place
+  } else {
+    const std::uint64_t unit = kPowersOfTen[-shift];
+    number.scaled = value.significand / unit;
+    const std::uint64_t remainder = value.significand % unit;
+    if (remainder >= unit - remainder) ++number.scaled;  // half away from zero
+  }
+  return number;
+}
 
 // Appends the number: "-" for negatives, at least one digit before the
 // point, "." always the point, no separators or blanks, never a negative zero.
 void AppendFixed(std::string& out, const FixedNumber& number);
 
-// The same text written at `out`, which has room for kMaxFixedText
-// characters when the number fits; returns the end of the text.
+// The room WriteFixed needs for a number that fits.
 inline constexpr std::size_t kMaxFixedText = 32;
-char* WriteFixed(char* out, const FixedNumber& number);
+
+// The ways WriteFixed takes: every rewritten word has four decimals and
+// fits 32 bits, and is written forwards; any other number backwards.
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes `whole` forwards at `out`, without leading zeros.
+inline char* WriteWhole(char* out, std::uint32_t whole) {
+  // The number of digits from the bit width (1233 / 4096 is just above
+  // log10(2)); 0 has one digit.
+  const int estimate = static_cast<int>((std::bit_width(whole | 1u) * 1233) >> 12);
+  const int digits = estimate + 1 - ((whole | 1u) < kPowersOfTen[estimate] ? 1 : 0);
+  char* const end = out + digits;
+  char* p = end;
+  while (whole >= 100) {
+    const std::size_t pair = static_cast<std::size_t>(whole % 100) * 2;
+    whole /= 100;
+    p -= 2;
+    std::memcpy(p, kDigitPairs + pair, 2);
+  }
+  if (whole >= 10) {
+    std::memcpy(p - 2, kDigitPairs + whole * 2, 2);
+  } else {
+    p[-1] = static_cast<char>('0' + whole);
+  }
+  return end;
+}
+
+// Any number but the sign, written from its last digit on.
+char* WriteFixedBackwards(char* out, const FixedNumber& number);
+
+// The text of AppendFixed written at `out`, which has room for
+// kMaxFixedText characters when the number fits; returns its end.
+inline char* WriteFixed(char* out, const FixedNumber& number) {
+  if (number.negative && number.scaled != 0) *out++ = '-';
+  if (number.decimals != 4 || number.scaled > UINT32_MAX) return WriteFixedBackwards(out, number);
+  const auto scaled = static_cast<std::uint32_t>(number.scaled);
+  const std::uint32_t decimals = scaled % 10000;
+  out = WriteWhole(out, scaled / 10000);
+  *out = '.';
+  std::memcpy(out + 1, kDigitPairs + (decimals / 100) * 2, 2);
+  std::memcpy(out + 3, kDigitPairs + (decimals % 100) * 2, 2);
+  return out + 5;
+}
 
 // A 64-bit value is first taken to 15 significant digits.
 void AppendFixedText(std::string& out, double value, Pattern pattern);

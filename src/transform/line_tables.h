@@ -30,6 +30,7 @@ constexpr signed char kPlain = -1;
 constexpr signed char kLeader = -2;
 constexpr signed char kNoticed = -3;  // R and G, looked at for the notices
 constexpr signed char kMarkerStart = -4;  // M and T, which may begin a marker
+constexpr signed char kBracket = -5;      // "[", which may begin an expression
 struct ByteClasses {
   unsigned char upper[256];
   signed char kind[256];
@@ -46,6 +47,7 @@ struct ByteClasses {
     for (char c : CommentLeaders) kind[static_cast<unsigned char>(c)] = kLeader;
     for (char c : {'R', 'r', 'G', 'g'}) kind[static_cast<unsigned char>(c)] = kNoticed;
     for (char c : {'M', 'm', 'T', 't'}) kind[static_cast<unsigned char>(c)] = kMarkerStart;
+    kind[static_cast<unsigned char>('[')] = kBracket;
   }
 };
 constexpr ByteClasses kClasses;

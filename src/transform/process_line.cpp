@@ -31,6 +31,9 @@ bool IsArcCode(const unsigned char* text, std::size_t size) {
   return i >= size || !(text[i] >= '0' && text[i] <= '9');
 }
 
+// The rows of I and J in the letter table, as bits.
+constexpr unsigned kCentreRows = (1u << 1) | (1u << 3);
+
 // The bytes of an eight-byte block the scan must look at, as high bits:
 // letters (and any byte from 0x40 up) and the comment leaders, with the
 // rare #$%&'( taken together. Digits, points, signs and blanks need no look.
@@ -39,6 +42,83 @@ std::uint64_t Candidates(std::uint64_t word) {
   static_assert(CommentLeaders == "(/%#", "every leader must be a candidate");
   return BytesAtLeast(word, 0x40) | (BytesAtLeast(word, '#') & ~BytesAtLeast(word, '(' + 1)) |
          BytesEqual(word, '/');
+}
+
+void ScanLine(const std::string& line, const RowSetting* rows, const unsigned char* upper, std::string& copy,
+              LineScan& scan) {
+  // One pass upper-cases the line into `copy` (exchanging X and Y on the
+  // way, where that is done here) and collects, up to the comment start, the
+  // first word of each letter, in the order of the line. A letter whose
+  // first word lies at or after the comment start is not rewritten at all.
+  const std::size_t size = line.size();
+  copy.assign(line);
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
+  unsigned char* out = reinterpret_cast<unsigned char*>(copy.data());
+  std::size_t i = size;  // where the comment starts, if there is one
+  // Kept in locals: the stores into the copy could otherwise touch `scan`.
+  unsigned seen = 0;
+  std::size_t count = 0;
+  bool removes = false;
+  bool radius = false;
+  bool arc = false;
+  bool marker_letter = false;
+  bool bracket = false;
+  // The copy already holds every byte that upper-casing leaves as it is;
+  // the scan goes block by block, and in a block from candidate to candidate.
+  for (std::size_t block = 0; block < size && i == size; block += 8) {
+    const std::uint64_t word = byte_blocks::LoadEight(line.data() + block, size - block);
+    std::uint64_t marks = Candidates(word);
+    if (size - block < 8) marks &= (std::uint64_t{1} << (8 * (size - block))) - 1;
+    for (; marks != 0; marks &= marks - 1) {
+      const std::size_t at = block + static_cast<std::size_t>(byte_blocks::FirstMarked(marks));
+      const unsigned char byte = in[at];
+      out[at] = upper[byte];
+      const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
+      if (kind >= 0) {
+        const unsigned bit = 1u << kind;
+        if ((seen & bit) != 0) continue;
+        seen |= bit;
+        const RowSetting& row = rows[kind];
+        if (!row.active) continue;
+        removes = removes || row.removes;
+        scan.words[count++] = {at, kind, row.scale, row.addend};
+        continue;
+      }
+      switch (kind) {
+        case kLeader:
+          i = at;
+          break;
+        case kMarkerStart:
+          marker_letter = true;
+          continue;
+        case kBracket:
+          bracket = true;
+          continue;
+        case kNoticed:
+          if (kClasses.upper[byte] == 'R') {
+            radius = radius || (at + 1 < size && IsNumberStart(in[at + 1]));
+          } else {
+            arc = arc || IsArcCode(in + at + 1, size - at - 1);
+          }
+          continue;
+        default:
+          continue;
+      }
+      break;  // the comment starts here
+    }
+  }
+  scan.seen = seen;
+  scan.count = count;
+  scan.removes = removes;
+  scan.radius = radius;
+  scan.arc = arc;
+  scan.marker_letter = marker_letter;
+  scan.bracket = bracket;
+  if (i < size) {
+    scan.comment = i;
+    scan.marker_letter = true;  // the comment is not looked through
+  }
+  for (; i < size; ++i) out[i] = upper[in[i]];
 }
 
 }  // namespace
@@ -52,7 +132,8 @@ LineProcessor::LineProcessor(const Settings& settings, ToolpathNotices* notices)
     rows_[row].addend = letter.addend != nullptr ? settings.*letter.addend : 0.0f;
     // S words are rewritten only to add a spindle speed.
     rows_[row].active = letter.letter != 'S' || rows_[row].addend != 0;
-    removal = removal || (rows_[row].active && rows_[row].scale == 0);
+    rows_[row].removes = rows_[row].active && rows_[row].scale == 0;
+    removal = removal || rows_[row].removes;
   }
   // Without removals every line with words goes the one-pass way, so the
   // exchange can be done while upper-casing. The marker is then looked for
@@ -67,100 +148,47 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
     if (notices_ != nullptr) notices_->NoteLeaderLine(line_number, line);
     return RewriteStatus::Done;
   }
-  // One pass upper-cases the line (exchanging X and Y on the way, where
-  // that is done here) and collects, up to the comment start, the first word
-  // of each letter, in the order of the line. A letter whose first word lies
-  // at or after the comment start is not rewritten at all.
-  const std::size_t size = line.size();
-  spare_.assign(line);
-  std::size_t first[kRows];
-  for (std::size_t& position : first) position = std::string::npos;
-  Word words[kRows];
-  std::size_t count = 0;
-  bool removes = false;
-  const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
-  unsigned char* out = reinterpret_cast<unsigned char*>(spare_.data());
-  const unsigned char* upper = upper_;
-  bool radius = false;
-  bool arc = false;
-  bool marker_letter = false;
-  std::size_t i = size;  // where the comment starts, if there is one
-  // The copy already holds every byte that upper-casing leaves as it is;
-  // the scan goes block by block, and in a block from candidate to candidate.
-  for (std::size_t block = 0; block < size && i == size; block += 8) {
-    const std::uint64_t word = byte_blocks::LoadEight(line.data() + block, size - block);
-    std::uint64_t marks = Candidates(word);
-    if (size - block < 8) marks &= (std::uint64_t{1} << (8 * (size - block))) - 1;
-    for (; marks != 0; marks &= marks - 1) {
-      const std::size_t at = block + static_cast<std::size_t>(byte_blocks::FirstMarked(marks));
-      const unsigned char byte = in[at];
-      out[at] = upper[byte];
-      const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
-      if (kind == kPlain) continue;
-      if (kind == kLeader) {
-        i = at;
-        break;
-      }
-      if (kind == kMarkerStart) {
-        marker_letter = true;
-        continue;
-      }
-      if (kind == kNoticed) {
-        if (kClasses.upper[byte] == 'R') {
-          radius = radius || (at + 1 < size && IsNumberStart(in[at + 1]));
-        } else {
-          arc = arc || IsArcCode(in + at + 1, size - at - 1);
-        }
-        continue;
-      }
-      if (first[kind] != std::string::npos) continue;
-      first[kind] = at;
-      const Row& row = rows_[kind];
-      if (!row.active) continue;
-      removes = removes || row.scale == 0;
-      words[count++] = {at, kind, row.scale, row.addend};
-    }
+  LineScan scan;
+  ScanLine(line, rows_, upper_, spare_, scan);
+  // Most lines hold nothing the notices look at.
+  if (notices_ != nullptr && (scan.radius || scan.arc || scan.bracket || scan.comment != std::string::npos ||
+                              (scan.seen & kCentreRows) != 0)) {
+    NoteFacts(line, scan, line_number);
   }
-  const std::size_t comment = i < size ? i : std::string::npos;
-  if (i < size) marker_letter = true;  // the comment is not looked through
-  for (; i < size; ++i) out[i] = upper[in[i]];
-  if (notices_ != nullptr) NoteFacts(line, first, comment, radius, arc, line_number);
   // Only a line with an M or a T can hold a marker.
-  if (marker_letter && spare_.find(marker_) != std::string::npos) return RewriteStatus::Done;
-  const bool markers = marker_letter && settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
-  if (removes || markers) return RewriteInTableOrder(line, words, count);
-  return RewriteInLineOrder(line, words, count);
+  if (scan.marker_letter && spare_.find(marker_) != std::string::npos) return RewriteStatus::Done;
+  const bool markers = scan.marker_letter && settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
+  if (scan.removes || markers) return RewriteInTableOrder(line, scan.words, scan.count);
+  return RewriteInLineOrder(line, scan.words, scan.count);
 }
 
-void LineProcessor::NoteFacts(std::string_view line, const std::size_t* first, std::size_t comment, bool radius,
-                              bool arc, std::uint64_t line_number) {
+void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number) {
   LineFacts facts;
-  facts.radius = radius;
-  facts.arc = arc;
-  facts.centre = first[1] != std::string::npos || first[3] != std::string::npos;  // rows I and J
-  const std::size_t words = comment == std::string::npos ? line.size() : comment;
-  const bool parameter = words < line.size() && line[words] == '#';
-  if (parameter || std::memchr(line.data(), '[', words) != nullptr) {
-    for (std::size_t row = 0; row < kRows; ++row) {
-      const std::size_t position = first[row];
-      if (position == std::string::npos || !rows_[row].active || position + 1 >= line.size()) continue;
-      facts.expression = facts.expression || line[position + 1] == '[' || line[position + 1] == '#';
+  facts.radius = scan.radius;
+  facts.arc = scan.arc;
+  facts.centre = (scan.seen & kCentreRows) != 0;
+  const bool comment = scan.comment != std::string::npos;
+  const bool parameter = comment && line[scan.comment] == '#';
+  if (parameter || scan.bracket) {
+    for (std::size_t w = 0; w < scan.count; ++w) {
+      const std::size_t next = scan.words[w].position + 1;
+      facts.expression = facts.expression || (next < line.size() && (line[next] == '[' || line[next] == '#'));
     }
   }
-  if (comment != std::string::npos && line[comment] == '(') {
-    const std::size_t close = line.find(')', comment);
+  if (comment && line[scan.comment] == '(') {
+    const std::size_t close = line.find(')', scan.comment);
     if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
   }
   notices_->NoteLine(line_number, facts);
 }
 
-void LineProcessor::SortByRow(Word* words, std::size_t count) {
+void LineProcessor::SortByRow(ScannedWord* words, std::size_t count) {
   for (std::size_t w = 1; w < count; ++w) {  // a handful of words
     for (std::size_t v = w; v > 0 && words[v - 1].row > words[v].row; --v) std::swap(words[v - 1], words[v]);
   }
 }
 
-RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words, std::size_t count) {
+RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord* words, std::size_t count) {
   // The words one after the other on the plain upper-cased line.
   if (exchange_in_scan_) {
     for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
@@ -192,30 +220,12 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, Word* words,
 // same value whatever the neighbouring words have become. The words can then
 // be rewritten from left to right into a new line in one pass, exchanging X
 // and Y on the way; a failure is reported for the word earliest in the table.
-RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, std::size_t count) {
+RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* words, std::size_t count) {
   // The words come in the order of the line; their numbers are read from
   // the line as it came (only the letters differ from the upper-cased one).
   const std::string_view upper(spare_);
-  RewriteStatus status = RewriteStatus::Done;
-  int failed_row = static_cast<int>(kRows);
-  WordNumber* numbers = numbers_;
-  std::size_t room = upper.size();
-  for (std::size_t w = 0; w < count; ++w) {
-    const RewriteStatus word_status =
-        rewriter_.ComputeNumber(line, words[w].position, words[w].scale, words[w].addend, numbers[w]);
-    if (word_status != RewriteStatus::Done && words[w].row < failed_row) {
-      failed_row = words[w].row;
-      status = word_status;
-      failed_word_.assign(rewriter_.failed_word());
-    }
-    room += numbers[w].number.fits ? kMaxFixedText : 0;
-  }
-  if (status != RewriteStatus::Done) return status;
-  for (std::size_t w = 0; w < count; ++w) {
-    if (!numbers[w].number.fits) return RewriteInTableOrder(line, words, count);  // too long for the fast writer
-  }
-
-  output_.resize(room);
+  const std::size_t room = upper.size() + count * kMaxFixedText;
+  if (output_.size() < room) output_.resize(room);
   char* out = output_.data();
   // Where the scan did not exchange X and Y, the copy does.
   const unsigned char* exchange = settings_.XYexchange && !exchange_in_scan_ ? kExchanged : nullptr;
@@ -227,12 +237,32 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, Word* words, 
     }
     for (std::size_t i = from; i < to; ++i) *out++ = static_cast<char>(exchange[static_cast<unsigned char>(upper[i])]);
   };
+  RewriteStatus status = RewriteStatus::Done;
+  int failed_row = static_cast<int>(kRows);
+  bool fits = true;
   std::size_t copied = 0;
   for (std::size_t w = 0; w < count; ++w) {
+    // Every word is computed, so that a failure is reported for the
+    // earliest in the table; the text stops at the first failure.
+    WordNumber word;
+    const RewriteStatus word_status =
+        rewriter_.ComputeNumber(line, words[w].position, words[w].scale, words[w].addend, word);
+    if (word_status != RewriteStatus::Done) {
+      if (words[w].row < failed_row) {
+        failed_row = words[w].row;
+        status = word_status;
+        failed_word_.assign(rewriter_.failed_word());
+      }
+      continue;
+    }
+    fits = fits && word.number.fits;
+    if (status != RewriteStatus::Done || !fits) continue;
     copy(copied, words[w].position + 1);
-    out = WriteFixed(out, numbers[w].number);
-    copied = numbers[w].run_end;
+    out = WriteFixed(out, word.number);
+    copied = word.run_end;
   }
+  if (status != RewriteStatus::Done) return status;
+  if (!fits) return RewriteInTableOrder(line, words, count);  // too long for the fast writer
   copy(copied, upper.size());
   const char* begin = output_.data();
   if (count > 0) {  // every rewrite trims the line's blanks at both ends

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "settings/settings.h"
+#include "transform/line_scan.h"
 #include "transform/rewrite_number.h"
 #include "transform/toolpath_notices.h"
 
@@ -29,43 +30,25 @@ class LineProcessor {
   const std::string& failed_word() const { return failed_word_; }
 
  private:
-  // A word to rewrite: its letter's place, its row of the letter table, and
-  // the scale and addend that row takes.
-  struct Word {
-    std::size_t position;
-    int row;
-    float scale;
-    float addend;
-  };
-
-  void NoteFacts(std::string_view line, const std::size_t* first, std::size_t comment, bool radius, bool arc,
-                 std::uint64_t line_number);
-  static void SortByRow(Word* words, std::size_t count);
+  void NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number);
+  static void SortByRow(ScannedWord* words, std::size_t count);
   // Both start from the scanned line in spare_; `words` come in the order
   // of the line. The first rewrites them one after the other in the order
   // of the letter table (any words); the second in one pass along the line
   // (when no word is removed).
-  RewriteStatus RewriteInTableOrder(std::string& line, Word* words, std::size_t count);
-  RewriteStatus RewriteInLineOrder(std::string& line, Word* words, std::size_t count);
-
-  // The letter table with this run's scale and addend for each row.
-  struct Row {
-    float scale;
-    float addend;
-    bool active;
-  };
+  RewriteStatus RewriteInTableOrder(std::string& line, ScannedWord* words, std::size_t count);
+  RewriteStatus RewriteInLineOrder(std::string& line, ScannedWord* words, std::size_t count);
 
   const Settings& settings_;
   ToolpathNotices* notices_;
   NumberRewriter rewriter_;
-  Row rows_[9];
+  RowSetting rows_[9];  // the letter table with this run's settings
   bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
   const unsigned char* upper_ = nullptr;  // the table the scan writes through
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
   std::string spare_;
   std::string output_;
   std::string failed_word_;
-  WordNumber numbers_[9];  // one for each row of the letter table
 };
 
 }  // namespace kivrel

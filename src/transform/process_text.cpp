@@ -27,7 +27,7 @@ TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& s
                       "number out of range in line " + std::to_string(line_number) + ", word " +
                           processor.failed_word());
     }
-    CurrentLine += "\r\n";
+    CurrentLine.append("\r\n", 2);
     output.Write(CurrentLine);
     progress.LineWritten();
   }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace kivrel {
+
+// A row of the letter table with this run's settings.
+struct RowSetting {
+  float scale;
+  float addend;
+  bool active;   // its words are rewritten
+  bool removes;  // ... and removed, the scale being 0
+};
+
+// A word to rewrite: its letter's place, its row of the letter table, and
+// the scale and addend that row takes.
+struct ScannedWord {
+  std::size_t position;
+  int row;
+  float scale;
+  float addend;
+};
+
+// What the scan of a line found.
+struct LineScan {
+  ScannedWord words[9];  // the first word of each rewritten letter, in the order of the line
+  std::size_t count = 0;
+  std::size_t comment = std::string::npos;  // where the comment starts
+  unsigned seen = 0;                        // the rows of the letter table met before it, as bits
+  bool removes = false;                     // a word is removed
+  bool radius = false;                      // an R word
+  bool arc = false;                         // a G2 or G3 word
+  bool marker_letter = false;               // an M or a T, or a comment: a marker may be there
+  bool bracket = false;                     // a "[" before the comment
+};
+
+}  // namespace kivrel
