@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "common/powers_of_ten.h"
@@ -19,24 +20,28 @@ struct PlainNumber {
   bool exact() const { return digits > 0 && digits <= 15; }
 };
 
-// Reads the plain form at the start of `text`; most numbers in a program
-// are no more than that, and this is their fast way in.
-inline PlainNumber ReadPlainNumber(std::string_view text) {
-  const char* p = text.data();
-  const std::size_t n = text.size();
+namespace plain_number {
+
+// The reader for both kinds of text. A terminated text is followed by a
+// byte that is no digit, point or sign (a std::string's NUL), so that the
+// reader need not watch its end.
+template <bool kTerminated>
+PlainNumber Read(const char* p, std::size_t n) {
+  auto has = [&](std::size_t i) { return kTerminated || i < n; };
+  auto digit = [&](std::size_t i) { return has(i) && static_cast<unsigned char>(p[i] - '0') <= 9; };
   std::size_t i = 0;
-  const bool negative = i < n && p[i] == '-';
-  if (i < n && (p[i] == '-' || p[i] == '+')) ++i;
+  const bool negative = has(i) && p[i] == '-';
+  if (has(i) && (p[i] == '-' || p[i] == '+')) ++i;
   std::uint64_t mantissa = 0;
   const std::size_t whole_start = i;
-  while (i < n && p[i] >= '0' && p[i] <= '9') mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
+  for (; digit(i); ++i) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i] - '0');
   PlainNumber number;
   number.digits = i - whole_start;
   std::size_t decimals = 0;
-  number.point = i < n && p[i] == '.';
+  number.point = has(i) && p[i] == '.';
   if (number.point) {
     const std::size_t fraction_start = ++i;
-    while (i < n && p[i] >= '0' && p[i] <= '9') mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i++] - '0');
+    for (; digit(i); ++i) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i] - '0');
     decimals = i - fraction_start;
     number.digits += decimals;
   }
@@ -46,6 +51,20 @@ inline PlainNumber ReadPlainNumber(std::string_view text) {
     if (negative) number.value = -number.value;
   }
   return number;
+}
+
+}  // namespace plain_number
+
+// Reads the plain form at the start of `text`; most numbers in a program
+// are no more than that, and this is their fast way in.
+inline PlainNumber ReadPlainNumber(std::string_view text) {
+  return plain_number::Read<false>(text.data(), text.size());
+}
+
+// The same from `start` on in a string, whose terminating NUL ends the
+// digits: the shorter way for the words of a line.
+inline PlainNumber ReadPlainNumber(const std::string& text, std::size_t start) {
+  return plain_number::Read<true>(text.data() + start, text.size() - start);
 }
 
 }  // namespace kivrel

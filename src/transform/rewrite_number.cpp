@@ -20,7 +20,7 @@ bool IsNumberCharacter(char c) { return IsDigit(c) || c == '.' || c == '+' || c 
 
 }  // namespace
 
-RewriteStatus NumberRewriter::ComputeNumber(std::string_view line, std::size_t position, float scale,
+RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t position, float scale,
                                             float addend, WordNumber& result) {
   char letter = line[position];
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
@@ -30,7 +30,7 @@ RewriteStatus NumberRewriter::ComputeNumber(std::string_view line, std::size_t p
 
   // Most numbers are plain (a sign, digits, a point, digits) and are read
   // on the way; the run goes on over any further number characters.
-  const PlainNumber number_read = ReadPlainNumber(line.substr(run_start));
+  const PlainNumber number_read = ReadPlainNumber(line, run_start);
   const std::size_t plain_end = run_start + number_read.end;
   std::size_t run_end = plain_end;
   while (run_end < size && IsNumberCharacter(p[run_end])) ++run_end;
@@ -47,11 +47,11 @@ RewriteStatus NumberRewriter::ComputeNumber(std::string_view line, std::size_t p
   double read = number_read.value;
   if (!plain) {
     const std::size_t look_end = std::min(run_end + 2, size);
-    read = LeadingNumber(line.substr(run_start, look_end - run_start));
+    read = LeadingNumber(std::string_view(line).substr(run_start, look_end - run_start));
   }
   const float product = std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {
-    failed_word_.assign(line.substr(position, run_end - position));
+    failed_word_.assign(line, position, run_end - position);
     for (char& c : failed_word_) {
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }

@@ -37,7 +37,7 @@ class NumberRewriter {
   // characters after the run, multiplied by `scale` as a 32-bit value,
   // rounded to 7 significant digits and then to four decimals, offset by
   // `addend`, and for S made a whole number.
-  RewriteStatus ComputeNumber(std::string_view line, std::size_t position, float scale, float addend,
+  RewriteStatus ComputeNumber(const std::string& line, std::size_t position, float scale, float addend,
                               WordNumber& result);
 
   // ComputeNumber, then the word put back into `line`: the new number in
