@@ -34,14 +34,14 @@ PlainNumber Read(const char* p, std::size_t n) {
   if (has(i) && (p[i] == '-' || p[i] == '+')) ++i;
   std::uint64_t mantissa = 0;
   const std::size_t whole_start = i;
-  for (; digit(i); ++i) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i] - '0');
+  for (; digit(i); ++i) mantissa = mantissa * 10 + static_cast<unsigned char>(p[i] - '0');
   PlainNumber number;
   number.digits = i - whole_start;
   std::size_t decimals = 0;
   number.point = has(i) && p[i] == '.';
   if (number.point) {
     const std::size_t fraction_start = ++i;
-    for (; digit(i); ++i) mantissa = mantissa * 10 + static_cast<std::uint64_t>(p[i] - '0');
+    for (; digit(i); ++i) mantissa = mantissa * 10 + static_cast<unsigned char>(p[i] - '0');
     decimals = i - fraction_start;
     number.digits += decimals;
   }

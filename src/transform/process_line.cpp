@@ -31,6 +31,10 @@ bool IsArcCode(const unsigned char* text, std::size_t size) {
   return i >= size || !(text[i] >= '0' && text[i] <= '9');
 }
 
+// Bytes readable after the scanned line in its copy, and writable after
+// the text in the rewritten line.
+constexpr std::size_t kCopyPadding = 16;
+
 // The rows of I and J in the letter table, as bits.
 constexpr unsigned kCentreRows = (1u << 1) | (1u << 3);
 
@@ -51,7 +55,10 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
   // first word of each letter, in the order of the line. A letter whose
   // first word lies at or after the comment start is not rewritten at all.
   const std::size_t size = line.size();
-  copy.assign(line);
+  // The copy keeps kCopyPadding bytes of room after the line, so that short
+  // pieces of it can be moved in blocks of that size.
+  if (copy.size() < size + kCopyPadding) copy.resize(size + kCopyPadding);
+  std::memcpy(copy.data(), line.data(), size);
   const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
   unsigned char* out = reinterpret_cast<unsigned char*>(copy.data());
   std::size_t i = size;  // where the comment starts, if there is one
@@ -156,8 +163,9 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
     NoteFacts(line, scan, line_number);
   }
   // Only a line with an M or a T can hold a marker.
-  if (scan.marker_letter && spare_.find(marker_) != std::string::npos) return RewriteStatus::Done;
-  const bool markers = scan.marker_letter && settings_.XYexchange && spare_.find("TEMP") != std::string::npos;
+  const std::string_view upper(spare_.data(), line.size());
+  if (scan.marker_letter && upper.find(marker_) != std::string::npos) return RewriteStatus::Done;
+  const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   if (scan.removes || markers) return RewriteInTableOrder(line, scan.words, scan.count);
   return RewriteInLineOrder(line, scan.words, scan.count);
 }
@@ -190,6 +198,7 @@ void LineProcessor::SortByRow(ScannedWord* words, std::size_t count) {
 
 RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord* words, std::size_t count) {
   // The words one after the other on the plain upper-cased line.
+  spare_.resize(line.size());
   if (exchange_in_scan_) {
     for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
   }
@@ -223,15 +232,21 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord*
 RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* words, std::size_t count) {
   // The words come in the order of the line; their numbers are read from
   // the line as it came (only the letters differ from the upper-cased one).
-  const std::string_view upper(spare_);
-  const std::size_t room = upper.size() + count * kMaxFixedText;
+  const std::string_view upper(spare_.data(), line.size());
+  const std::size_t room = upper.size() + count * kMaxFixedText + kCopyPadding;
   if (output_.size() < room) output_.resize(room);
   char* out = output_.data();
   // Where the scan did not exchange X and Y, the copy does.
   const unsigned char* exchange = settings_.XYexchange && !exchange_in_scan_ ? kExchanged : nullptr;
   auto copy = [&](std::size_t from, std::size_t to) {
     if (exchange == nullptr) {
-      std::memcpy(out, upper.data() + from, to - from);
+      // Mostly a blank and a letter: one block moves them, and what it
+      // moves beyond them is written over next or lies past the end.
+      if (to - from <= kCopyPadding) {
+        std::memcpy(out, upper.data() + from, kCopyPadding);
+      } else {
+        std::memcpy(out, upper.data() + from, to - from);
+      }
       out += to - from;
       return;
     }
@@ -241,10 +256,10 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* 
   int failed_row = static_cast<int>(kRows);
   bool fits = true;
   std::size_t copied = 0;
+  WordNumber word;
   for (std::size_t w = 0; w < count; ++w) {
     // Every word is computed, so that a failure is reported for the
     // earliest in the table; the text stops at the first failure.
-    WordNumber word;
     const RewriteStatus word_status =
         rewriter_.ComputeNumber(line, words[w].position, words[w].scale, words[w].addend, word);
     if (word_status != RewriteStatus::Done) {

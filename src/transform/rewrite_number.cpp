@@ -49,7 +49,8 @@ RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t
     const std::size_t look_end = std::min(run_end + 2, size);
     read = LeadingNumber(std::string_view(line).substr(run_start, look_end - run_start));
   }
-  const float product = std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
+  // A plain number has at most 15 digits and is well within the 32-bit range.
+  const float product = plain || std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {
     failed_word_.assign(line, position, run_end - position);
     for (char& c : failed_word_) {
