@@ -82,6 +82,22 @@ inline constexpr char kDigitPairs[] =
 
 // Writes `whole` forwards at `out`, without leading zeros.
 inline char* WriteWhole(char* out, std::uint32_t whole) {
+  // Most whole parts in a program, scaled or not, have one to four digits.
+  if (whole < 10) {
+    *out = static_cast<char>('0' + whole);
+    return out + 1;
+  }
+  if (whole < 10000) {
+    const std::uint32_t high = whole / 100;
+    if (high >= 10) {
+      std::memcpy(out, kDigitPairs + high * 2, 2);
+      out += 2;
+    } else if (high > 0) {
+      *out++ = static_cast<char>('0' + high);
+    }
+    std::memcpy(out, kDigitPairs + (whole % 100) * 2, 2);
+    return out + 2;
+  }
   // The number of digits from the bit width (1233 / 4096 is just above
   // log10(2)); 0 has one digit.
   const int estimate = static_cast<int>((std::bit_width(whole | 1u) * 1233) >> 12);
