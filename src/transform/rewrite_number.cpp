@@ -20,6 +20,27 @@ bool IsNumberCharacter(char c) { return IsDigit(c) || c == '.' || c == '+' || c 
 
 }  // namespace
 
+FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
+  // A whole addend (a feed of 10, a spindle speed of 1000) is added to the
+  // scaled digits directly: the sum then has four decimals, and it is what
+  // the rounding chain gives as long as both parts stay far below 10^9, for
+  // then the chain's rounding errors stay far below half a last decimal.
+  constexpr std::uint64_t kLargestScaled = std::uint64_t{1} << 40;  // about 1.1e8 before the point
+  if (number.fits && number.decimals == 4 && number.scaled < kLargestScaled && addend == std::trunc(addend) &&
+      std::fabs(addend) < 16777216.0f) {
+    const auto magnitude = static_cast<std::int64_t>(number.scaled);
+    const std::int64_t sum = (number.negative ? -magnitude : magnitude) + static_cast<std::int64_t>(addend) * 10000;
+    FixedNumber result;
+    result.negative = sum < 0;
+    result.scaled = static_cast<std::uint64_t>(sum < 0 ? -sum : sum);
+    result.decimals = 4;
+    result.source = {result.negative, result.scaled, -4};
+    return result;
+  }
+  const double sum = number.Value() + static_cast<double>(addend);
+  return ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
+}
+
 RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t position, float scale,
                                             float addend, WordNumber& result) {
   char letter = line[position];
@@ -62,10 +83,7 @@ RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t
   // write, so reading a text back is not needed.
   FixedNumber& number = result.number;
   number = ToPattern(RoundSingle(product), Pattern::FourDecimals);
-  if (addend != 0) {
-    const double sum = number.Value() + static_cast<double>(addend);
-    number = ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
-  }
+  if (addend != 0) number = OffsetNumber(number, addend);
   if (letter == 'S') number = ToPattern(RoundSignificant(number.Value(), 15), Pattern::Whole);
   if (letter == 'F' && feed_scale_ != 0 && number.IsZero()) return RewriteStatus::ZeroFeed;
   return RewriteStatus::Done;

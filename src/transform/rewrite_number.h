@@ -23,6 +23,10 @@ struct WordNumber {
   FixedNumber number;       // what replaces the run
 };
 
+// `number` (four decimals) offset by `addend`: the sum of the two as 64-bit
+// values, rounded to 15 significant digits and then to four decimals.
+FixedNumber OffsetNumber(const FixedNumber& number, float addend);
+
 // Rewrites address words of upper-cased lines. Keeps its buffers between
 // calls, so steady use does not allocate.
 class NumberRewriter {
