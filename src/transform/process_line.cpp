@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -35,8 +36,12 @@ bool IsArcCode(const unsigned char* text, std::size_t size) {
 // the text in the rewritten line.
 constexpr std::size_t kCopyPadding = 16;
 
+static_assert(std::size(LineScan{}.words) == kRows && sizeof(LineScan{}.seen) * 8 >= kRows,
+              "a line scan has room for every row of the letter table");
+
 // The rows of I and J in the letter table, as bits.
-constexpr unsigned kCentreRows = (1u << 1) | (1u << 3);
+constexpr unsigned kCentreRows =
+    (1u << kClasses.kind[static_cast<unsigned char>('I')]) | (1u << kClasses.kind[static_cast<unsigned char>('J')]);
 
 // The bytes of an eight-byte block the scan must look at, as high bits:
 // letters (and any byte from 0x40 up) and the comment leaders, with the

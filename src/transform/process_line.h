@@ -32,7 +32,8 @@ class LineProcessor {
  private:
   void NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number);
   static void SortByRow(ScannedWord* words, std::size_t count);
-  // Both start from the scanned line in spare_; `words` come in the order
+  // Both start from the scanned line at the start of spare_ (which has
+  // some bytes of room after it); `words` come in the order
   // of the line. The first rewrites them one after the other in the order
   // of the letter table (any words); the second in one pass along the line
   // (when no word is removed).
@@ -42,7 +43,7 @@ class LineProcessor {
   const Settings& settings_;
   ToolpathNotices* notices_;
   NumberRewriter rewriter_;
-  RowSetting rows_[9];  // the letter table with this run's settings
+  RowSetting rows_[9];                    // the letter table with this run's settings
   bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
   const unsigned char* upper_ = nullptr;  // the table the scan writes through
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
