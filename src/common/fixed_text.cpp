@@ -8,6 +8,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "common/binary_rounding.h"
 #include "common/failure.h"
 #include "common/leading_number.h"
 #include "common/powers_of_ten.h"
@@ -21,40 +22,6 @@ namespace {
 constexpr double kFastLow = 1e-5;
 constexpr double kFastHigh = 1e12;
 
-// The 128-bit product of two 64-bit numbers, as high and low halves.
-struct Wide {
-  std::uint64_t high;
-  std::uint64_t low;
-};
-
-Wide Multiply(std::uint64_t a, std::uint64_t b) {
-#ifdef __SIZEOF_INT128__
-  __extension__ using Unsigned128 = unsigned __int128;
-  const Unsigned128 product = static_cast<Unsigned128>(a) * b;
-  return {static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
-#else
-  const std::uint64_t a_low = a & 0xFFFFFFFFu, a_high = a >> 32;
-  const std::uint64_t b_low = b & 0xFFFFFFFFu, b_high = b >> 32;
-  const std::uint64_t low_low = a_low * b_low;
-  const std::uint64_t high_low = a_high * b_low;
-  const std::uint64_t low_high = a_low * b_high;
-  const std::uint64_t high_high = a_high * b_high;
-  const std::uint64_t middle = (low_low >> 32) + (high_low & 0xFFFFFFFFu) + (low_high & 0xFFFFFFFFu);
-  return {high_high + (high_low >> 32) + (low_high >> 32) + (middle >> 32),
-          (middle << 32) | (low_low & 0xFFFFFFFFu)};
-#endif
-}
-
-// Bits `shift` and up of `value` (shift 1 to 127), which must fit 64 bits.
-std::uint64_t ShiftRight(Wide value, int shift) {
-  if (shift >= 64) return value.high >> (shift - 64);
-  return (value.low >> shift) | (value.high << (64 - shift));
-}
-
-bool Bit(Wide value, int bit) {
-  return bit >= 64 ? ((value.high >> (bit - 64)) & 1) != 0 : ((value.low >> bit) & 1) != 0;
-}
-
 // The exact value m x 2^e scaled by 10^s and rounded, half away from zero,
 // to a whole number: the digits, once it has `significant` of them.
 void RoundFast(double magnitude, int significant, Decimal& result) {
@@ -66,42 +33,8 @@ void RoundFast(double magnitude, int significant, Decimal& result) {
   const int zeros = std::countr_zero(mantissa);
   mantissa >>= zeros;
   e += zeros;
-
-  // A first guess of floor(log10(magnitude)), corrected below.
-  // (x * 78913) >> 18 is floor(x * log10(2)) for the exponents met here.
-  int k = ((binary_exponent - 1) * 78913) >> 18;
-  k = std::clamp(k, -5, 11);  // the range of the fast path
-  for (;;) {
-    const int s = significant - 1 - k;
-    std::uint64_t quotient = 0;
-    bool up = false;
-    if (s >= 0 && e < 0) {
-      const Wide product = Multiply(mantissa, kPowersOfTen[s]);
-      quotient = ShiftRight(product, -e);
-      up = Bit(product, -e - 1);  // the part shifted out is at least one half
-    } else if (s >= 0) {
-      quotient = (mantissa << e) * kPowersOfTen[s];  // whole: nothing to round
-    } else {
-      // Only values of 1e7 and more scale down; m / 2^-e then has at most
-      // 30 fraction bits, so the divisor fits 64 bits.
-      const std::uint64_t divisor = kPowersOfTen[-s] << (e < 0 ? -e : 0);
-      const std::uint64_t dividend = e < 0 ? mantissa : mantissa << e;
-      quotient = dividend / divisor;
-      up = 2 * (dividend % divisor) >= divisor;
-    }
-    if (quotient >= kPowersOfTen[significant]) {  // the guess was one too low
-      ++k;
-      continue;
-    }
-    if (quotient < kPowersOfTen[significant - 1]) {  // one too high
-      --k;
-      continue;
-    }
-    if (up) ++quotient;
-    result.significand = quotient;  // 9.99...5 may have become 10.00...0: still exact
-    result.exponent = k - (significant - 1);
-    return;
-  }
+  const int k = std::clamp(binary_rounding::Log10Guess(binary_exponent), -5, 11);  // the range of the fast path
+  binary_rounding::Round<false>(mantissa, e, k, significant, result);
 }
 
 // Any other finite value: 60 significant digits of it, from which no double

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "common/binary_rounding.h"
 #include "common/fixed_text.h"
 #include "common/powers_of_ten.h"
 
@@ -16,46 +17,13 @@ inline Decimal RoundSingle(float value) {
   const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
   const int biased = static_cast<int>((bits >> 23) & 0xFF);
   if (biased < 111 || biased > 164) return RoundSignificant(static_cast<double>(value), 7);
-  // value = mantissa / 2^shift, with 2^(binary_exponent - 1) <= value < 2^binary_exponent.
+  // value = mantissa x 2^e, below 2^(biased - 126); a 24-bit mantissa times
+  // at most 10^12 stays within 64 bits, and a value of 10^7 or more is whole.
   const std::uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
-  const int shift = 150 - biased;
-  const int binary_exponent = biased - 126;
-  // floor(log10(value)), or one below it: (x * 78913) >> 18 is floor(x * log10(2)) here.
-  int k = ((binary_exponent - 1) * 78913) >> 18;
-  for (;;) {
-    const int s = 6 - k;  // the value x 10^s has 7 digits before the point
-    std::uint64_t quotient = 0;
-    bool up = false;
-    if (s >= 0) {
-      // k <= 6: the value is below 10^7 < 2^24, so shift >= 0.
-      const std::uint64_t product = mantissa * kPowersOfTen[s];
-      if (shift > 0) {
-        quotient = product >> shift;
-        up = ((product >> (shift - 1)) & 1) != 0;  // what is cut off is at least one half
-      } else {
-        quotient = product;
-      }
-    } else {
-      // k >= 7: the value is at least 10^7 > 2^23, so shift <= 0; a whole number.
-      const std::uint64_t whole = mantissa << -shift;
-      const std::uint64_t divisor = kPowersOfTen[-s];
-      quotient = whole / divisor;
-      up = 2 * (whole % divisor) >= divisor;
-    }
-    if (quotient >= 10000000u) {
-      ++k;
-      continue;
-    }
-    if (quotient < 1000000u) {
-      --k;
-      continue;
-    }
-    Decimal result;
-    result.negative = (bits >> 31) != 0;
-    result.significand = up ? quotient + 1 : quotient;  // 9999999.5 becomes 10^7: still exact
-    result.exponent = k - 6;
-    return result;
-  }
+  Decimal result;
+  result.negative = (bits >> 31) != 0;
+  binary_rounding::Round<true>(mantissa, biased - 150, binary_rounding::Log10Guess(biased - 126), 7, result);
+  return result;
 }
 
 }  // namespace kivrel
