@@ -73,8 +73,7 @@ void AppendFixed(std::string& out, const FixedNumber& number);
 // The room WriteFixed needs for a number that fits.
 inline constexpr std::size_t kMaxFixedText = 32;
 
-// The ways WriteFixed takes: every rewritten word has four decimals and
-// fits 32 bits, and is written forwards; any other number backwards.
+// "00" to "99", for writing two digits at a time.
 inline constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -122,7 +121,9 @@ inline char* WriteWhole(char* out, std::uint32_t whole) {
 char* WriteFixedBackwards(char* out, const FixedNumber& number);
 
 // The text of AppendFixed written at `out`, which has room for
-// kMaxFixedText characters when the number fits; returns its end.
+// kMaxFixedText characters when the number fits; returns its end. A number
+// with four decimals that fits 32 bits (every rewritten word) is written
+// forwards, any other backwards.
 inline char* WriteFixed(char* out, const FixedNumber& number) {
   if (number.negative && number.scaled != 0) *out++ = '-';
   if (number.decimals != 4 || number.scaled > UINT32_MAX) return WriteFixedBackwards(out, number);
