@@ -9,6 +9,7 @@
 #include "common/byte_blocks.h"
 #include "transform/exchange_xy.h"
 #include "transform/line_tables.h"
+#include "transform/word_characters.h"
 
 namespace kivrel {
 
@@ -16,11 +17,10 @@ using namespace line_tables;
 
 namespace {
 
-bool IsNumberStart(unsigned char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
-
 // A G word with the code 2 or 3 starts at `text` (after the letter).
 bool IsArcCode(const unsigned char* text, std::size_t size) {
   std::size_t i = 0;
+  while (i < size && word_characters::IsBlank(static_cast<char>(text[i]))) ++i;
   if (i < size && text[i] == '+') ++i;
   while (i < size && text[i] == '0') ++i;
   if (i >= size || (text[i] != '2' && text[i] != '3')) return false;
@@ -48,9 +48,9 @@ constexpr unsigned kCentreRows =
 // rare #$%&'( taken together. Digits, points, signs and blanks need no look.
 std::uint64_t Candidates(std::uint64_t word) {
   using namespace byte_blocks;
-  static_assert(CommentLeaders == "(/%#", "every leader must be a candidate");
+  static_assert(CommentLeaders == "(/%#;", "every leader must be a candidate");
   return BytesAtLeast(word, 0x40) | (BytesAtLeast(word, '#') & ~BytesAtLeast(word, '(' + 1)) |
-         BytesEqual(word, '/');
+         BytesEqual(word, '/') | BytesEqual(word, ';');
 }
 
 void ScanLine(const std::string& line, const RowSetting* rows, const unsigned char* upper, std::string& copy,
@@ -108,7 +108,7 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
           continue;
         case kNoticed:
           if (kClasses.upper[byte] == 'R') {
-            radius = radius || (at + 1 < size && IsNumberStart(in[at + 1]));
+            radius = radius || word_characters::NumberFollows(line, at + 1);
           } else {
             arc = arc || IsArcCode(in + at + 1, size - at - 1);
           }
@@ -229,9 +229,9 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord*
   return RewriteStatus::Done;
 }
 
-// When no word is removed, a rewrite changes nothing but its own number:
-// the letters stay, and the two characters read after each run give the
-// same value whatever the neighbouring words have become. The words can then
+// When no word is removed, a rewrite changes nothing but its own number
+// run: the letters stay, and each run, which alone gives its value, ends
+// where it did whatever the neighbouring words have become. The words can then
 // be rewritten from left to right into a new line in one pass, exchanging X
 // and Y on the way; a failure is reported for the word earliest in the table.
 RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* words, std::size_t count) {

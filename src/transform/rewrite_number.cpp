@@ -10,13 +10,13 @@
 #include "common/leading_number.h"
 #include "common/plain_number.h"
 #include "common/round_single.h"
+#include "transform/word_characters.h"
 
 namespace kivrel {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool IsNumberCharacter(char c) { return IsDigit(c) || c == '.' || c == '+' || c == '-'; }
+using word_characters::IsBlank;
+using word_characters::IsRunCharacter;
 
 }  // namespace
 
@@ -50,26 +50,21 @@ RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t
   const std::size_t size = line.size();
 
   // Most numbers are plain (a sign, digits, a point, digits) and are read
-  // on the way; the run goes on over any further number characters.
+  // on the way; the run goes on over any further number characters and
+  // blanks, without the blanks at its end.
   const PlainNumber number_read = ReadPlainNumber(line, run_start);
   const std::size_t plain_end = run_start + number_read.end;
   std::size_t run_end = plain_end;
-  while (run_end < size && IsNumberCharacter(p[run_end])) ++run_end;
+  while (run_end < size && IsRunCharacter(p[run_end])) ++run_end;
+  while (run_end > plain_end && IsBlank(p[run_end - 1])) --run_end;
   result.run_end = run_end;
 
-  // The value is read from the run and the two characters after it. Those
-  // change it only as a blank or an exponent letter followed by a digit
-  // ("X1 2" reads 12, "X1E2" 100); such words go the general way.
-  bool plain = run_end == plain_end && number_read.exact();
-  if (plain && run_end + 1 < size && IsDigit(p[run_end + 1])) {
-    const char next = p[run_end];
-    plain = !(next == ' ' || next == '\t' || next == '\n' || next == 'E' || next == 'e' || next == 'D' || next == 'd');
-  }
-  double read = number_read.value;
-  if (!plain) {
-    const std::size_t look_end = std::min(run_end + 2, size);
-    read = LeadingNumber(std::string_view(line).substr(run_start, look_end - run_start));
-  }
+  // The value is read from the run alone, its blanks ignored. What follows
+  // the plain form changes it only when it is a blank inside the run
+  // ("X1 2" reads 12): a point or sign there cannot continue the number.
+  const bool plain = number_read.exact() && (run_end == plain_end || !IsBlank(p[plain_end]));
+  const double read =
+      plain ? number_read.value : LeadingNumber(std::string_view(line).substr(run_start, run_end - run_start));
   // A plain number has at most 15 digits and is well within the 32-bit range.
   const float product = plain || std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {

@@ -36,11 +36,12 @@ class NumberRewriter {
   explicit NumberRewriter(float feed_scale) : feed_scale_(feed_scale) {}
 
   // The word's letter stands at `position` (0-based) of the line, upper-cased
-  // or as read. Its number (the run of
-  // digits, points and signs after it) is read together with the two
-  // characters after the run, multiplied by `scale` as a 32-bit value,
-  // rounded to 7 significant digits and then to four decimals, offset by
-  // `addend`, and for S made a whole number.
+  // or as read. Its number run is the longest run of digits, points, signs
+  // and blanks after it, without the blanks at its end; its value is read
+  // from the run alone with the blanks ignored (a sign, digits, at most one
+  // point; no exponent), multiplied by `scale` as a 32-bit value, rounded
+  // to 7 significant digits and then to four decimals, offset by `addend`,
+  // and for S made a whole number.
   RewriteStatus ComputeNumber(const std::string& line, std::size_t position, float scale, float addend,
                               WordNumber& result);
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "transform/word_characters.h"
+
 namespace kivrel {
 namespace {
 
@@ -13,8 +15,6 @@ constexpr const char* kMessages[] = {
     "arcs run the wrong way round: the settings mirror the part",
     "expressions and parameters are not scaled",
 };
-
-bool IsNumberStart(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
 
 void Mark(bool* set, char letter) {
   set[static_cast<unsigned char>(letter)] = true;
@@ -46,7 +46,7 @@ void ToolpathNotices::Note(Kind kind, std::uint64_t line_number) {
 
 bool ToolpathNotices::HasWord(std::string_view text, const bool* letters) {
   for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-    if (letters[static_cast<unsigned char>(text[i])] && IsNumberStart(text[i + 1])) return true;
+    if (letters[static_cast<unsigned char>(text[i])] && word_characters::NumberFollows(text, i + 1)) return true;
   }
   return false;
 }

@@ -166,7 +166,7 @@ std::string Trim(const std::string& text) {
 
 std::size_t CommentStart(const std::string& line) {
   std::size_t start = std::string::npos;
-  for (const char* leader : {"(", "/", "%", "#"}) start = std::min(start, line.find(leader));
+  for (const char* leader : {"(", "/", "%", "#", ";"}) start = std::min(start, line.find(leader));
   return start;
 }
 
@@ -174,7 +174,7 @@ std::size_t CommentStart(const std::string& line) {
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
   ReferenceLine result{RewriteStatus::Done, line};
-  if (line.empty() || std::string_view("(/%#").find(line[0]) != std::string_view::npos) return result;
+  if (line.empty() || std::string_view("(/%#;").find(line[0]) != std::string_view::npos) return result;
   std::string work = line;
   for (char& c : work) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -196,11 +196,15 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     if (position == std::string::npos || position >= CommentStart(work)) continue;
     if (row.letter == 'S' && settings.SpindleRPM == 0) continue;
 
+    // The run: number characters and blanks, without the blanks at its end;
+    // its value, read with the blanks ignored, has no exponent.
     std::size_t run_end = position + 1;
-    while (run_end < work.size() && std::string_view("1234567890.+-").find(work[run_end]) != std::string_view::npos) {
+    while (run_end < work.size() &&
+           std::string_view("1234567890.+- \t").find(work[run_end]) != std::string_view::npos) {
       ++run_end;
     }
-    const double read = ReferenceLeadingNumber(work.substr(position + 1, run_end + 2 - (position + 1)));
+    while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
+    const double read = ReferenceLeadingNumber(work.substr(position + 1, run_end - (position + 1)));
     if (!(std::fabs(read) <= FLT_MAX) || std::isinf(static_cast<float>(read) * row.scale)) {
       result.status = RewriteStatus::OutOfRange;
       return result;

@@ -69,7 +69,8 @@ class LineGenerator {
       case 1: return Choose({"-", "+", ".", "--1", "+.", "1.2.3", "-.5", "1-2"});
       case 2: return Digits(1 + Pick(3)) + Choose({"E", "e", "D", "E-", "E+"}) + Digits(Pick(3));
       case 3: return Digits(1 + Pick(20));
-      case 4: return Digits(1 + Pick(3)) + " " + Digits(1 + Pick(2));
+      case 4: return Digits(1 + Pick(3)) + Choose({" ", "\t", " ."}) + Digits(1 + Pick(2));
+      case 7: return Choose({" ", "\t", "  ", " -", " +", "- ", " ."}) + Digits(1 + Pick(3)) + Choose({"", " ", "\t"});
       case 5: return "0.0000" + Digits(1 + Pick(3));
       case 6: return Digits(35 + Pick(6));
       default: {

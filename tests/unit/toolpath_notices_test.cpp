@@ -69,6 +69,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NoticeCase{"radius", "G1 X1 Y1 R5", Scale(2, 2), Exchange(), kRadius},
         NoticeCase{"radius_in_z", "g81 x1 y1 z-2 r1", [](Settings& s) { s.ZScale = 25.4f; }, Neutral, kRadius},
+        NoticeCase{"radius_after_a_blank", "G1 X1 Y1 R 5", Scale(2, 2), Exchange(), kRadius},
+        NoticeCase{"mirror_arc_code_after_a_blank", "G 2 X1 Y1", Scale(-1, 1), Scale(-1, -1), kMirror},
+        NoticeCase{"after_comment_blank_word", "(note) X 5", Scale(2, 1), Neutral, kAfterComment},
         NoticeCase{"after_comment", "G1 (A) X1 Y2", Scale(2, 1), Exchange(), kAfterComment},
         NoticeCase{"after_comment_line", "(note) X5", Scale(2, 1), [](Settings& s) { s.ZScale = 2; }, kAfterComment},
         NoticeCase{"after_comment_line_exchanged", "(note) Y5", Exchange(), Neutral, kAfterComment},
