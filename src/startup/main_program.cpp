@@ -12,8 +12,9 @@
 
 namespace kivrel {
 
-bool IsSetupMode(const std::string& command_text) {
-  return command_text.empty() || command_text.find("SETUP") != std::string::npos;
+bool IsSetupMode(const std::string& command_text, FileSystem& files) {
+  if (command_text.empty() || command_text == "SETUP") return true;
+  return command_text.find("SETUP") != std::string::npos && !files.IsOrdinaryFile(command_text);
 }
 
 ExitStatus Main(Platform& platform) {
@@ -26,7 +27,7 @@ ExitStatus Main(Platform& platform) {
                                         PathInFolder(platform.program_folder, kParameterFileName)};
   LoadSettings(settings, environment);
 
-  if (IsSetupMode(platform.CommandText)) {
+  if (IsSetupMode(platform.CommandText, platform.files)) {
     platform.ui.ShowSetupDialog(settings, environment);
     WriteResultFile(platform.files, result_path, std::nullopt, ResultStatus::Done, "");
     return ExitStatus::Done;

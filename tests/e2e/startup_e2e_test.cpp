@@ -44,7 +44,7 @@ TEST(StartupE2E, SetupModeWithoutADisplayPrintsTheSettings) {
   // Lower case is no setup request: it is an input path, and it is missing.
   ProgramRun lower = program.Run({"setup"});
   EXPECT_EQ(lower.status, 1);
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\npr1\r\n1\r\n\r\n");
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\nsetup.pr1\r\n1\r\n\r\n");
 }
 
 TEST(StartupE2E, MissingInputCreatesNothing) {
@@ -89,7 +89,8 @@ TEST(StartupE2E, OutputNames) {
   const std::pair<std::string, std::string> names[] = {
       {"part.nc", "part.pr1"},     {"PART.NC", "PART.pr1"},     {"part.tap", "part.pr1"},
       {"part.pr1", "part.pr2"},    {"part.nc3", "part.pr4"},    {"part.pr9", "part.pr10"},
-      {"part.pr10", "part.pr1"},   {"part.pr0", "part.pr1"},    {"cnc.old/part", "cnc.pr1"},
+      {"part.pr10", "part.pr11"},  {"part.pr0", "part.pr1"},    {"cnc.old/part", "cnc.old/part.pr1"},
+      {"SETUP_2.nc", "SETUP_2.pr1"},
   };
   for (const auto& [input, output] : names) {
     WriteFile(program.Job(input), "G1 X1\r\n");
@@ -121,14 +122,14 @@ TEST(StartupE2E, QuotesAreNotRemoved) {
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\"part.pr1\r\n1\r\n\r\n");
 }
 
-TEST(StartupE2E, NameWithoutADotGivesPr1InTheCurrentFolder) {
+TEST(StartupE2E, NameWithoutADotGetsItsExtensionBesideIt) {
   ProgramFolder program;
   program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
   WriteFile(program.Job("part"), "G1 X1\r\n");
   ProgramRun run = program.Run({"part"});
   EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(program.Result(), Done("pr1"));
-  EXPECT_EQ(ReadFile(program.Job("pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+  EXPECT_EQ(program.Result(), Done("part.pr1"));
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
 }
 
 TEST(StartupE2E, ChainedRunsCountUp) {
