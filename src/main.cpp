@@ -20,6 +20,6 @@ int main(int argc, char** argv) {
   kivrel::SystemClock clock;
   kivrel::ConsoleMessageBoxes boxes(std::cerr);
   kivrel::ConsoleUserInterface ui(std::cout, std::cerr);
-  kivrel::Platform platform{files, boxes, clock, ui, program_folder, kivrel::CommandTail(argc, argv)};
+  kivrel::Platform platform{files, boxes, clock, ui, std::cerr, program_folder, kivrel::CommandTail(argc, argv)};
   return static_cast<int>(kivrel::RunProgram(platform));
 }

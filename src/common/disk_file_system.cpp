@@ -101,9 +101,13 @@ std::unique_ptr<WritableFile> DiskFileSystem::CreateTemporaryBeside(const std::s
     if (file != nullptr) {
       std::setvbuf(file, nullptr, _IONBF, 0);
       temporary_path = name;
-      return std::make_unique<DiskWritableFile>(file, name);
+      // The replacement keeps the permissions of the file it replaces.
+      std::error_code ec;
+      const fs::file_status old = fs::status(fs::path(target), ec);
+      if (!ec && fs::is_regular_file(old)) fs::permissions(fs::path(name), old.permissions(), ec);
+      return std::make_unique<DiskWritableFile>(file, target);
     }
-    if (errno != EEXIST || attempt == 100) throw FileFailure(LastError(), "cannot create", name);
+    if (errno != EEXIST || attempt == 100) throw FileFailure(LastError(), "cannot create", target);
   }
 }
 
@@ -111,6 +115,9 @@ void DiskFileSystem::Rename(const std::string& from, const std::string& to) {
   std::error_code ec;
   if (fs::is_directory(fs::path(to), ec)) {
     throw FileFailure(std::make_error_code(std::errc::is_a_directory), "cannot replace", to);
+  }
+  if (fs::is_directory(fs::path(from), ec)) {
+    throw FileFailure(std::make_error_code(std::errc::is_a_directory), "cannot move", from);
   }
   fs::rename(fs::path(from), fs::path(to), ec);
   if (ec) throw FileFailure(ec, "cannot replace", to);
@@ -141,6 +148,14 @@ bool DiskFileSystem::IsOrdinaryFile(const std::string& path) {
   if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
 #endif
   return true;
+}
+
+bool DiskFileSystem::IsReadOnly(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(fs::path(path), ec);
+  if (ec || !fs::is_regular_file(status)) return false;
+  constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (status.permissions() & kWrite) == fs::perms::none;
 }
 
 std::uint64_t DiskFileSystem::FileSize(const std::string& path) {

@@ -20,6 +20,7 @@ class DiskFileSystem : public FileSystem {
   bool Exists(const std::string& path) override;
   bool IsOrdinaryFile(const std::string& path) override;
   std::uint64_t FileSize(const std::string& path) override;
+  bool IsReadOnly(const std::string& path) override;
 
  private:
   std::mt19937_64 names_;

@@ -37,7 +37,9 @@ class FileSystem {
 
   // Creates a new empty file with a name of its own in the folder of `target`
   // and stores that name in `temporary_path`. Two processes never get the
-  // same name. The file is meant to be renamed over `target` once complete.
+  // same name. The file is meant to be renamed over `target` once complete:
+  // it takes the permissions of an existing `target`, and its failures name
+  // `target`, never the temporary file.
   virtual std::unique_ptr<WritableFile> CreateTemporaryBeside(
       const std::string& target, std::string& temporary_path) = 0;
 
@@ -54,6 +56,10 @@ class FileSystem {
   virtual bool IsOrdinaryFile(const std::string& path) = 0;
 
   virtual std::uint64_t FileSize(const std::string& path) = 0;
+
+  // True for an existing file marked read-only (no write permission at all),
+  // which the program must not replace.
+  virtual bool IsReadOnly(const std::string& path) = 0;
 };
 
 // `folder` joined with `name` by the platform's separator.

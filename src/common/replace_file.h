@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -7,11 +8,31 @@
 
 namespace kivrel {
 
-// Writes `content` to a new temporary file beside `path`, closes it and
-// renames it over `path`, so that `path` holds either its old content or the
-// whole new one. On a failure the temporary file is removed and the Failure
-// passed on; `created` (if given) tells whether the temporary file had been
-// created before the failure.
+// A file that is to replace `path`. Its temporary file is created at once,
+// so that a folder that cannot be written fails before anything else has
+// changed; Commit writes the content, closes the file and renames it over
+// `path`, which then holds either its old content or the whole new one.
+// Dropped without a Commit, or after a failed one, the temporary file is
+// removed.
+class PendingReplacement {
+ public:
+  PendingReplacement(FileSystem& files, std::string path);
+  ~PendingReplacement();
+  PendingReplacement(const PendingReplacement&) = delete;
+  PendingReplacement& operator=(const PendingReplacement&) = delete;
+
+  void Commit(std::string_view content);
+
+ private:
+  FileSystem& files_;
+  std::string path_;
+  std::string temporary_;
+  std::unique_ptr<WritableFile> file_;
+  bool committed_ = false;
+};
+
+// A PendingReplacement committed at once. `created` (if given) tells
+// whether the temporary file had been created before a failure.
 void ReplaceFile(FileSystem& files, const std::string& path, std::string_view content,
                  bool* created = nullptr);
 

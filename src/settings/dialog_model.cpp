@@ -2,11 +2,13 @@
 
 #include <cfloat>
 #include <cmath>
+#include <optional>
 
 #include "common/failure.h"
 #include "common/fixed_text.h"
 #include "common/leading_number.h"
 #include "common/version.h"
+#include "settings/strict_number.h"
 
 namespace kivrel {
 namespace {
@@ -55,18 +57,21 @@ const std::string& DialogModel::HelpText() {
 
 const char* DialogModel::LabelOf(Field field) { return kLabels[static_cast<int>(field)]; }
 
+void DialogModel::ShowSetting(Field field) {
+  EditText(field, RenderSingle(settings_.*kSettingOf[static_cast<int>(field)],
+                               field == Field::txtspinrpm ? Pattern::Whole : Pattern::TenDecimals));
+}
+
 void DialogModel::Prepare() {
   if (prepared_) return;
   prepared_ = true;
-  for (Field field : kScaleFields) {
-    EditText(field, RenderSingle(settings_.*kSettingOf[static_cast<int>(field)], Pattern::TenDecimals));
-  }
+  for (Field field : kScaleFields) ShowSetting(field);
   if (settings_.XYexchange && !checked_) {
     checked_ = true;
     SetUnsaved(true);
   }
-  EditText(Field::txtspinrpm, RenderSingle(settings_.SpindleRPM, Pattern::Whole));
-  EditText(Field::txtfeedadd, RenderSingle(settings_.FeedAdd, Pattern::TenDecimals));
+  ShowSetting(Field::txtspinrpm);
+  ShowSetting(Field::txtfeedadd);
   caption_ += VersionText();
   Changed();
 }
@@ -116,27 +121,39 @@ bool DialogModel::Save(const SettingsEnvironment& environment) {
     environment.boxes.Notify(kNegativeMultiplier);
     return false;
   }
-  // A value beyond the 32-bit range could not be read back at the next
-  // start, which would then reset every setting: refuse it here.
+  // Each field must be wholly a number, read as the parameter file reads
+  // it: "abc" would store 0, which removes an axis from every program. A
+  // value beyond the 32-bit range could not be read back at the next start,
+  // which would then reset every setting.
+  std::array<float, kFieldCount> values{};
   for (int i = 0; i < kFieldCount; ++i) {
-    if (!(std::fabs(LeadingNumber(texts_[static_cast<std::size_t>(i)])) <= FLT_MAX)) {
+    const std::string& text = texts_[static_cast<std::size_t>(i)];
+    const std::optional<float> value = StrictNumber(text);
+    if (!value) {
+      const bool too_large = !(std::fabs(LeadingNumber(text)) <= FLT_MAX);
       environment.boxes.Notify(std::string("The value for ") + kLabels[i] +
-                               " is too large to be stored. Nothing was saved.");
+                               (too_large ? " is too large to be stored." : " is not a number.") +
+                               " Nothing was saved.");
       return false;
     }
+    values[static_cast<std::size_t>(i)] = *value;
   }
-  for (int i = 0; i < kFieldCount; ++i) {
-    settings_.*kSettingOf[i] = static_cast<float>(LeadingNumber(texts_[static_cast<std::size_t>(i)]));
-  }
+  for (int i = 0; i < kFieldCount; ++i) settings_.*kSettingOf[i] = values[static_cast<std::size_t>(i)];
   settings_.XYexchange = checked_;
+  bool saved = false;
   try {
-    return SaveSettings(settings_, environment);
+    saved = SaveSettings(settings_, environment);
   } catch (const Failure&) {
     // Not even a new file could be created (a read-only folder, say): the
     // dialog stays open and marked, and the operator may try again.
     environment.boxes.Notify(kUnableToSave);
-    return false;
   }
+  if (!saved) return false;
+  // The fields now show the values as stored.
+  for (int i = 0; i < kFieldCount; ++i) ShowSetting(static_cast<Field>(i));
+  SetUnsaved(false);
+  Changed();
+  return true;
 }
 
 void DialogModel::SetFactor(float value, const char* text) {

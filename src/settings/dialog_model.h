@@ -49,9 +49,11 @@ class DialogModel : public DialogHooks {
   // A click on "Exchange X,Y": toggles the box and sets the mark.
   void ClickCheck();
 
-  // "Save": refuses a negative feed-rate multiplier and a value beyond the
-  // 32-bit range (saying which field), else stores every field in the
-  // settings and writes the parameter file. True when the file was written.
+  // "Save": refuses a negative feed-rate multiplier, and a field that is not
+  // wholly a number or lies beyond the 32-bit range (saying which field),
+  // else stores every field in the settings and writes the parameter file.
+  // True when the file was written; the fields then show the values as
+  // stored.
   bool Save(const SettingsEnvironment& environment);
 
   // "Conv. Inches to MM" and "Conv. MM to Inches": the four scales and the
@@ -73,6 +75,8 @@ class DialogModel : public DialogHooks {
 
  private:
   void SetUnsaved(bool unsaved);
+  // The field shows its setting as stored.
+  void ShowSetting(Field field);
   void SetFactor(float value, const char* text);
   void Changed();
 

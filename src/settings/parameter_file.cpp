@@ -73,11 +73,33 @@ std::optional<Settings> ReadParameterFile(FileSystem& files, const std::string& 
   return read;
 }
 
-void RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment,
-                          const char* message) {
-  environment.boxes.Notify(message);
+void CreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
+  environment.boxes.Notify(kNotFound);
   AssignDefaults(settings);
   SaveSettings(settings, environment);
+}
+
+// The file that could not be read is kept as kivrel.prm.bad before the
+// defaults replace it; where it cannot be kept (or is marked read-only) it
+// is not replaced at all, and the run goes on with the defaults.
+void RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
+  FileSystem& files = environment.files;
+  const std::string kept = environment.path + ".bad";
+  bool moved = false;
+  if (!files.IsReadOnly(environment.path)) {
+    try {
+      files.Rename(environment.path, kept);
+      moved = true;
+    } catch (const Failure&) {
+    }
+  }
+  environment.boxes.Notify(moved ? std::string(kUnreadable) + "\nThe old file was kept as " + kept : kUnreadable);
+  AssignDefaults(settings);
+  if (moved) {
+    SaveSettings(settings, environment);
+  } else {
+    environment.boxes.Notify(kUnableToSave);
+  }
 }
 
 }  // namespace
@@ -99,7 +121,7 @@ std::string ParameterFileText(const Settings& settings) {
 
 void LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
   if (!environment.files.Exists(environment.path)) {
-    RecreateWithDefaults(settings, environment, kNotFound);
+    CreateWithDefaults(settings, environment);
     return;
   }
   std::optional<Settings> read;
@@ -110,7 +132,7 @@ void LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
     read.reset();
   }
   if (!read) {
-    RecreateWithDefaults(settings, environment, kUnreadable);
+    RecreateWithDefaults(settings, environment);
     return;
   }
   settings = *read;
@@ -119,6 +141,11 @@ void LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
 }
 
 bool SaveSettings(const Settings& settings, const SettingsEnvironment& environment) {
+  // A parameter file the operator marked read-only is not replaced.
+  if (environment.files.IsReadOnly(environment.path)) {
+    environment.boxes.Notify(kUnableToSave);
+    return false;
+  }
   bool created = false;
   try {
     ReplaceFile(environment.files, environment.path, ParameterFileText(settings), &created);

@@ -21,12 +21,14 @@ struct SettingsEnvironment {
 
 // Fills `settings` from the parameter file, or assigns the defaults and
 // writes a new file when it is missing or cannot be read (after telling the
-// operator). Returns in every case with the settings set.
+// operator; a file that cannot be read is first kept as kivrel.prm.bad).
+// Returns in every case with the settings set.
 void LoadSettings(Settings& settings, const SettingsEnvironment& environment);
 
 // Replaces the parameter file by the whole record, through a temporary file,
 // so that the old file stays whole when writing fails. Returns false after
-// "Unable to save. Try again."; a file that cannot be created at all throws.
+// "Unable to save. Try again." (also for a file marked read-only); a file
+// that cannot be created at all throws.
 bool SaveSettings(const Settings& settings, const SettingsEnvironment& environment);
 
 // The ten lines of the parameter file for `settings`, each ended by CR LF.

@@ -5,24 +5,44 @@
 #include "startup/comment_block.h"
 
 namespace kivrel {
+namespace {
 
-TextOutcome ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
-                          ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices) {
+// A line is empty when it starts with its terminator (or is not there).
+bool NextLineIsEmpty(TextReader& input) {
+  const int next = input.PeekByte();
+  return next == '\r' || next == '\n';
+}
+
+}  // namespace
+
+TextEnd ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
+                      ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices) {
   std::uint64_t lines_before = 0;
-  if (percent_line_first && input.PeekByte() == '%') {
-    // A line that starts with "%" passes through unchanged anyway.
-    std::string first;
-    input.ReadLine(first);
-    progress.LineRead(first.size());
-    ++lines_before;  // a "%" line holds nothing the notices look for
-    first += "\r\n";
-    output.Write(first);
-    progress.LineWritten();
+  // Lines read ahead: empty ones, and a "%" line after them. Each passes
+  // through unchanged and holds nothing the notices look for.
+  std::string ahead;
+  std::string line;
+  auto take = [&] {
+    input.ReadLine(line);
+    progress.LineRead(line.size());
+    ++lines_before;
+    ahead += line;
+    ahead += "\r\n";
+  };
+  if (percent_line_first) {
+    while (!input.AtEndOfStream() && NextLineIsEmpty(input)) take();
+    if (input.PeekByte() == '%') {
+      take();
+      output.Write(ahead);
+      ahead.clear();
+    }
   }
   output.Write(SettingsCommentBlock(settings));
-  const TextOutcome outcome = ProcessText(input, output, settings, progress, &notices, lines_before);
-  if (outcome == TextOutcome::Finished) output.Write("(Finished Kivrel)");
-  return outcome;
+  output.Write(ahead);
+  if (lines_before > 0) progress.LineWritten();
+  const TextEnd end = ProcessText(input, output, settings, progress, &notices, lines_before);
+  if (end.outcome == TextOutcome::Finished) output.Write("(Finished Kivrel)");
+  return end;
 }
 
 }  // namespace kivrel

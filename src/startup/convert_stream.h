@@ -9,10 +9,11 @@ namespace kivrel {
 
 // Writes the converted program: the settings comment block, the transformed
 // lines and "(Finished Kivrel)". With `percent_line_first`, an input whose
-// first line is a "%" line has that line written before the comment block
-// (for controllers that accept "%" only as the first line). After a zero
-// feed rate the closing comment is not written. `notices` sees every line.
-TextOutcome ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
+// first line that is not empty is a "%" line has that line, and the empty
+// lines before it, written before the comment block (for controllers that
+// accept "%" only as the first line). After a zero feed rate the closing
+// comment is not written. `notices` sees every line.
+TextEnd ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
                           ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices);
 
 }  // namespace kivrel

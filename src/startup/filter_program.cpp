@@ -44,7 +44,7 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
     throw Failure(static_cast<int>(std::errc::invalid_argument), "no input file given (kivrel-filter PATH)");
   }
   if (!platform.files.IsOrdinaryFile(platform.CommandText)) {
-    platform.errors << "Kivrel: input file not found: " << platform.CommandText << '\n' << std::flush;
+    ReportInputMissing(platform.errors, platform.CommandText);
     return ExitStatus::InputMissing;
   }
   TextReader input(platform.files.OpenForReading(platform.CommandText));
@@ -52,12 +52,13 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
   FilterProgress progress_view(platform.errors);
   ProgressTracker progress(platform.files.FileSize(platform.CommandText), progress_view);
   ToolpathNotices notices(settings);
-  const TextOutcome outcome = ConvertStream(input, writer, settings, progress, true, notices);
+  const TextEnd end = ConvertStream(input, writer, settings, progress, true, notices);
   writer.Close();
   input.Close();
-  if (outcome == TextOutcome::ZeroFeed) {
+  if (end.outcome == TextOutcome::ZeroFeed) {
     // What was written lacks its closing comment: no complete program.
     platform.boxes.Notify(kZeroFeedNotice);
+    ReportZeroFeedLine(platform.errors, end.line);
     return ExitStatus::ZeroFeed;
   }
   progress_view.Close();

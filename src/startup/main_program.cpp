@@ -48,6 +48,7 @@ ExitStatus Main(Platform& platform) {
 
   const std::string output_name = DeriveOutputName(platform.CommandText);
   if (!platform.files.IsOrdinaryFile(platform.CommandText)) {
+    ReportInputMissing(platform.errors, platform.CommandText);
     WriteResultFile(platform.files, result_path, output_name, ResultStatus::InputMissing, "");
     return ExitStatus::InputMissing;
   }

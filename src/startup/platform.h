@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ struct Platform {
   MessageBoxes& boxes;
   Clock& clock;
   UserInterface& ui;
+  std::ostream& errors;        // standard error: what a script or a log reads
   std::string program_folder;  // the folder of the executable
   std::string CommandText;     // the whole command tail, as received
 };

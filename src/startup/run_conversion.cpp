@@ -1,7 +1,9 @@
 #include "startup/run_conversion.h"
 
 #include <memory>
+#include <system_error>
 
+#include "common/failure.h"
 #include "common/replace_file.h"
 #include "common/text_reader.h"
 #include "common/text_writer.h"
@@ -11,40 +13,58 @@
 
 namespace kivrel {
 
+void ReportInputMissing(std::ostream& errors, const std::string& path) {
+  errors << "Kivrel: input file not found: " << path << '\n' << std::flush;
+}
+
+void ReportZeroFeedLine(std::ostream& errors, std::uint64_t line) {
+  errors << "Kivrel: the feed word of line " << line << " comes out as 0\n" << std::flush;
+}
+
 ExitStatus RunConversion(Platform& platform, const Settings& settings,
                          const std::string& output_name) {
   FileSystem& files = platform.files;
   const std::string result_path = PathInFolder(platform.program_folder, kResultFileName);
+  // A file the operator marked read-only is kept, not replaced.
+  if (files.IsReadOnly(output_name)) {
+    throw FileFailure(std::make_error_code(std::errc::permission_denied), "will not replace the read-only file",
+                      output_name);
+  }
   std::string temporary;
   std::unique_ptr<WritableFile> file = files.CreateTemporaryBeside(output_name, temporary);
-  TextOutcome outcome = TextOutcome::Finished;
   ToolpathNotices notices(settings);
+  TextEnd end;
+  std::unique_ptr<PendingReplacement> result;
   try {
     TextWriter OutputStream(std::move(file));
     TextReader InputStream(files.OpenForReading(platform.CommandText));
     ProgressTracker progress(files.FileSize(platform.CommandText), platform.ui.Progress());
-    outcome = ConvertStream(InputStream, OutputStream, settings, progress, false, notices);
-    if (outcome == TextOutcome::Finished) {
+    end = ConvertStream(InputStream, OutputStream, settings, progress, false, notices);
+    if (end.outcome == TextOutcome::Finished) {
       platform.ui.Progress().Close();
       InputStream.Close();
       OutputStream.Close();
+      // The result file's folder must take a file before the earlier output
+      // is given up.
+      result = std::make_unique<PendingReplacement>(files, result_path);
       files.Rename(temporary, output_name);
     } else {
       platform.boxes.Notify(kZeroFeedNotice);
+      ReportZeroFeedLine(platform.errors, end.line);
       InputStream.Close();
     }
   } catch (...) {
     DiscardTemporary(files, temporary);
     throw;
   }
-  if (outcome == TextOutcome::ZeroFeed) {
+  if (end.outcome == TextOutcome::ZeroFeed) {
     DiscardTemporary(files, temporary);
     WriteResultFile(files, result_path, std::string(), ResultStatus::ZeroFeed, kZeroFeedMessage);
     return ExitStatus::ZeroFeed;
   }
   const std::vector<std::string> found = notices.Notices();
   if (!found.empty()) platform.ui.ReportNotices(found);
-  WriteResultFile(files, result_path, output_name, ResultStatus::Done, "");
+  result->Commit(ResultFileText(output_name, ResultStatus::Done, ""));
   return ExitStatus::Done;
 }
 

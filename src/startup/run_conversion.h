@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "settings/settings.h"
@@ -11,6 +13,10 @@ namespace kivrel {
 inline constexpr const char* kZeroFeedNotice =
     "Feed rate of 0 has been introduced. Check your feed rate modifier. This will cause a "
     "problem. Exiting now.";
+
+// The console lines that say why a conversion did not finish.
+void ReportInputMissing(std::ostream& errors, const std::string& path);
+void ReportZeroFeedLine(std::ostream& errors, std::uint64_t line);
 
 // Converts the input file (the command text) into `output_name`: the settings
 // comment block, the transformed lines, "(Finished Kivrel)"; then writes the

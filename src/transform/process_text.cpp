@@ -8,7 +8,7 @@
 
 namespace kivrel {
 
-TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
+TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
                         ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before) {
   LineProcessor processor(settings, notices);
   std::string CurrentLine;
@@ -21,7 +21,7 @@ TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& s
       case RewriteStatus::Done:
         break;
       case RewriteStatus::ZeroFeed:
-        return TextOutcome::ZeroFeed;
+        return {TextOutcome::ZeroFeed, line_number};
       case RewriteStatus::OutOfRange:
         throw Failure(static_cast<int>(std::errc::result_out_of_range),
                       "number out of range in line " + std::to_string(line_number) + ", word " +
@@ -31,7 +31,7 @@ TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& s
     output.Write(CurrentLine);
     progress.LineWritten();
   }
-  return TextOutcome::Finished;
+  return {};
 }
 
 }  // namespace kivrel

@@ -12,13 +12,20 @@ namespace kivrel {
 
 enum class TextOutcome { Finished, ZeroFeed };
 
+// How a text ended: finished, or at the line (counted from 1 in the input)
+// whose feed came out as 0.
+struct TextEnd {
+  TextOutcome outcome = TextOutcome::Finished;
+  std::uint64_t line = 0;
+};
+
 // Copies every line of `input` to `output`, transformed, each followed by
 // CR LF, and keeps the progress bar moving. Stops at a line whose feed comes
 // out as 0 (that line is not written). A number beyond the 32-bit range
 // throws a Failure naming the line and the word. `notices`, when given,
 // looks at every line as read; `lines_before` lines of the input were read
 // before (for the line numbers).
-TextOutcome ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
+TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
                         ProgressTracker& progress, ToolpathNotices* notices = nullptr,
                         std::uint64_t lines_before = 0);
 

@@ -53,7 +53,7 @@ int RunWithWindows(int argc, char** argv) {
   SystemClock clock;
   QtMessageBoxes boxes;
   QtUserInterface ui(boxes);
-  Platform platform{files, boxes, clock, ui, program_folder, command_text};
+  Platform platform{files, boxes, clock, ui, std::cerr, program_folder, command_text};
   return static_cast<int>(RunProgram(platform));
 }
 

@@ -77,7 +77,7 @@ TEST_F(ConversionE2E, ZeroFeedInTheMiddle) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.errors,
             "Kivrel: Feed rate of 0 has been introduced. Check your feed rate modifier. This will cause "
-            "a problem. Exiting now.\n");
+            "a problem. Exiting now.\nKivrel: the feed word of line 2 comes out as 0\n");
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
   EXPECT_EQ(ListFolder(program.jobs()), "part.nc part.pr1 ");

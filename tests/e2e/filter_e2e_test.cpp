@@ -48,16 +48,32 @@ TEST_F(FilterE2E, WritesTheSameBytesAsTheOutputFile) {
   }
 }
 
-TEST_F(FilterE2E, PercentLineComesFirst) {
-  WriteFile(program.Job("part.nc"), "%\r\nG1 X1\r\n%\r\n");
-  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
-  std::string file = ReadFile(program.Job("part.pr1"));
-  const std::size_t percent = file.find("%\r\n");
-  file.erase(percent, 3);
-  const ProgramRun filtered = program.Filter({program.Job("part.nc")});
-  EXPECT_EQ(filtered.status, 0);
-  EXPECT_EQ(filtered.output, "%\r\n" + file);
-  EXPECT_EQ(filtered.output.rfind("%\r\n(Kivrel Version 4.0.1)\r\n", 0), 0u);
+TEST_F(FilterE2E, PercentLineComesFirstWithTheEmptyLinesBeforeIt) {
+  // The lines that go before the comment block, and the rest of the input.
+  const std::pair<std::string, std::string> cases[] = {
+      {"%\r\n", "G1 X1\r\n%\r\n"},
+      {"\r\n\n\r%\r\n", "G1 X1\r\n"},
+      {"", "\r\n\r\nG1 X1\r\n%\r\n"},  // a first line that is not "%": nothing goes first
+  };
+  for (const auto& [first, rest] : cases) {
+    WriteFile(program.Job("part.nc"), first + rest);
+    ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+    std::string file = ReadFile(program.Job("part.pr1"));
+    const std::size_t block_end = file.find("(SpindleRPM:");
+    // In the output file the converted first lines follow the block.
+    std::string converted_first;
+    for (std::size_t i = 0; i < first.size();) {
+      const std::size_t end = first.find_first_of("\r\n", i);
+      converted_first += first.substr(i, end - i) + "\r\n";
+      i = end + ((first.compare(end, 2, "\r\n") == 0) ? 2 : 1);
+    }
+    const std::size_t after_block = file.find("\r\n", block_end) + 2;
+    ASSERT_EQ(file.compare(after_block, converted_first.size(), converted_first), 0) << file;
+    file.erase(after_block, converted_first.size());
+    const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+    EXPECT_EQ(filtered.status, 0);
+    EXPECT_EQ(filtered.output, converted_first + file);
+  }
 }
 
 TEST_F(FilterE2E, ReportsProgressOncePerPercentAtMost) {
@@ -96,6 +112,7 @@ TEST_F(FilterE2E, FailuresEndWithAStatusAndAMessage) {
   const ProgramRun zero = program.Filter({program.Job("zero.nc")});
   EXPECT_EQ(zero.status, 2);
   EXPECT_NE(zero.errors.find("Kivrel: Feed rate of 0 has been introduced."), std::string::npos) << zero.errors;
+  EXPECT_NE(zero.errors.find("Kivrel: the feed word of line 2 comes out as 0\n"), std::string::npos) << zero.errors;
   EXPECT_NE(zero.output.find("G1 Y25.4000 F25.0000\r\n"), std::string::npos) << zero.output;
   EXPECT_EQ(zero.output.find("Finished"), std::string::npos) << "no complete program";
 

@@ -1,6 +1,8 @@
 // Hostile inputs, each with its expected outcome, through the real program.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <random>
 
 #include "e2e/program_folder.h"
@@ -132,10 +134,67 @@ TEST_F(HostileE2E, HugeParameterFile) {
   WriteFile(program.Path("kivrel.prm"), std::string(100 * 1024 * 1024, '1') + "\r\n");
   const auto [status, lines] = Convert("g1 x1\r\n");
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(run.errors, "Kivrel: The parameter file could not be read properly. Recreating...\n");
+  EXPECT_EQ(run.errors, "Kivrel: The parameter file could not be read properly. Recreating...\n"
+                        "The old file was kept as " + program.Path("kivrel.prm.bad") + "\n");
   EXPECT_EQ(ReadFile(program.Path("kivrel.prm")),
             "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
             "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n");
+  EXPECT_EQ(std::filesystem::file_size(program.Path("kivrel.prm.bad")), 100u * 1024 * 1024 + 2);
+}
+
+// Runs the program as a user that the permissions bind (root is not bound
+// by them).
+ProgramRun RunBoundByPermissions(const ProgramFolder& program, const std::string& input) {
+  if (geteuid() != 0) return program.Run({input});
+  std::filesystem::permissions(program.jobs(), std::filesystem::perms::all);
+  return RunProgramAt("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", program.Path("kivrel"), input},
+                      program.jobs().string());
+}
+
+TEST_F(HostileE2E, ReadOnlyFilesAndFoldersKeepWhatTheyHold) {
+  namespace fs = std::filesystem;
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  // An output marked read-only is not replaced.
+  WriteFile(program.Job("part.pr1"), "earlier output");
+  fs::permissions(program.Job("part.pr1"), fs::perms::owner_read | fs::perms::group_read);
+  run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.errors.find("read-only file \"" + program.Job("part.pr1") + "\""), std::string::npos) << run.errors;
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
+  EXPECT_FALSE(program.HasResult());
+
+  // A replaced output keeps its permissions.
+  fs::permissions(program.Job("part.pr1"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  EXPECT_EQ(fs::status(program.Job("part.pr1")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A program folder that takes no result file: the earlier output stays.
+  WriteFile(program.Job("part.pr1"), "earlier output");
+  fs::permissions(program.Job("part.pr1"), fs::perms::all);
+  fs::remove(program.Path("prepre.res"));
+  fs::permissions(program.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                      fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  run = RunBoundByPermissions(program, program.Job("part.nc"));
+  fs::permissions(program.path(), fs::perms::owner_all, fs::perm_options::add);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.errors.find("prepre.res"), std::string::npos) << run.errors;
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
+  EXPECT_EQ(ListFolder(program.jobs()), "part.nc part.pr1 ");
+}
+
+TEST_F(HostileE2E, AFailedWriteNamesTheOutputNotItsTemporaryFile) {
+  std::string input;
+  for (int i = 0; i < 20000; ++i) input += "G1 X" + std::to_string(i) + "\r\n";
+  WriteFile(program.Job("part.nc"), input);
+  // A file size limit makes writing fail as a full disk would.
+  run = RunProgramAt("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" \"$@\"", program.Path("kivrel"),
+                                 program.Job("part.nc")},
+                     program.jobs().string());
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.errors.find("cannot write \"" + program.Job("part.pr1") + "\""), std::string::npos) << run.errors;
+  EXPECT_EQ(run.errors.find(".tmp"), std::string::npos) << run.errors;
+  CheckNothingLost();
 }
 
 TEST_F(HostileE2E, TwoStartsAtOnceInOneProgramFolder) {

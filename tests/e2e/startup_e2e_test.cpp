@@ -52,7 +52,7 @@ TEST(StartupE2E, MissingInputCreatesNothing) {
   program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
   ProgramRun run = program.Run({program.Job("missing.nc")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(run.errors, "Kivrel: input file not found: " + program.Job("missing.nc") + "\n");
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("missing.pr1") + "\r\n1\r\n\r\n");
   EXPECT_EQ(ListFolder(program.jobs()), "");
 }

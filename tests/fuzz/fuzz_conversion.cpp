@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kivrel::testing::RecordingMessageBoxes boxes;
   kivrel::testing::FakeUserInterface ui;
   kivrel::testing::ScriptedClock clock({0.0f}, 1.0f);
-  kivrel::Platform platform{files, boxes, clock, ui, folder.path().string(), folder / "part.nc"};
+  kivrel::Platform platform{files, boxes, clock, ui, ui.errors, folder.path().string(), folder / "part.nc"};
   const kivrel::ExitStatus status = kivrel::RunProgram(platform);
 
   const std::string output = folder / "part.pr1";

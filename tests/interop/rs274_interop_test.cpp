@@ -91,7 +91,7 @@ TEST_P(Rs274Interop, ConvertedProgramMovesAsTheSettingsSay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Rs274Interop,
-                         ::testing::Values("moves.ngc", "arcs.ngc", "comments.ngc", "percent.ngc"),
+                         ::testing::Values("moves.ngc", "arcs.ngc", "comments.ngc", "percent.ngc", "blanks.ngc"),
                          [](const auto& test) { return test.param.substr(0, test.param.find('.')); });
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,7 @@ class FakeUserInterface : public UserInterface {
   std::vector<std::string> failures;
   std::vector<std::string> notices;
   std::vector<std::string> events;
+  std::ostringstream errors;  // the platform's standard error
   std::string watched_file;  // whether it existed when the notices came
   bool watched_file_existed = false;
 };

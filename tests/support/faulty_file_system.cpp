@@ -75,7 +75,8 @@ std::unique_ptr<WritableFile> FaultyFileSystem::CreateTemporaryBeside(const std:
                                                                       std::string& temporary_path) {
   Check(FileOp::CreateTemporary, target);
   auto file = base_.CreateTemporaryBeside(target, temporary_path);
-  return std::make_unique<FaultyWritable>(std::move(file), *this, temporary_path);
+  // As on disk, the file's failures name the file it is to replace.
+  return std::make_unique<FaultyWritable>(std::move(file), *this, target);
 }
 
 void FaultyFileSystem::Rename(const std::string& from, const std::string& to) {

@@ -83,15 +83,15 @@ TEST_F(DialogModelTest, NegativeMultiplierIsRefusedAndNothingStored) {
   EXPECT_TRUE(model->Unsaved());
 }
 
-TEST_F(DialogModelTest, SaveStoresEveryFieldLeniently) {
+TEST_F(DialogModelTest, SaveStoresWholeNumbersAndShowsThemAsStored) {
   Start();
   model->EditText(Field::txtyscale, "-2");
-  model->EditText(Field::txtxscale, "12abc");
-  model->EditText(Field::txtzscale, "");
-  model->EditText(Field::txtascale, "1,5");
+  model->EditText(Field::txtxscale, " 12 ");
+  model->EditText(Field::txtzscale, "0.");
+  model->EditText(Field::txtascale, "1e0");
   model->EditText(Field::txtfeedscale, "0");
   model->EditText(Field::txtfeedadd, "-2");
-  model->EditText(Field::txtspinrpm, "-2");
+  model->EditText(Field::txtspinrpm, "-2.4");
   model->ClickCheck();
   EXPECT_TRUE(model->Save(Environment()));
   EXPECT_TRUE(boxes.notices.empty());
@@ -99,7 +99,25 @@ TEST_F(DialogModelTest, SaveStoresEveryFieldLeniently) {
   EXPECT_EQ(Prm(),
             "-2.0000000000\r\n12.0000000000\r\n0.0000000000\r\n1.0000000000\r\n0.0000000000\r\n"
             "True\r\n-2.0000000000\r\n-2.\r\nFalse\r\nEOF\r\n");
-  EXPECT_EQ(model->Text(Field::txtxscale), "12abc") << "fields are not re-formatted";
+  EXPECT_EQ(model->Text(Field::txtxscale), "12.0000000000");
+  EXPECT_EQ(model->Text(Field::txtspinrpm), "-2.");
+}
+
+TEST_F(DialogModelTest, FieldThatIsNotWhollyANumberIsRefusedNamingIt) {
+  for (const char* text : {"abc", "12abc", "", "1,5", "&H10", "- 2"}) {
+    Start();
+    const std::string before = Prm();
+    model->EditText(Field::txtyscale, "5");
+    model->EditText(Field::txtascale, text);
+    EXPECT_FALSE(model->Save(Environment())) << text;
+    EXPECT_EQ(boxes.notices,
+              std::vector<std::string>{"The value for A Scale Multiplier is not a number. Nothing was saved."})
+        << text;
+    EXPECT_EQ(settings.YScale, 1.0f) << text;
+    EXPECT_EQ(Prm(), before) << text;
+    EXPECT_EQ(model->Text(Field::txtascale), text) << "the field keeps what was typed";
+    EXPECT_TRUE(model->Unsaved());
+  }
 }
 
 TEST_F(DialogModelTest, ValueBeyondTheRangeIsRefusedNamingTheField) {

@@ -78,7 +78,7 @@ class FaultInjection : public ::testing::Test {
     testing::RecordingMessageBoxes boxes;
     testing::FakeUserInterface ui;
     testing::ScriptedClock clock({0.0f}, 1.0f);
-    Platform platform{faulty, boxes, clock, ui, folder->path().string(),
+    Platform platform{faulty, boxes, clock, ui, ui.errors, folder->path().string(),
                       scenario == Scenario::Setup ? "SETUP" : *folder / "part.nc"};
     Start start{RunProgram(platform), boxes.notices, ui.failures, faulty.log()};
     return start;

@@ -28,7 +28,7 @@ class MainTest : public ::testing::Test {
   }
 
   ExitStatus Start(const std::string& command_text) {
-    Platform platform{faulty, boxes, clock, ui, program.path().string(), command_text};
+    Platform platform{faulty, boxes, clock, ui, ui.errors, program.path().string(), command_text};
     return RunProgram(platform);
   }
 
@@ -64,7 +64,7 @@ TEST_F(MainTest, PauseLetsTheWindowPaintOnlyWhenItDraws) {
 
   testing::FakeUserInterface headless;
   testing::ScriptedClock unused{{0.0f}, 1.0f};
-  Platform platform{faulty, boxes, unused, headless, program.path().string(), Jobs("part.nc")};
+  Platform platform{faulty, boxes, unused, headless, headless.errors, program.path().string(), Jobs("part.nc")};
   EXPECT_EQ(RunProgram(platform), ExitStatus::Done);
   EXPECT_EQ(unused.readings(), 0u);
 }
@@ -126,7 +126,7 @@ TEST_F(MainTest, EveryFileFaultOfAConversionIsReportedAndLosesNothing) {
       {FileOp::Remove, "prepre.res", false},        {FileOp::CreateTemporary, "part.pr1", false},
       {FileOp::OpenForReading, "part.nc", false},   {FileOp::Read, "part.nc", false},
       {FileOp::Write, "part.pr1", false},           {FileOp::CloseWritten, "part.pr1", false},
-      {FileOp::Rename, "part.pr1", false},          {FileOp::CreateTemporary, "prepre.res", true},
+      {FileOp::Rename, "part.pr1", false},          {FileOp::CreateTemporary, "prepre.res", false},
       {FileOp::Write, "prepre.res", true},          {FileOp::CloseWritten, "prepre.res", true},
       {FileOp::Rename, "prepre.res", true},
   };
@@ -142,10 +142,11 @@ TEST_F(MainTest, EveryFileFaultOfAConversionIsReportedAndLosesNothing) {
     testing::FaultyFileSystem failing{disk};
     failing.FailOn(fault.op, fault.path_part);
     testing::FakeUserInterface fresh_ui;
-    Platform platform{failing, boxes, clock, fresh_ui, program.path().string(), Jobs("part.nc")};
+    Platform platform{failing, boxes, clock, fresh_ui, fresh_ui.errors, program.path().string(), Jobs("part.nc")};
     EXPECT_EQ(RunProgram(platform), ExitStatus::Failure);
     ASSERT_EQ(fresh_ui.failures.size(), 1u);
     EXPECT_NE(fresh_ui.failures[0].find(fault.path_part), std::string::npos) << fresh_ui.failures[0];
+    EXPECT_EQ(fresh_ui.failures[0].find(".tmp"), std::string::npos) << fresh_ui.failures[0];
     EXPECT_EQ(ReadFile(Jobs("part.pr1")), fault.output_replaced ? complete : "earlier output");
     EXPECT_EQ(ListFolder(program.path() / "jobs"), "part.nc part.pr1 ");
     const bool stale_left = fault.op == FileOp::Remove;
@@ -158,8 +159,9 @@ TEST_F(MainTest, ParameterFileThatCannotBeReadIsRecreatedAndTheRunGoesOn) {
   WriteFile(Jobs("part.nc"), "G1 X1\r\n");
   faulty.FailOn(FileOp::Read, "kivrel.prm");
   EXPECT_EQ(Start(Jobs("part.nc")), ExitStatus::Done);
-  EXPECT_EQ(boxes.notices,
-            std::vector<std::string>{"The parameter file could not be read properly. Recreating..."});
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{"The parameter file could not be read properly. "
+                                                    "Recreating...\nThe old file was kept as " +
+                                                    (program / "kivrel.prm.bad")});
   EXPECT_EQ(ReadFile(program / "kivrel.prm"), kDefaultPrm);
 }
 

@@ -48,6 +48,7 @@ class ParameterFileTest : public ::testing::Test {
 
   testing::TempFolder folder;
   std::string path = folder / "kivrel.prm";
+  const std::string kUnreadableKept = std::string(kUnreadable) + "\nThe old file was kept as " + path + ".bad";
   DiskFileSystem disk;
   testing::FaultyFileSystem faulty{disk};
   testing::RecordingMessageBoxes boxes;
@@ -141,10 +142,11 @@ TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaults) {
     boxes.notices.clear();
     WriteFile(path, c.content);
     Settings settings = Load();
-    EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadable}) << c.name;
+    EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept}) << c.name;
     // Values read before the fault are discarded too.
     EXPECT_EQ(settings, Defaults()) << c.name;
     EXPECT_EQ(ReadFile(path), kDefaultFile) << c.name;
+    EXPECT_EQ(ReadFile(path + ".bad"), c.content) << c.name << ": the old file is kept";
   }
 }
 
@@ -209,7 +211,24 @@ TEST_F(ParameterFileTest, UnopenableFileIsRecreated) {
   WriteLines({"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"});
   faulty.FailOn(FileOp::OpenForReading, "kivrel.prm");
   EXPECT_EQ(Load(), Defaults());
-  EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadable});
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept});
+}
+
+TEST_F(ParameterFileTest, ReadOnlyFileIsNeverReplaced) {
+  WriteFile(path, "two\r\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  EXPECT_EQ(Load(), Defaults());
+  EXPECT_EQ(boxes.notices, (std::vector<std::string>{kUnreadable, "Unable to save. Try again."}));
+  EXPECT_EQ(ReadFile(path), "two\r\n");
+  std::filesystem::remove(path);
+  WriteLines({"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"});
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  const std::string before = ReadFile(path);
+  boxes.notices.clear();
+  EXPECT_FALSE(SaveSettings(Defaults(), Environment()));
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{"Unable to save. Try again."});
+  EXPECT_EQ(ReadFile(path), before);
+  EXPECT_EQ(testing::ListFolder(folder.path()), "kivrel.prm ");
 }
 
 TEST_F(ParameterFileTest, MissingFileThatCannotBeWrittenLeavesNone) {

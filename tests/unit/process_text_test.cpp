@@ -14,7 +14,7 @@ using testing::ReadFile;
 using testing::WriteFile;
 
 struct TextRun {
-  TextOutcome outcome;
+  TextEnd end;
   std::string output;
 };
 
@@ -45,7 +45,7 @@ std::string Lines(int count) {
 TEST(ProcessText, RepaintsAfterEveryThousandLines) {
   testing::RecordingProgressView view;
   TextRun run = Convert(Lines(2500), view);
-  EXPECT_EQ(run.outcome, TextOutcome::Finished);
+  EXPECT_EQ(run.end.outcome, TextOutcome::Finished);
   EXPECT_EQ(view.repaints, 2);
   EXPECT_EQ(view.event_passes, 2);
   EXPECT_EQ(view.fills, 2500);
@@ -85,7 +85,8 @@ TEST(ProcessText, EveryLineEndsInCrLf) {
 TEST(ProcessText, StopsBeforeTheLineWithAZeroFeed) {
   testing::RecordingProgressView view;
   TextRun run = Convert("G1 X1 F10\r\nG1 X2 F0\r\nG1 X3\r\n", view);
-  EXPECT_EQ(run.outcome, TextOutcome::ZeroFeed);
+  EXPECT_EQ(run.end.outcome, TextOutcome::ZeroFeed);
+  EXPECT_EQ(run.end.line, 2u);
   EXPECT_EQ(run.output, "G1 X1.0000 F10.0000\r\n");
 }
 

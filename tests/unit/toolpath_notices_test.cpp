@@ -146,7 +146,7 @@ TEST(ToolpathNotices, ReportedAfterAFinishedConversionOnly) {
   testing::ScriptedClock clock({0.0f}, 1.0f);
   testing::FakeUserInterface ui;
   ui.watched_file = folder / "prepre.res";
-  Platform platform{files, boxes, clock, ui, folder.path().string(), folder / "part.nc"};
+  Platform platform{files, boxes, clock, ui, ui.errors, folder.path().string(), folder / "part.nc"};
   EXPECT_EQ(RunProgram(platform), ExitStatus::Done);
   EXPECT_EQ(ui.notices, std::vector<std::string>{std::string("Line 1: ") + kRadius});
   EXPECT_EQ(ui.events, std::vector<std::string>{"notices after close"});
@@ -154,7 +154,7 @@ TEST(ToolpathNotices, ReportedAfterAFinishedConversionOnly) {
 
   testing::WriteFile(folder / "part.nc", "G2 X1 Y1 R1\r\nG1 F0\r\n");
   testing::FakeUserInterface aborted;
-  Platform again{files, boxes, clock, aborted, folder.path().string(), folder / "part.nc"};
+  Platform again{files, boxes, clock, aborted, aborted.errors, folder.path().string(), folder / "part.nc"};
   EXPECT_EQ(RunProgram(again), ExitStatus::ZeroFeed);
   EXPECT_TRUE(aborted.notices.empty());
 }
