@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, if any is missing.
 set -euo pipefail
 
-packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev time valgrind qt6-base-dev qt6-qpa-plugins libqt6test6 fonts-dejavu-core linuxcnc-uspace)
+packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev time valgrind qt6-base-dev qt6-qpa-plugins libqt6test6 fonts-dejavu-core fonts-liberation linuxcnc-uspace)
 
 missing=()
 for package in "${packages[@]}"; do

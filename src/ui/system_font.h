@@ -5,7 +5,9 @@
 namespace kivrel {
 
 // The windows are laid out for "MS Sans Serif". Where it is missing, a
-// narrow sans-serif font stands in, so that captions fit their controls.
+// narrow sans-serif font stands in, so that captions fit their controls:
+// Liberation Sans Narrow (Debian's fonts-liberation, which the scripts
+// install) fits every caption; DejaVu Sans Condensed is the last resort.
 inline QFont SystemFont(double points) {
   static const bool substituted = [] {
     QFont::insertSubstitutions("MS Sans Serif",

@@ -86,6 +86,19 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultTextsAndNoMark) {
   }
 }
 
+TEST_F(SettingsDialogTest, EveryCaptionFitsItsControl) {
+  Start();
+  for (QLabel* label : dialog->findChildren<QLabel*>()) {
+    const QFontMetrics metrics(label->font());
+    EXPECT_LE(metrics.horizontalAdvance(label->text()), label->contentsRect().width())
+        << label->objectName().toStdString() << " in " << QFontInfo(label->font()).family().toStdString();
+    EXPECT_LE(metrics.height(), label->contentsRect().height()) << label->objectName().toStdString();
+  }
+  for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+    EXPECT_LE(button->sizeHint().width(), button->width()) << button->objectName().toStdString();
+  }
+}
+
 TEST_F(SettingsDialogTest, TypingAndDeletingLeavesTheMark) {
   Start();
   QLineEdit* edit = Child<QLineEdit>("txtzscale");
@@ -115,6 +128,22 @@ TEST_F(SettingsDialogTest, NegativeMultiplierIsRefused) {
   EXPECT_EQ(boxes.notices, std::vector<std::string>{"You cannot have a negative speed multiplier"});
   EXPECT_EQ(ReadFile(path), kDefaultPrm);
   EXPECT_TRUE(Marked());
+}
+
+TEST_F(SettingsDialogTest, TextThatIsNotANumberIsRefusedThenANumberIsShownAsStored) {
+  Start();
+  Type("txtxscale", "abc");
+  Click("Command1");
+  EXPECT_EQ(boxes.notices,
+            std::vector<std::string>{"The value for X Scale Multiplier is not a number. Nothing was saved."});
+  EXPECT_EQ(ReadFile(path), kDefaultPrm);
+  EXPECT_EQ(Child<QLineEdit>("txtxscale")->text(), "abc");
+  EXPECT_TRUE(Marked());
+  Type("txtxscale", " 2.5");
+  Click("Command1");
+  EXPECT_EQ(Child<QLineEdit>("txtxscale")->text(), "2.5000000000");
+  EXPECT_EQ(ReadFile(path).substr(14, 14), "2.5000000000\r\n");
+  EXPECT_FALSE(Marked());
 }
 
 TEST_F(SettingsDialogTest, InchesToMillimetresThenSave) {
