@@ -44,13 +44,14 @@ constexpr unsigned kCentreRows =
     (1u << kClasses.kind[static_cast<unsigned char>('I')]) | (1u << kClasses.kind[static_cast<unsigned char>('J')]);
 
 // The bytes of an eight-byte block the scan must look at, as high bits:
-// letters (and any byte from 0x40 up) and the comment leaders, with the
-// rare #$%&'( taken together. Digits, points, signs and blanks need no look.
+// letters (and any byte from ";" up, taking the rare ;<=>?@ together) and
+// the comment leaders, with the rare #$%&'( taken together. Digits, points,
+// signs and blanks need no look.
 std::uint64_t Candidates(std::uint64_t word) {
   using namespace byte_blocks;
   static_assert(CommentLeaders == "(/%#;", "every leader must be a candidate");
-  return BytesAtLeast(word, 0x40) | (BytesAtLeast(word, '#') & ~BytesAtLeast(word, '(' + 1)) |
-         BytesEqual(word, '/') | BytesEqual(word, ';');
+  return BytesAtLeast(word, ';') | (BytesAtLeast(word, '#') & ~BytesAtLeast(word, '(' + 1)) |
+         BytesEqual(word, '/');
 }
 
 void ScanLine(const std::string& line, const RowSetting* rows, const unsigned char* upper, std::string& copy,

@@ -16,7 +16,6 @@ namespace kivrel {
 namespace {
 
 using word_characters::IsBlank;
-using word_characters::IsRunCharacter;
 
 }  // namespace
 
@@ -47,16 +46,13 @@ RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
   const std::size_t run_start = position + 1;
   const char* p = line.data();
-  const std::size_t size = line.size();
 
   // Most numbers are plain (a sign, digits, a point, digits) and are read
   // on the way; the run goes on over any further number characters and
   // blanks, without the blanks at its end.
   const PlainNumber number_read = ReadPlainNumber(line, run_start);
   const std::size_t plain_end = run_start + number_read.end;
-  std::size_t run_end = plain_end;
-  while (run_end < size && IsRunCharacter(p[run_end])) ++run_end;
-  while (run_end > plain_end && IsBlank(p[run_end - 1])) --run_end;
+  const std::size_t run_end = word_characters::RunEnd(p, plain_end);
   result.run_end = run_end;
 
   // The value is read from the run alone, its blanks ignored. What follows
