@@ -7,6 +7,10 @@
 # cp copies inside the kernel where it can; cat, which reads and writes the
 # same bytes through a process, is shown beside it.
 #
+# The Windows case converts a 100 MB program (the small one with --smoke)
+# with kivrel.exe under wine, without a display, beside the Linux build's
+# headless conversion of the same program.
+#
 # The windowed case needs a conversion that raises no toolpath notice (with a
 # display, notices come in a message box that waits for the operator): it
 # converts a program without block-delete lines, with the exchange off (the
@@ -18,13 +22,14 @@ cd "$(dirname "$0")/.."
 smoke=0
 [ "${1:-}" = "--smoke" ] && smoke=1
 if [ $smoke -eq 1 ]; then
-  sizes=(300000); runs=1; callgrind_size=300000
+  sizes=(300000); runs=1; callgrind_size=300000; windows_size=300000
 else
-  sizes=(10000000 200000000); runs=5; callgrind_size=3000000
+  sizes=(10000000 200000000); runs=5; callgrind_size=3000000; windows_size=100000000
 fi
 
 scripts/install-deps.sh
 scripts/build.sh >/dev/null
+scripts/build-windows.sh >/dev/null
 
 work=build/bench
 rm -rf "$work"
@@ -84,6 +89,34 @@ for size in "${sizes[@]}"; do
   done
   rm -f "$work/copy.nc" "$work/copy2.nc" "${input%.nc}.pr1" "${plain%.nc}.pr1"
 done
+
+# The Windows build under wine, in one wine session kept up meanwhile.
+mkdir -p "$work/windows"
+cp build-windows/kivrel.exe "$work/windows/"
+cp "$work/program/kivrel.prm" "$work/windows/"
+input="$PWD/$work/windows-$windows_size.nc"
+build/kivrel_generate "$windows_size" "$input"
+bytes=$(stat -c %s "$input")
+export KIVREL_WINEPREFIX="${KIVREL_WINEPREFIX:-${HOME:-/tmp}/.wine-kivrel}"
+wineserver() { WINEPREFIX="$KIVREL_WINEPREFIX" /usr/lib/wine/wineserver64 "$@" || true; }
+wineserver -k; wineserver -w; wineserver -p
+trap 'wineserver -k' EXIT
+windows() { "${no_display[@]}" scripts/wine-run.sh "$@"; }
+windows_input="Z:$(echo "$input" | tr / '\\')"
+linux_s=$(median_seconds $runs headless "$kivrel" "$input")
+linux_peak=$(peak_kib "${no_display[@]}" "$kivrel" "$input")
+windows_s=$(median_seconds $runs windows "$work/windows/kivrel.exe" "$windows_input")
+windows_peak=$(peak_kib "${no_display[@]}" scripts/wine-run.sh "$work/windows/kivrel.exe" "$windows_input")
+mv "${input%.nc}.pr1" "$work/windows.pr1"
+headless "$kivrel" "$input" 2>/dev/null
+cmp -s "${input%.nc}.pr1" "$work/windows.pr1" ||
+  { echo "the Windows build wrote other bytes than the Linux build" >&2; exit 1; }
+rm -f "$work/windows.pr1"
+awk -v size="$windows_size" -v l="$linux_s" -v w="$windows_s" -v b="$bytes" -v lp="$linux_peak" -v wp="$windows_peak" \
+  'BEGIN {printf "%-10s %-10s %10.4f %10.1f %8s %12s\n", size, "linux", l, b / l / 1e6, "", lp;
+          printf "%-10s %-10s %10.4f %10.1f %8s %12s\n", size, "windows", w, b / w / 1e6, "", wp;
+          printf "windows under wine: %.2f x the Linux build\n", w / l}'
+rm -f "${input%.nc}.pr1"
 
 input="$PWD/$work/callgrind.nc"
 build/kivrel_generate "$callgrind_size" "$input"

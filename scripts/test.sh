@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, and runs every
 # test: the normal build, the same tests built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, a short run of each fuzzer, and a smoke run of
-# the benchmarks (no timing is judged).
+# UndefinedBehaviorSanitizer, a short run of each fuzzer, a smoke run of the
+# benchmarks (no timing is judged), and the Windows build's suites under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -17,6 +17,9 @@ scripts/fuzz.sh "${KIVREL_FUZZ_SECONDS:-30}"
 
 bench/run.sh --smoke
 build/kivrel_micro_benchmarks --benchmark_min_time=0.01 >/dev/null
+
+# The Windows build, its suites run under wine.
+scripts/test-windows.sh
 
 cd build
 ctest --output-on-failure -j "$jobs"

@@ -9,6 +9,7 @@
 #include "ui/console_ui.h"
 
 int main(int argc, char** argv) {
+  kivrel::UseBinaryStandardStreams();
   kivrel::DiskFileSystem files;
   kivrel::ConsoleMessageBoxes boxes(std::cerr);
   kivrel::FilterPlatform platform{files, boxes, std::cerr,

@@ -9,6 +9,7 @@
 #include "ui/windows_module.h"
 
 int main(int argc, char** argv) {
+  kivrel::UseBinaryStandardStreams();
   const std::string program_folder = kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
   int status = 0;
   if (kivrel::WindowSystemAvailable() &&

@@ -9,12 +9,8 @@ float SystemClock::SecondsSinceMidnight() {
   using namespace std::chrono;
   auto now = system_clock::now();
   std::time_t whole = system_clock::to_time_t(now);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &whole);
-#else
-  localtime_r(&whole, &local);
-#endif
+  // Only the user-interface thread reads the clock.
+  const std::tm local = *std::localtime(&whole);
   double fraction =
       duration<double>(now - system_clock::from_time_t(whole)).count();
   return static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction);

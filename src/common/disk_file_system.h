@@ -21,6 +21,7 @@ class DiskFileSystem : public FileSystem {
   bool IsOrdinaryFile(const std::string& path) override;
   std::uint64_t FileSize(const std::string& path) override;
   bool IsReadOnly(const std::string& path) override;
+  std::string PathInFileText(const std::string& path) override;
 
  private:
   std::mt19937_64 names_;

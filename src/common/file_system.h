@@ -60,9 +60,15 @@ class FileSystem {
   // True for an existing file marked read-only (no write permission at all),
   // which the program must not replace.
   virtual bool IsReadOnly(const std::string& path) = 0;
+
+  // `path` as an 8-bit text file written for the host names it (the ANSI
+  // code page on Windows). Throws a Failure naming it where it cannot be
+  // written so: a mangled name would send the host to another file.
+  virtual std::string PathInFileText(const std::string& path) = 0;
 };
 
-// `folder` joined with `name` by the platform's separator.
+// `folder` joined with `name` by the platform's separator (defined with
+// the platform's DiskFileSystem).
 std::string PathInFolder(const std::string& folder, const std::string& name);
 
 }  // namespace kivrel

@@ -47,12 +47,14 @@ ExitStatus Main(Platform& platform) {
   view.Repaint();
 
   const std::string output_name = DeriveOutputName(platform.CommandText);
+  // The name as the host will read it from the result file.
+  const std::string output_line = platform.files.PathInFileText(output_name);
   if (!platform.files.IsOrdinaryFile(platform.CommandText)) {
     ReportInputMissing(platform.errors, platform.CommandText);
-    WriteResultFile(platform.files, result_path, output_name, ResultStatus::InputMissing, "");
+    WriteResultFile(platform.files, result_path, output_line, ResultStatus::InputMissing, "");
     return ExitStatus::InputMissing;
   }
-  return RunConversion(platform, settings, output_name);
+  return RunConversion(platform, settings, output_name, output_line);
 }
 
 ExitStatus RunProgram(Platform& platform) {

@@ -21,8 +21,8 @@ void ReportZeroFeedLine(std::ostream& errors, std::uint64_t line) {
   errors << "Kivrel: the feed word of line " << line << " comes out as 0\n" << std::flush;
 }
 
-ExitStatus RunConversion(Platform& platform, const Settings& settings,
-                         const std::string& output_name) {
+ExitStatus RunConversion(Platform& platform, const Settings& settings, const std::string& output_name,
+                         const std::string& output_line) {
   FileSystem& files = platform.files;
   const std::string result_path = PathInFolder(platform.program_folder, kResultFileName);
   // A file the operator marked read-only is kept, not replaced.
@@ -64,7 +64,7 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings,
   }
   const std::vector<std::string> found = notices.Notices();
   if (!found.empty()) platform.ui.ReportNotices(found);
-  result->Commit(ResultFileText(output_name, ResultStatus::Done, ""));
+  result->Commit(ResultFileText(output_line, ResultStatus::Done, ""));
   return ExitStatus::Done;
 }
 

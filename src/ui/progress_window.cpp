@@ -7,13 +7,14 @@
 #include <algorithm>
 
 #include "common/version.h"
+#include "ui/progress_layout.h"
 #include "ui/system_font.h"
 #include "ui/twips.h"
 
 namespace kivrel {
 namespace {
 
-constexpr TwipsRect kTrack{180, 1470, ProgressWindow::kTrackWidth, 375};  // Shape1
+using progress_layout::kTrack;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const TwipsRect& place,
                   double points) {
@@ -31,17 +32,17 @@ ProgressWindow::ProgressWindow()
     : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   setObjectName("Form2");
-  setWindowTitle("Kivrel PrePreprocessor");
-  setFixedSize(Pixels(4680), Pixels(3195));
+  setWindowTitle(progress_layout::kCaption);
+  setFixedSize(Pixels(progress_layout::kWidth), Pixels(progress_layout::kHeight));
   QPalette face = palette();
   face.setColor(QPalette::Window, face.color(QPalette::Button));
   setPalette(face);
   setAutoFillBackground(true);
 
-  QLabel* title = MakeLabel(this, "Label2", "Kivrel", {0, 150, 4665, 465}, 18);
+  QLabel* title = MakeLabel(this, "Label2", "Kivrel", progress_layout::kTitlePlace, 18);
   title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  MakeLabel(this, "Label3", "Version:" + QString::number(kResultVersion), {1710, 630, 1860, 375}, 13.5);
-  QLabel* processing = MakeLabel(this, "Label1", "Processing...", {1680, 1500, 2505, 645}, 12);
+  MakeLabel(this, "Label3", "Version:" + QString::number(kResultVersion), progress_layout::kVersionPlace, 13.5);
+  QLabel* processing = MakeLabel(this, "Label1", "Processing...", progress_layout::kProcessingPlace, 12);
   QPalette white = processing->palette();
   white.setColor(QPalette::WindowText, Qt::white);
   processing->setPalette(white);

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "transform/progress_view.h"
+#include "ui/progress_layout.h"
 
 class QLabel;
 
@@ -12,8 +13,8 @@ namespace kivrel {
 // the version line, "Processing..." and a green bar over a black track.
 class ProgressWindow : public QWidget, public ProgressView {
  public:
-  static constexpr float kTrackWidth = 4275;  // Shape1, twips
-  static constexpr float kStartWidth = 45;    // Shape2 before the first line
+  static constexpr float kTrackWidth = progress_layout::kTrack.width;
+  static constexpr float kStartWidth = progress_layout::kStartWidth;
 
   ProgressWindow();
 

@@ -29,24 +29,6 @@ class PressLabel : public QLabel {
   std::function<void(QMouseEvent*)> pressed_;
 };
 
-struct FieldControl {
-  Field field;
-  const char* name;
-  TwipsRect box;
-  const char* label_name;
-  TwipsRect label;
-};
-
-constexpr FieldControl kFields[] = {
-    {Field::txtyscale, "txtyscale", kDesignedPlace[0], "Label1", kDesignedPlace[1]},
-    {Field::txtxscale, "txtxscale", kDesignedPlace[2], "Label2", kDesignedPlace[3]},
-    {Field::txtzscale, "txtzscale", {105, 1260, 1635, 285}, "Label6", {1800, 1305, 1380, 240}},
-    {Field::txtascale, "txtascale", {105, 1665, 1635, 300}, "Label3", {1815, 1695, 1320, 270}},
-    {Field::txtfeedscale, "txtfeedscale", {105, 2070, 1635, 285}, "Label4", {1815, 2100, 1515, 240}},
-    {Field::txtfeedadd, "txtfeedadd", {105, 2430, 1635, 285}, "Label7", {1815, 2475, 1290, 270}},
-    {Field::txtspinrpm, "txtspinrpm", {105, 2805, 1635, 285}, "Label8", {1815, 2820, 1050, 270}},
-};
-
 MouseButton ButtonOf(Qt::MouseButton button) {
   switch (button) {
     case Qt::RightButton: return MouseButton::Right;
@@ -82,13 +64,13 @@ SettingsDialog::SettingsDialog(DialogModel& model, const SettingsEnvironment& en
       environment_(environment),
       boxes_(boxes) {
   setObjectName("Form1");
-  setFixedSize(Pixels(6120), Pixels(5115));
+  setFixedSize(Pixels(dialog_layout::kWidth), Pixels(dialog_layout::kHeight));
   setFont(SystemFont(8));  // the default system font the layout is drawn for
   model_.Prepare();
 
   auto* warning = new QPlainTextEdit(this);
   warning->setObjectName("warning");
-  warning->setGeometry(PixelRect({3495, 45, 2535, 4905}));
+  warning->setGeometry(PixelRect(dialog_layout::kWarningPlace));
   warning->setReadOnly(true);
   warning->setFocusPolicy(Qt::NoFocus);
   warning->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -98,19 +80,20 @@ SettingsDialog::SettingsDialog(DialogModel& model, const SettingsEnvironment& en
   menu.setColor(QPalette::Base, menu.color(QPalette::Window));
   warning->setPalette(menu);
 
-  auto* note = new QLabel("Negatives and decimals are allowed.", this);
+  auto* note = new QLabel(dialog_layout::kNote, this);
   note->setObjectName("Label5");
-  note->setGeometry(PixelRect({90, 75, 2670, 210}));
+  note->setGeometry(PixelRect(dialog_layout::kNotePlace));
   note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   auto label_pressed = [this](QMouseEvent* event) {
     model_.LabelPressed(ButtonOf(event->button()), ModifiersOf(event->modifiers()), boxes_);
   };
-  for (const FieldControl& control : kFields) {
+  for (int i = 0; i < kFieldCount; ++i) {
+    const dialog_layout::FieldRow& control = dialog_layout::kFieldRows[i];
     auto* edit = new QLineEdit(this);
-    edit->setObjectName(control.name);
+    edit->setObjectName(control.box_name);
     edit->setGeometry(PixelRect(control.box));
-    const Field field = control.field;
+    const Field field = static_cast<Field>(i);
     connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
       model_.EditText(field, text.toLocal8Bit().toStdString());
     });
@@ -126,13 +109,13 @@ SettingsDialog::SettingsDialog(DialogModel& model, const SettingsEnvironment& en
 
   exchange_ = new QCheckBox("Exchange X,Y", this);
   exchange_->setObjectName("chkxyexchange");
-  exchange_->setGeometry(PixelRect({120, 3240, 1560, 195}));
+  exchange_->setGeometry(PixelRect(dialog_layout::kExchangePlace));
   connect(exchange_, &QCheckBox::clicked, this, [this] { model_.ClickCheck(); });
 
-  QPushButton* inches = MakeButton(this, "Command3", "Conv. Inches to MM", {1755, 3240, 1665, 375});
-  QPushButton* millimetres = MakeButton(this, "Command4", "Conv. MM to Inches", {1755, 3645, 1665, 375});
-  QPushButton* close_button = MakeButton(this, "Command2", "Cancel/Close", {1860, 4260, 1545, 705});
-  save_ = MakeButton(this, "Command1", "Save", {60, 4275, 1695, 690});
+  QPushButton* inches = MakeButton(this, "Command3", "Conv. Inches to MM", dialog_layout::kInchesPlace);
+  QPushButton* millimetres = MakeButton(this, "Command4", "Conv. MM to Inches", dialog_layout::kMillimetresPlace);
+  QPushButton* close_button = MakeButton(this, "Command2", "Cancel/Close", dialog_layout::kClosePlace);
+  save_ = MakeButton(this, "Command1", "Save", dialog_layout::kSavePlace);
   connect(inches, &QPushButton::clicked, this, [this] { model_.InchesToMillimetres(); });
   connect(millimetres, &QPushButton::clicked, this, [this] { model_.MillimetresToInches(); });
   connect(close_button, &QPushButton::clicked, this, [this] { close(); });

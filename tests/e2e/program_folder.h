@@ -17,7 +17,9 @@ class ProgramFolder {
   ProgramFolder();
 
   std::string Path(const std::string& name) const { return folder_ / name; }
-  std::string Job(const std::string& name) const { return (jobs_ / name).string(); }
+  std::string Job(const std::string& name) const { return Utf8(jobs_ / PathOf(name)); }
+  // The program's copy in the folder (kivrel, or kivrel.exe on Windows).
+  const std::string& Program() const { return program_; }
   const std::filesystem::path& jobs() const { return jobs_; }
   const std::filesystem::path& path() const { return folder_.path(); }
 
@@ -28,12 +30,12 @@ class ProgramFolder {
 
   // Runs kivrel-filter from the same folder.
   ProgramRun Filter(const std::vector<std::string>& arguments) const {
-    return RunProgramAt(Path("kivrel-filter"), arguments, jobs_.string());
+    return RunProgramAt(filter_, arguments, Utf8(jobs_));
   }
 
   // Starts the program without waiting for it.
   std::unique_ptr<RunningProgram> Start(const std::vector<std::string>& arguments) const {
-    return std::make_unique<RunningProgram>(Path("kivrel"), arguments, jobs_.string());
+    return std::make_unique<RunningProgram>(program_, arguments, Utf8(jobs_));
   }
 
   std::string Result() const { return ReadFile(Path("prepre.res")); }
@@ -45,6 +47,8 @@ class ProgramFolder {
  private:
   TempFolder folder_;
   std::filesystem::path jobs_;
+  std::string program_;
+  std::string filter_;
 };
 
 // The default settings' comment block.

@@ -114,6 +114,7 @@ TEST(StartupE2E, PathWithBlanksIsOnePath) {
 }
 
 TEST(StartupE2E, QuotesAreNotRemoved) {
+  if (OnWindows()) GTEST_SKIP() << "Windows unquotes a wholly quoted tail (WindowsE2E holds it)";
   ProgramFolder program;
   program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");

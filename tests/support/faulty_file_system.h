@@ -31,6 +31,7 @@ class FaultyFileSystem : public FileSystem {
   bool IsOrdinaryFile(const std::string& path) override { return base_.IsOrdinaryFile(path); }
   std::uint64_t FileSize(const std::string& path) override { return base_.FileSize(path); }
   bool IsReadOnly(const std::string& path) override { return base_.IsReadOnly(path); }
+  std::string PathInFileText(const std::string& path) override { return base_.PathInFileText(path); }
 
   // Throws when a fault is due; used by the wrapped files too.
   void Check(FileOp op, const std::string& path);

@@ -18,17 +18,37 @@ ProgramRun RunProgramAt(const std::string& program, const std::vector<std::strin
                         const std::string& working_folder,
                         const std::vector<std::string>& extra_environment = {});
 
+// True in the Windows build of the tests, whose programs run under wine.
+bool OnWindows();
+
+// Runs the program as a user that file permissions bind: root is not bound
+// by them, so it runs as nobody through setpriv there. POSIX only.
+ProgramRun RunBoundByPermissions(const std::string& program, const std::vector<std::string>& arguments,
+                                 const std::string& working_folder);
+
+// Runs the program with files limited to `kib` KiB, so that writing beyond
+// fails as on a full disk. POSIX only.
+ProgramRun RunWithFileSizeLimit(const std::string& program, const std::vector<std::string>& arguments,
+                                const std::string& working_folder, int kib);
+
 // The same, started without waiting: several can run at once.
 class RunningProgram {
  public:
   RunningProgram(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& working_folder, const std::vector<std::string>& extra_environment = {});
+  // Windows: `command_tail` follows the program's quoted name verbatim.
+  RunningProgram(const std::string& program, const std::string& command_tail, const std::string& working_folder);
   ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
   ProgramRun Wait();
 
  private:
-  int pid_ = -1;
-  std::string capture_;
+  void Start(const std::string& program, const std::string& command_line, const std::string& working_folder,
+             const std::vector<std::string>& extra_environment);
+
+  long long process_ = -1;  // the child's process id, or its handle on Windows
+  std::string capture_;     // the folder its standard output and error go to
 };
 
 }  // namespace kivrel::testing

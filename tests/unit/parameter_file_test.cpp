@@ -220,6 +220,7 @@ TEST_F(ParameterFileTest, ReadOnlyFileIsNeverReplaced) {
   EXPECT_EQ(Load(), Defaults());
   EXPECT_EQ(boxes.notices, (std::vector<std::string>{kUnreadable, "Unable to save. Try again."}));
   EXPECT_EQ(ReadFile(path), "two\r\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
   std::filesystem::remove(path);
   WriteLines({"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"});
   std::filesystem::permissions(path, std::filesystem::perms::owner_read);

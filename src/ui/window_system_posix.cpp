@@ -3,14 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifndef _WIN32
 #include <dlfcn.h>
-#endif
 
 namespace kivrel {
 namespace {
 
-#ifndef _WIN32
 bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
@@ -53,14 +50,10 @@ bool Connects(const char* library, const char* connect_name, const char* check_n
   dlclose(handle);
   return connected;
 }
-#endif
 
 }  // namespace
 
 bool WindowSystemAvailable() {
-#ifdef _WIN32
-  return true;
-#else
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   if (platform != nullptr && *platform != '\0' && std::strncmp(platform, "xcb", 3) != 0 &&
       std::strncmp(platform, "wayland", 7) != 0) {
@@ -72,7 +65,6 @@ bool WindowSystemAvailable() {
   }
   return Set("DISPLAY") &&
          Connects("libxcb.so.1", "xcb_connect", "xcb_connection_has_error", "xcb_disconnect");
-#endif
 }
 
 }  // namespace kivrel

@@ -57,21 +57,25 @@ RunningProgram::RunningProgram(const std::string& program, const std::vector<std
                                 env_pointers.data());
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(error));
-  pid_ = child;
+  process_ = child;
+}
+
+RunningProgram::RunningProgram(const std::string& program, const std::string&, const std::string&) {
+  throw std::logic_error("a verbatim command tail exists on Windows only: " + program);
 }
 
 RunningProgram::~RunningProgram() {
-  if (pid_ > 0) Wait();
+  if (process_ > 0) Wait();
   std::error_code ignored;
   std::filesystem::remove_all(capture_, ignored);
 }
 
 ProgramRun RunningProgram::Wait() {
   int wait_status = 0;
-  while (waitpid(pid_, &wait_status, 0) < 0) {
+  while (waitpid(static_cast<pid_t>(process_), &wait_status, 0) < 0) {
     if (errno != EINTR) throw std::runtime_error("cannot wait for the program");
   }
-  pid_ = -1;
+  process_ = -1;
   ProgramRun run;
   run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
   run.output = ReadFile(capture_ + "/stdout");
@@ -83,6 +87,25 @@ ProgramRun RunProgramAt(const std::string& program, const std::vector<std::strin
                         const std::string& working_folder,
                         const std::vector<std::string>& extra_environment) {
   return RunningProgram(program, arguments, working_folder, extra_environment).Wait();
+}
+
+bool OnWindows() { return false; }
+
+ProgramRun RunBoundByPermissions(const std::string& program, const std::vector<std::string>& arguments,
+                                 const std::string& working_folder) {
+  if (geteuid() != 0) return RunProgramAt(program, arguments, working_folder);
+  std::vector<std::string> unprivileged{"--reuid=65534", "--regid=65534", "--clear-groups", program};
+  unprivileged.insert(unprivileged.end(), arguments.begin(), arguments.end());
+  return RunProgramAt("/usr/bin/setpriv", unprivileged, working_folder);
+}
+
+ProgramRun RunWithFileSizeLimit(const std::string& program, const std::vector<std::string>& arguments,
+                                const std::string& working_folder, int kib) {
+  // dash counts in blocks of 512 bytes; SIGXFSZ ignored, the write fails.
+  std::vector<std::string> limited{"-c", "trap '' XFSZ; ulimit -f " + std::to_string(kib * 2) + "; exec \"$0\" \"$@\"",
+                                   program};
+  limited.insert(limited.end(), arguments.begin(), arguments.end());
+  return RunProgramAt("/bin/sh", limited, working_folder);
 }
 
 }  // namespace kivrel::testing

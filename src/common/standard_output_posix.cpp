@@ -6,18 +6,9 @@
 
 #include "common/failure.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace kivrel {
 
-StandardOutput::StandardOutput() {
-#ifdef _WIN32
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
-}
+StandardOutput::StandardOutput() = default;
 
 void StandardOutput::Append(std::string_view data) {
   if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size()) {

@@ -3,23 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace kivrel {
 
 std::string ExecutableFolder(const char* argv0) {
   namespace fs = std::filesystem;
   std::error_code ec;
-#ifdef _WIN32
-  char name[32768];
-  DWORD length = GetModuleFileNameA(nullptr, name, sizeof(name));
-  if (length > 0 && length < sizeof(name)) return fs::path(name).parent_path().string();
-#else
   fs::path self = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) return self.parent_path().string();
-#endif
   fs::path fallback = fs::canonical(fs::path(argv0 != nullptr ? argv0 : "."), ec);
   if (ec) fallback = fs::absolute(fs::path(argv0 != nullptr ? argv0 : "."), ec);
   return fallback.parent_path().string();
@@ -33,5 +23,7 @@ std::string CommandTail(int argc, const char* const* argv) {
   }
   return tail;
 }
+
+void UseBinaryStandardStreams() {}
 
 }  // namespace kivrel

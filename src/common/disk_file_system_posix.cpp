@@ -6,10 +6,6 @@
 
 #include "common/failure.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace kivrel {
 namespace {
 
@@ -74,6 +70,10 @@ class DiskWritableFile : public WritableFile {
 };
 
 }  // namespace
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+  return (fs::path(folder) / name).string();
+}
 
 DiskFileSystem::DiskFileSystem() : names_(std::random_device{}()) {}
 
@@ -141,13 +141,7 @@ bool DiskFileSystem::Exists(const std::string& path) {
 
 bool DiskFileSystem::IsOrdinaryFile(const std::string& path) {
   std::error_code ec;
-  if (!fs::is_regular_file(fs::path(path), ec)) return false;
-#ifdef _WIN32
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
-#endif
-  return true;
+  return fs::is_regular_file(fs::path(path), ec);
 }
 
 bool DiskFileSystem::IsReadOnly(const std::string& path) {
@@ -157,6 +151,9 @@ bool DiskFileSystem::IsReadOnly(const std::string& path) {
   constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   return (status.permissions() & kWrite) == fs::perms::none;
 }
+
+// File names are bytes here, and written as they are.
+std::string DiskFileSystem::PathInFileText(const std::string& path) { return path; }
 
 std::uint64_t DiskFileSystem::FileSize(const std::string& path) {
   std::error_code ec;

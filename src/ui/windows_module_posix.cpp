@@ -1,18 +1,13 @@
 #include "ui/windows_module.h"
 
+#include <dlfcn.h>
+
 #include <iostream>
 #include <string>
-
-#ifdef KIVREL_WINDOWS_MODULE
-#include <dlfcn.h>
-#else
-#include "ui/qt_user_interface.h"
-#endif
 
 namespace kivrel {
 
 bool RunWithWindowsModule(int argc, char** argv, const char* program_folder, int& exit_status) {
-#ifdef KIVREL_WINDOWS_MODULE
   const std::string path = std::string(program_folder) + "/" + KIVREL_WINDOWS_MODULE;
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
@@ -27,11 +22,6 @@ bool RunWithWindowsModule(int argc, char** argv, const char* program_folder, int
   }
   exit_status = run(argc, argv);
   return true;
-#else
-  (void)program_folder;
-  exit_status = RunWithWindows(argc, argv);
-  return true;
-#endif
 }
 
 }  // namespace kivrel

@@ -1,0 +1,48 @@
+#include "ui/win32/win32_user_interface.h"
+
+#include <iostream>
+
+#include "common/clock.h"
+#include "common/disk_file_system.h"
+#include "startup/main_program.h"
+#include "ui/win32/win32_message_boxes.h"
+#include "ui/win32/win32_settings_dialog.h"
+
+namespace kivrel {
+
+DialogHooks& Win32UserInterface::Dialog(Settings& settings) {
+  if (!dialog_) dialog_ = std::make_unique<DialogModel>(settings);
+  return *dialog_;
+}
+
+void Win32UserInterface::ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) {
+  Win32SettingsDialog dialog(static_cast<DialogModel&>(Dialog(settings)), environment, boxes_);
+  dialog.ShowModal();
+}
+
+ProgressView& Win32UserInterface::Progress() {
+  if (!progress_) progress_ = std::make_unique<Win32ProgressWindow>();
+  return *progress_;
+}
+
+void Win32UserInterface::ReportFailure(const std::string& text) {
+  std::cerr << "Kivrel: " << text << '\n' << std::flush;
+  boxes_.Notify(text);
+}
+
+void Win32UserInterface::ReportNotices(const std::vector<std::string>& notices) {
+  std::string text;
+  for (const std::string& notice : notices) text += (text.empty() ? "" : "\r\n") + notice;
+  boxes_.Notify(text);
+}
+
+int RunWithWindows(const std::string& program_folder, const std::string& command_text) {
+  DiskFileSystem files;
+  SystemClock clock;
+  Win32MessageBoxes boxes;
+  Win32UserInterface ui(boxes);
+  Platform platform{files, boxes, clock, ui, std::cerr, program_folder, command_text};
+  return static_cast<int>(RunProgram(platform));
+}
+
+}  // namespace kivrel

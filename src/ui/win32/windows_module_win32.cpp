@@ -1,0 +1,14 @@
+// On Windows the windows are part of the program itself: one file for the
+// host's plug-in folder.
+#include "common/process_info.h"
+#include "ui/win32/win32_user_interface.h"
+#include "ui/windows_module.h"
+
+namespace kivrel {
+
+bool RunWithWindowsModule(int argc, char** argv, const char* program_folder, int& exit_status) {
+  exit_status = RunWithWindows(program_folder, CommandTail(argc, argv));
+  return true;
+}
+
+}  // namespace kivrel

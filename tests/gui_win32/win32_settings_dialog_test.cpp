@@ -1,0 +1,308 @@
+// The native settings dialog, driven through its real controls as an
+// operator would: keystrokes, clicks, a Shift+right-click.
+#include "ui/win32/win32_settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "common/disk_file_system.h"
+#include "startup/main_program.h"
+#include "support/fake_platform.h"
+#include "support/temp_folder.h"
+#include "ui/win32/win32_message_boxes.h"
+#include "ui/win32/win32_user_interface.h"
+#include "ui/win32/win32_window.h"
+
+namespace kivrel {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+using Dialog = Win32SettingsDialog;
+
+constexpr const char* kDefaultPrm =
+    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
+    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+int FieldId(Field field) { return Dialog::kFirstField + static_cast<int>(field); }
+
+RECT PlaceIn(HWND parent, HWND control) {
+  RECT box;
+  GetWindowRect(control, &box);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
+// One start in setup mode: the settings loaded, then the dialog built.
+class Win32SettingsDialogTest : public ::testing::Test {
+ protected:
+  Win32SettingsDialogTest() { WriteFile(path, kDefaultPrm); }
+
+  void Start() {
+    dialog.reset();
+    settings = Settings{};
+    model = std::make_unique<DialogModel>(settings);
+    LoadSettings(settings, Environment());
+    dialog = std::make_unique<Dialog>(*model, Environment(), boxes);
+    dialog->Show();
+    win32::PumpWaitingMessages();
+  }
+  SettingsEnvironment Environment() { return {files, boxes, *model, path}; }
+
+  HWND Control(int id) { return dialog->Control(id); }
+  std::string Text(int id) { return win32::Narrow(win32::WindowText(Control(id))); }
+  // What the Save button shows on the screen.
+  bool Marked() {
+    HWND save = Control(Dialog::kSave);
+    RedrawWindow(save, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(save);
+    const COLORREF face = GetPixel(dc, 6, 6);
+    ReleaseDC(save, dc);
+    EXPECT_EQ(face, dialog->SaveFace()) << "the button is drawn in its face colour";
+    return dialog->SaveFace() == kRed;
+  }
+  // Replaces a field's text key by key, as typing does.
+  void Type(Field field, const std::string& text) {
+    HWND edit = Control(FieldId(field));
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, WM_CHAR, VK_BACK, 0);
+    for (wchar_t c : win32::Wide(text)) SendMessageW(edit, WM_CHAR, c, 0);
+  }
+  void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+  void PressLabel(int id, UINT message, WPARAM keys) { SendMessageW(Control(id), message, keys, 0); }
+
+  testing::TempFolder folder;
+  std::string path = folder / "kivrel.prm";
+  DiskFileSystem files;
+  testing::RecordingMessageBoxes boxes;
+  Settings settings;
+  std::unique_ptr<DialogModel> model;
+  std::unique_ptr<Dialog> dialog;
+};
+
+TEST_F(Win32SettingsDialogTest, OpensWithTheDefaultTextsAtItsPlacesAndNoMark) {
+  Start();
+  EXPECT_EQ(win32::Narrow(win32::WindowText(dialog->window())), "Kivrel Preprocessor v4.0.1");
+  RECT client;
+  GetClientRect(dialog->window(), &client);
+  EXPECT_EQ(client.right, 408);  // 6120 x 5115 twips at 96 dots per inch
+  EXPECT_EQ(client.bottom, 341);
+  for (Field field : {Field::txtyscale, Field::txtxscale, Field::txtzscale, Field::txtascale, Field::txtfeedscale}) {
+    EXPECT_EQ(Text(FieldId(field)), "1.0000000000");
+  }
+  EXPECT_EQ(Text(FieldId(Field::txtfeedadd)), "0.0000000000");
+  EXPECT_EQ(Text(FieldId(Field::txtspinrpm)), "0.");
+  EXPECT_EQ(SendMessageW(Control(Dialog::kExchange), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(Marked());
+  const RECT save = PlaceIn(dialog->window(), Control(Dialog::kSave));
+  EXPECT_EQ(save.left, 4);
+  EXPECT_EQ(save.top, 285);
+  EXPECT_EQ(save.right - save.left, 113);
+  const RECT x = PlaceIn(dialog->window(), Control(FieldId(Field::txtxscale)));
+  EXPECT_EQ(x.left, 7);
+  EXPECT_EQ(x.top, 57);
+  EXPECT_EQ(Text(Dialog::kLabel2), "X Scale Multiplier");
+  EXPECT_EQ(Text(Dialog::kWarning).rfind("Warning: If you have arcs", 0), 0u);
+  EXPECT_NE(Text(Dialog::kWarning).find("set the value to 0"), std::string::npos);
+  EXPECT_EQ(GetFocus(), Control(FieldId(Field::txtyscale)));
+}
+
+TEST_F(Win32SettingsDialogTest, EveryCaptionFitsItsControl) {
+  Start();
+  for (int id : {Dialog::kLabel1, Dialog::kLabel2, Dialog::kLabel3, Dialog::kLabel4, Dialog::kLabel5, Dialog::kLabel6,
+                 Dialog::kLabel7, Dialog::kLabel8}) {
+    HWND label = Control(id);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    const std::wstring text = win32::WindowText(label);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    RECT box;
+    GetClientRect(label, &box);
+    EXPECT_LE(extent.cx, box.right) << win32::Narrow(text);
+    EXPECT_LE(extent.cy, box.bottom) << win32::Narrow(text);
+  }
+}
+
+TEST_F(Win32SettingsDialogTest, TabVisitsTheControlsInTheOrderOfTheirIndexes) {
+  Start();
+  const int order[] = {FieldId(Field::txtyscale), Dialog::kSave,     Dialog::kCancel,
+                       FieldId(Field::txtxscale), FieldId(Field::txtascale), FieldId(Field::txtzscale),
+                       FieldId(Field::txtfeedscale), Dialog::kExchange, Dialog::kInches,
+                       Dialog::kMillimetres,      FieldId(Field::txtfeedadd), FieldId(Field::txtspinrpm)};
+  HWND at = Control(order[0]);
+  for (std::size_t i = 1; i < std::size(order); ++i) {
+    at = GetNextDlgTabItem(dialog->window(), at, FALSE);
+    EXPECT_EQ(GetDlgCtrlID(at), order[i]) << "step " << i;
+  }
+  EXPECT_EQ(GetNextDlgTabItem(dialog->window(), at, FALSE), Control(order[0]));
+}
+
+TEST_F(Win32SettingsDialogTest, TypingMarksAndSaveStoresAndClears) {
+  Start();
+  Type(Field::txtzscale, "5");
+  Type(Field::txtzscale, "1.0000000000");
+  EXPECT_TRUE(Marked()) << "an edit undone leaves the mark";
+  Type(Field::txtxscale, "abc");
+  Click(Dialog::kSave);
+  EXPECT_EQ(boxes.notices,
+            std::vector<std::string>{"The value for X Scale Multiplier is not a number. Nothing was saved."});
+  EXPECT_EQ(ReadFile(path), kDefaultPrm);
+  EXPECT_TRUE(Marked());
+  Type(Field::txtxscale, "2.5");
+  Click(Dialog::kSave);
+  EXPECT_EQ(Text(FieldId(Field::txtxscale)), "2.5000000000");
+  EXPECT_EQ(ReadFile(path).substr(14, 14), "2.5000000000\r\n");
+  EXPECT_FALSE(Marked());
+  Type(Field::txtfeedscale, "-0.5");
+  Click(Dialog::kSave);
+  EXPECT_EQ(boxes.notices.back(), "You cannot have a negative speed multiplier");
+  EXPECT_TRUE(Marked());
+}
+
+TEST_F(Win32SettingsDialogTest, UnitButtonAndCheckBoxThenSave) {
+  WriteFile(path, "1\r\n1\r\n1\r\n1\r\n1\r\nTrue\r\n5\r\n300.\r\nFalse\r\nEOF\r\n");
+  Start();
+  EXPECT_EQ(SendMessageW(Control(Dialog::kExchange), BM_GETCHECK, 0, 0), BST_CHECKED);
+  Click(Dialog::kInches);
+  EXPECT_EQ(Text(FieldId(Field::txtyscale)), "25.4");
+  Click(Dialog::kExchange);
+  EXPECT_EQ(SendMessageW(Control(Dialog::kExchange), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(Marked());
+  Click(Dialog::kSave);
+  EXPECT_EQ(ReadFile(path),
+            "25.4000000000\r\n25.4000000000\r\n25.4000000000\r\n25.4000000000\r\n25.4000000000\r\n"
+            "False\r\n5.0000000000\r\n300.\r\nFalse\r\nEOF\r\n");
+  EXPECT_FALSE(Marked());
+}
+
+TEST_F(Win32SettingsDialogTest, ShiftRightClickAloneSwapsTheRows) {
+  Start();
+  PressLabel(Dialog::kLabel1, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT | MK_CONTROL);
+  PressLabel(Dialog::kLabel2, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT);
+  PressLabel(Dialog::kLabel6, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT);
+  EXPECT_TRUE(boxes.questions.empty());
+
+  PressLabel(Dialog::kLabel1, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT);
+  EXPECT_EQ(boxes.questions, std::vector<std::string>{"Do you want to swap the X and Y display order?"});
+  RECT x = PlaceIn(dialog->window(), Control(FieldId(Field::txtxscale)));
+  EXPECT_EQ(x.left, 7);  // Left 105, Top 375
+  EXPECT_EQ(x.top, 25);
+  EXPECT_EQ(x.right - x.left, 108) << "each control keeps its size";
+  const RECT label = PlaceIn(dialog->window(), Control(Dialog::kLabel2));
+  EXPECT_EQ(label.left, 122);  // Left 1830, Top 465
+  EXPECT_EQ(label.top, 31);
+  EXPECT_TRUE(Marked());
+
+  PressLabel(Dialog::kLabel2, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT);
+  x = PlaceIn(dialog->window(), Control(FieldId(Field::txtxscale)));
+  EXPECT_EQ(x.top, 57);
+  Click(Dialog::kSave);
+  boxes.answer = false;
+  PressLabel(Dialog::kLabel2, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT);
+  EXPECT_EQ(PlaceIn(dialog->window(), Control(FieldId(Field::txtxscale))).top, 57) << "No changes nothing";
+  EXPECT_FALSE(Marked());
+}
+
+// The modal loop: Escape and Enter do nothing; Cancel/Close ends it without
+// saving. A timer acts for the operator while the loop runs.
+std::function<void()> g_operator;
+void CALLBACK Act(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_operator();
+}
+
+TEST_F(Win32SettingsDialogTest, EscapeAndEnterDoNotCloseButCancelDoes) {
+  Start();
+  bool still_open = false;
+  g_operator = [&] {
+    HWND focus = Control(FieldId(Field::txtyscale));
+    SetFocus(focus);
+    PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 0);
+    g_operator = [&] {
+      still_open = dialog->window() != nullptr && IsWindowVisible(dialog->window());
+      Type(Field::txtxscale, "7");
+      Click(Dialog::kCancel);
+    };
+    SetTimer(nullptr, 0, 100, Act);
+  };
+  SetTimer(nullptr, 0, 50, Act);
+  dialog->ShowModal();
+  EXPECT_TRUE(still_open);
+  EXPECT_EQ(dialog->window(), nullptr);
+  EXPECT_EQ(ReadFile(path), kDefaultPrm);
+}
+
+// "kivrel.exe SETUP" as a host starts it, in this process: the dialog comes
+// up, an edit turns Save red, Save stores and clears the red, and closing
+// the dialog writes the setup form of the result file.
+TEST_F(Win32SettingsDialogTest, SetupStartWritesTheSetupResultWhenTheDialogCloses) {
+  WriteFile(folder / "prepre.res", "stale");
+  testing::RecordingMessageBoxes setup_boxes;
+  Win32UserInterface ui(setup_boxes);
+  DiskFileSystem disk;
+  testing::ScriptedClock clock({0.0f}, 1.0f);
+  std::ostringstream errors;
+  Platform platform{disk, setup_boxes, clock, ui, errors, testing::Utf8(folder.path()), "SETUP"};
+  std::vector<std::string> seen;
+  g_operator = [&] {
+    HWND form = FindWindowW(L"KivrelForm1", L"Kivrel Preprocessor v4.0.1");
+    if (form == nullptr) {
+      seen.push_back("no dialog");
+      return;
+    }
+    HWND x = GetDlgItem(form, FieldId(Field::txtxscale));
+    SetFocus(x);
+    SendMessageW(x, EM_SETSEL, 0, -1);
+    for (wchar_t c : std::wstring(L"3")) SendMessageW(x, WM_CHAR, c, 0);
+    seen.push_back(std::filesystem::exists(folder.path() / "prepre.res") ? "result before close" : "no result yet");
+    SendMessageW(GetDlgItem(form, Dialog::kSave), BM_CLICK, 0, 0);
+    seen.push_back(ReadFile(folder / "kivrel.prm").substr(14, 14));
+    PostMessageW(form, WM_CLOSE, 0, 0);
+  };
+  SetTimer(nullptr, 0, 100, Act);
+  EXPECT_EQ(RunProgram(platform), ExitStatus::Done);
+  EXPECT_EQ(seen, (std::vector<std::string>{"no result yet", "3.0000000000\r\n"}));
+  EXPECT_EQ(ReadFile(folder / "prepre.res"), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
+}
+
+// A real message box, answered by a timer as an operator would.
+TEST(Win32MessageBoxes, RealBoxesWaitForTheirAnswer) {
+  Win32MessageBoxes boxes;
+  std::string title;
+  std::string text;
+  LONG_PTR style = 0;
+  g_operator = [&] {
+    HWND box = FindWindowW(L"#32770", L"Kivrel Preprocessor");
+    ASSERT_NE(box, nullptr);
+    title = win32::Narrow(win32::WindowText(box));
+    HWND no = GetDlgItem(box, IDNO);
+    ASSERT_NE(no, nullptr);
+    EXPECT_EQ(GetDlgItem(box, IDOK), nullptr);
+    EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(box, IDYES), GWL_STYLE) & BS_DEFPUSHBUTTON) << "Yes is the default";
+    // The text is the static control that is no button and no icon.
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t kind[32];
+      GetClassNameW(child, kind, 32);
+      if (std::wstring(kind) == L"Static") {
+        style = GetWindowLongPtrW(child, GWL_STYLE);
+        if ((style & SS_ICON) != SS_ICON && !win32::WindowText(child).empty()) text = win32::Narrow(win32::WindowText(child));
+      }
+    }
+    SendMessageW(no, BM_CLICK, 0, 0);
+  };
+  SetTimer(nullptr, 0, 100, Act);
+  EXPECT_FALSE(boxes.Ask("Do you want to swap the X and Y display order?"));
+  EXPECT_EQ(title, "Kivrel Preprocessor");
+  EXPECT_EQ(text, "Do you want to swap the X and Y display order?");
+}
+
+}  // namespace
+}  // namespace kivrel
