@@ -18,7 +18,11 @@ if [ "${1:-}" = --session ]; then  # one run, inside the display it is to have
   server -p
   scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true
   cd build-windows
-  exec ctest --output-on-failure -j "$jobs" "$@"
+  status=0
+  ctest --output-on-failure -j "$jobs" "$@" || status=$?
+  # What was skipped on Windows, and why.
+  grep -h -A1 "Skipped$" Testing/Temporary/LastTest.log | grep -v "^--$" || true
+  exit $status
 fi
 
 scripts/build-windows.sh >/dev/null

@@ -24,6 +24,9 @@ class DiskFileSystem : public FileSystem {
   std::string PathInFileText(const std::string& path) override;
 
  private:
+  // `target`, a dot, 12 random hexadecimal digits and ".tmp".
+  std::string NextTemporaryName(const std::string& target);
+
   std::mt19937_64 names_;
 };
 

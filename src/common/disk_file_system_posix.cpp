@@ -75,8 +75,6 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
   return (fs::path(folder) / name).string();
 }
 
-DiskFileSystem::DiskFileSystem() : names_(std::random_device{}()) {}
-
 std::unique_ptr<ReadableFile> DiskFileSystem::OpenForReading(const std::string& path) {
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
@@ -90,12 +88,8 @@ std::unique_ptr<ReadableFile> DiskFileSystem::OpenForReading(const std::string& 
 
 std::unique_ptr<WritableFile> DiskFileSystem::CreateTemporaryBeside(const std::string& target,
                                                                     std::string& temporary_path) {
-  static constexpr char kHex[] = "0123456789abcdef";
   for (int attempt = 0;; ++attempt) {
-    std::uint64_t tag = names_();
-    std::string name = target + ".";
-    for (int i = 0; i < 12; ++i, tag >>= 4) name += kHex[tag & 15];
-    name += ".tmp";
+    const std::string name = NextTemporaryName(target);
     // "x": fail rather than share a name with another start's file.
     std::FILE* file = std::fopen(name.c_str(), "wbx");
     if (file != nullptr) {

@@ -87,8 +87,6 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
   return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
 }
 
-DiskFileSystem::DiskFileSystem() : names_(std::random_device{}()) {}
-
 std::unique_ptr<ReadableFile> DiskFileSystem::OpenForReading(const std::string& path) {
   const DWORD attributes = Attributes(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -103,12 +101,8 @@ std::unique_ptr<ReadableFile> DiskFileSystem::OpenForReading(const std::string& 
 
 std::unique_ptr<WritableFile> DiskFileSystem::CreateTemporaryBeside(const std::string& target,
                                                                     std::string& temporary_path) {
-  static constexpr char kHex[] = "0123456789abcdef";
   for (int attempt = 0;; ++attempt) {
-    std::uint64_t tag = names_();
-    std::string name = target + ".";
-    for (int i = 0; i < 12; ++i, tag >>= 4) name += kHex[tag & 15];
-    name += ".tmp";
+    const std::string name = NextTemporaryName(target);
     // CREATE_NEW: fail rather than share a name with another start's file.
     HANDLE handle = CreateFileW(WideFromUtf8(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);

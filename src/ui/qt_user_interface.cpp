@@ -12,30 +12,16 @@
 
 namespace kivrel {
 
-DialogHooks& QtUserInterface::Dialog(Settings& settings) {
-  if (!dialog_) dialog_ = std::make_unique<DialogModel>(settings);
-  return *dialog_;
-}
+QtUserInterface::QtUserInterface(MessageBoxes& boxes) : WindowedUserInterface(boxes, std::cerr) {}
 
 void QtUserInterface::ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) {
-  SettingsDialog dialog(static_cast<DialogModel&>(Dialog(settings)), environment, boxes_);
+  SettingsDialog dialog(Model(settings), environment, boxes());
   dialog.ShowModal();
 }
 
 ProgressView& QtUserInterface::Progress() {
   if (!progress_) progress_ = std::make_unique<ProgressWindow>();
   return *progress_;
-}
-
-void QtUserInterface::ReportFailure(const std::string& text) {
-  std::cerr << "Kivrel: " << text << '\n' << std::flush;
-  boxes_.Notify(text);
-}
-
-void QtUserInterface::ReportNotices(const std::vector<std::string>& notices) {
-  std::string text;
-  for (const std::string& notice : notices) text += (text.empty() ? "" : "\n") + notice;
-  boxes_.Notify(text);
 }
 
 int RunWithWindows(int argc, char** argv) {

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "common/disk_file_system.h"
+#include "support/convert_text.h"
 #include "support/temp_folder.h"
 #include "transform/process_text.h"
 #include "ui/qt_message_boxes.h"
@@ -18,19 +19,7 @@
 namespace kivrel {
 namespace {
 
-void ConvertWithWindow(const std::string& input, ProgressWindow& window) {
-  testing::TempFolder folder;
-  testing::WriteFile(folder / "in", input);
-  DiskFileSystem files;
-  Settings settings;
-  AssignDefaults(settings);
-  TextReader reader(files.OpenForReading(folder / "in"));
-  std::string temporary;
-  TextWriter writer(files.CreateTemporaryBeside(folder / "out", temporary));
-  ProgressTracker progress(files.FileSize(folder / "in"), window);
-  ProcessText(reader, writer, settings, progress);
-  writer.Close();
-}
+void ConvertWithWindow(const std::string& input, ProgressWindow& window) { testing::ConvertText(input, window); }
 
 TEST(ProgressWindow, ShowsTitleVersionAndProcessing) {
   ProgressWindow window;

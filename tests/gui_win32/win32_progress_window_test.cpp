@@ -7,6 +7,7 @@
 #include "common/disk_file_system.h"
 #include "startup/main_program.h"
 #include "support/fake_platform.h"
+#include "support/convert_text.h"
 #include "support/temp_folder.h"
 #include "transform/process_text.h"
 #include "ui/win32/win32_user_interface.h"
@@ -15,19 +16,7 @@
 namespace kivrel {
 namespace {
 
-void ConvertWithWindow(const std::string& input, Win32ProgressWindow& window) {
-  testing::TempFolder folder;
-  testing::WriteFile(folder / "in", input);
-  DiskFileSystem files;
-  Settings settings;
-  AssignDefaults(settings);
-  TextReader reader(files.OpenForReading(folder / "in"));
-  std::string temporary;
-  TextWriter writer(files.CreateTemporaryBeside(folder / "out", temporary));
-  ProgressTracker progress(files.FileSize(folder / "in"), window);
-  ProcessText(reader, writer, settings, progress);
-  writer.Close();
-}
+void ConvertWithWindow(const std::string& input, Win32ProgressWindow& window) { testing::ConvertText(input, window); }
 
 TEST(Win32ProgressWindow, ShowsItsCaptionAtItsSize) {
   Win32ProgressWindow window;

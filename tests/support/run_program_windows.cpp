@@ -79,11 +79,19 @@ void RunningProgram::Start(const std::string& program, const std::string& comman
   startup.hStdOutput = Inheritable(capture / L"stdout", GENERIC_WRITE, CREATE_ALWAYS);
   startup.hStdError = Inheritable(capture / L"stderr", GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION started{};
-  std::wstring line = WideFromUtf8(command_line);
-  const BOOL ok = CreateProcessW(WideFromUtf8(program).c_str(), line.data(), nullptr, nullptr, TRUE,
-                                 CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
-                                 WideFromUtf8(working_folder).c_str(), &startup, &started);
-  const DWORD error = GetLastError();
+  BOOL ok = FALSE;
+  DWORD error = 0;
+  // wine now and then fails a start with an internal error while another
+  // process of its session starts up; a host would simply try again.
+  for (int attempt = 0; attempt < 5 && !ok; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    std::wstring line = WideFromUtf8(command_line);
+    ok = CreateProcessW(WideFromUtf8(program).c_str(), line.data(), nullptr, nullptr, TRUE,
+                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
+                        WideFromUtf8(working_folder).c_str(), &startup, &started);
+    error = ok ? 0 : GetLastError();
+    if (error != ERROR_INTERNAL_ERROR) break;
+  }
   CloseHandle(startup.hStdInput);
   CloseHandle(startup.hStdOutput);
   CloseHandle(startup.hStdError);

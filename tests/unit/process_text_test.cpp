@@ -5,35 +5,16 @@
 #include "common/disk_file_system.h"
 #include "common/failure.h"
 #include "support/fake_platform.h"
-#include "support/temp_folder.h"
+#include "support/convert_text.h"
 
 namespace kivrel {
 namespace {
 
-using testing::ReadFile;
-using testing::WriteFile;
 
-struct TextRun {
-  TextEnd end;
-  std::string output;
-};
+using TextRun = testing::ConvertedText;
 
-TextRun Convert(const std::string& input, testing::RecordingProgressView& view,
-                const Settings* custom = nullptr) {
-  testing::TempFolder folder;
-  WriteFile(folder / "in", input);
-  DiskFileSystem files;
-  Settings settings;
-  AssignDefaults(settings);
-  if (custom != nullptr) settings = *custom;
-  TextReader reader(files.OpenForReading(folder / "in"));
-  std::string temporary;
-  TextWriter writer(files.CreateTemporaryBeside(folder / "out", temporary));
-  ProgressTracker progress(files.FileSize(folder / "in"), view);
-  TextRun run{ProcessText(reader, writer, settings, progress), ""};
-  writer.Close();
-  run.output = ReadFile(temporary);
-  return run;
+TextRun Convert(const std::string& input, testing::RecordingProgressView& view) {
+  return testing::ConvertText(input, view);
 }
 
 std::string Lines(int count) {

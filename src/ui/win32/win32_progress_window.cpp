@@ -65,12 +65,12 @@ void Win32ProgressWindow::Close() {
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
-void Win32ProgressWindow::Paint() {
+void Win32ProgressWindow::Paint(HWND window) {
   ++paint_count_;
   PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window_, &paint);
+  HDC dc = BeginPaint(window, &paint);
   RECT client;
-  GetClientRect(window_, &client);
+  GetClientRect(window, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
   const COLORREF text = GetSysColor(COLOR_BTNTEXT);
@@ -92,20 +92,15 @@ void Win32ProgressWindow::Paint() {
     DeleteObject(green);
   }
   DrawLabel(dc, processing_font_, L"Processing...", PixelRect(progress_layout::kProcessingPlace, dpi_), DT_LEFT, RGB(255, 255, 255));
-  EndPaint(window_, &paint);
+  EndPaint(window, &paint);
 }
 
 LRESULT CALLBACK Win32ProgressWindow::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    static_cast<Win32ProgressWindow*>(create->lpCreateParams)->window_ = window;
-  }
-  auto* self = reinterpret_cast<Win32ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = static_cast<Win32ProgressWindow*>(win32::WindowOwner(window, message, l));
   if (self != nullptr) {
     switch (message) {
       case WM_PAINT:
-        self->Paint();
+        self->Paint(window);
         return 0;
       case WM_ERASEBKGND:
         return 1;  // the paint fills the background
@@ -113,7 +108,6 @@ LRESULT CALLBACK Win32ProgressWindow::Procedure(HWND window, UINT message, WPARA
         // Closed by the operator or by the run: the conversion goes on, and
         // the window does not come back.
         self->window_ = nullptr;
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         break;
       default:
         break;

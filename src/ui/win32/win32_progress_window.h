@@ -33,7 +33,7 @@ class Win32ProgressWindow : public ProgressView {
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
-  void Paint();
+  void Paint(HWND window);
   int FillPixels() const;
 
   int dpi_;

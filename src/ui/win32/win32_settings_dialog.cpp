@@ -187,7 +187,7 @@ void Win32SettingsDialog::ShowModal() {
   }
 }
 
-LRESULT Win32SettingsDialog::Handle(UINT message, WPARAM w, LPARAM l) {
+LRESULT Win32SettingsDialog::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_COMMAND:
       Command(LOWORD(w), HIWORD(w));
@@ -202,7 +202,7 @@ LRESULT Win32SettingsDialog::Handle(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_CTLCOLORSTATIC:
       // The read-only help box stands on the menu colour.
-      if (reinterpret_cast<HWND>(l) == Control(kWarning)) {
+      if (reinterpret_cast<HWND>(l) == GetDlgItem(window, kWarning)) {
         HDC dc = reinterpret_cast<HDC>(w);
         SetBkColor(dc, GetSysColor(COLOR_MENU));
         SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
@@ -212,24 +212,18 @@ LRESULT Win32SettingsDialog::Handle(UINT message, WPARAM w, LPARAM l) {
     default:
       break;
   }
-  return DefWindowProcW(window_, message, w, l);
+  return DefWindowProcW(window, message, w, l);
 }
 
 LRESULT CALLBACK Win32SettingsDialog::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    static_cast<Win32SettingsDialog*>(create->lpCreateParams)->window_ = window;
-  }
-  auto* self = reinterpret_cast<Win32SettingsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = static_cast<Win32SettingsDialog*>(win32::WindowOwner(window, message, l));
   if (self == nullptr) return DefWindowProcW(window, message, w, l);
   if (message == WM_NCDESTROY) {
     // Closed by Cancel/Close or the close box: edits not saved are lost.
     self->window_ = nullptr;
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return DefWindowProcW(window, message, w, l);
   }
-  return self->Handle(message, w, l);
+  return self->Handle(window, message, w, l);
 }
 
 LRESULT CALLBACK Win32SettingsDialog::LabelProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,

@@ -50,7 +50,7 @@ class Win32SettingsDialog {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
   static LRESULT CALLBACK LabelProcedure(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
-  LRESULT Handle(UINT message, WPARAM w, LPARAM l);
+  LRESULT Handle(HWND window, UINT message, WPARAM w, LPARAM l);
   void Build();
   HWND Add(const wchar_t* window_class, const wchar_t* text, DWORD style, const TwipsRect& place, int id);
   void Command(int id, int notification);

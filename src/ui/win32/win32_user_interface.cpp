@@ -10,30 +10,16 @@
 
 namespace kivrel {
 
-DialogHooks& Win32UserInterface::Dialog(Settings& settings) {
-  if (!dialog_) dialog_ = std::make_unique<DialogModel>(settings);
-  return *dialog_;
-}
+Win32UserInterface::Win32UserInterface(MessageBoxes& boxes) : WindowedUserInterface(boxes, std::cerr) {}
 
 void Win32UserInterface::ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) {
-  Win32SettingsDialog dialog(static_cast<DialogModel&>(Dialog(settings)), environment, boxes_);
+  Win32SettingsDialog dialog(Model(settings), environment, boxes());
   dialog.ShowModal();
 }
 
 ProgressView& Win32UserInterface::Progress() {
   if (!progress_) progress_ = std::make_unique<Win32ProgressWindow>();
   return *progress_;
-}
-
-void Win32UserInterface::ReportFailure(const std::string& text) {
-  std::cerr << "Kivrel: " << text << '\n' << std::flush;
-  boxes_.Notify(text);
-}
-
-void Win32UserInterface::ReportNotices(const std::vector<std::string>& notices) {
-  std::string text;
-  for (const std::string& notice : notices) text += (text.empty() ? "" : "\r\n") + notice;
-  boxes_.Notify(text);
 }
 
 int RunWithWindows(const std::string& program_folder, const std::string& command_text) {

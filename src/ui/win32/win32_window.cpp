@@ -58,6 +58,16 @@ HWND CreateFixedWindow(const wchar_t* window_class, const std::wstring& caption,
                          nullptr, GetModuleHandleW(nullptr), self);
 }
 
+void* WindowOwner(HWND window, UINT message, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrW(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+  }
+  void* owner = reinterpret_cast<void*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  return owner;
+}
+
 void PumpWaitingMessages() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -30,6 +30,11 @@ const wchar_t* RegisterWindowClass(const wchar_t* name, WNDPROC procedure, int b
 HWND CreateFixedWindow(const wchar_t* window_class, const std::wstring& caption, float width, float height,
                        int dpi, void* self);
 
+// The object a window of this program was created for (the `self` given to
+// CreateFixedWindow): kept from WM_NCCREATE on; at WM_NCDESTROY it is given
+// out a last time and then forgotten.
+void* WindowOwner(HWND window, UINT message, LPARAM l);
+
 // Handles every message waiting, then returns.
 void PumpWaitingMessages();
 

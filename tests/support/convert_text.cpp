@@ -1,0 +1,26 @@
+#include "support/convert_text.h"
+
+#include "common/disk_file_system.h"
+#include "support/temp_folder.h"
+
+namespace kivrel::testing {
+
+ConvertedText ConvertText(const std::string& input, ProgressView& view, const Settings* settings) {
+  TempFolder folder;
+  WriteFile(folder / "in", input);
+  DiskFileSystem files;
+  Settings chosen;
+  AssignDefaults(chosen);
+  if (settings != nullptr) chosen = *settings;
+  TextReader reader(files.OpenForReading(folder / "in"));
+  std::string temporary;
+  TextWriter writer(files.CreateTemporaryBeside(folder / "out", temporary));
+  ProgressTracker progress(files.FileSize(folder / "in"), view);
+  ConvertedText converted{ProcessText(reader, writer, chosen, progress), ""};
+  writer.Close();
+  reader.Close();
+  converted.output = ReadFile(temporary);
+  return converted;
+}
+
+}  // namespace kivrel::testing
