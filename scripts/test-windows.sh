@@ -26,6 +26,23 @@ if [ "${1:-}" = --session ]; then  # one run, inside the display it is to have
 fi
 
 scripts/build-windows.sh >/dev/null
+
+# Both executables are self-contained: they import Windows' own DLLs only.
+# kivrel.exe is a GUI-subsystem program (no console window), the filter a
+# console program.
+check_pe() {
+  local file=$1 subsystem=$2 headers
+  headers=$(x86_64-w64-mingw32-objdump -p "build-windows/$file")
+  grep -q "Subsystem.*($subsystem)" <<<"$headers" || { echo "$file: not a $subsystem program" >&2; exit 1; }
+  local foreign
+  foreign=$(grep -oP 'DLL Name: \K\S+' <<<"$headers" |
+    grep -viE '^(kernel32|user32|gdi32|comctl32|msvcrt|advapi32|shell32|ole32)\.dll$' || true)
+  [ -z "$foreign" ] || { echo "$file imports DLLs Windows does not have: $foreign" >&2; exit 1; }
+  echo "$file: $subsystem, imports $(grep -oP 'DLL Name: \K\S+' <<<"$headers" | tr '\n' ' ')"
+}
+check_pe kivrel.exe "Windows GUI"
+check_pe kivrel-filter.exe "Windows CUI"
+
 server -k; server -w
 env -u DISPLAY -u WAYLAND_DISPLAY "$0" --session -LE display
 server -k; server -w

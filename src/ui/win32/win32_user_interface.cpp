@@ -1,5 +1,7 @@
 #include "ui/win32/win32_user_interface.h"
 
+#include <windows.h>
+
 #include <iostream>
 
 #include "common/clock.h"
@@ -23,6 +25,8 @@ ProgressView& Win32UserInterface::Progress() {
 }
 
 int RunWithWindows(const std::string& program_folder, const std::string& command_text) {
+  // The layout is drawn at the screen's real DPI, not scaled up blurred.
+  SetProcessDPIAware();
   DiskFileSystem files;
   SystemClock clock;
   Win32MessageBoxes boxes;
