@@ -7,13 +7,18 @@
 #include "common/standard_output.h"
 #include "startup/filter_program.h"
 #include "ui/console_ui.h"
+#include "ui/window_system.h"
+#include "ui/windows_module.h"
 
 int main(int argc, char** argv) {
   kivrel::UseBinaryStandardStreams();
   kivrel::DiskFileSystem files;
   kivrel::ConsoleMessageBoxes boxes(std::cerr);
-  kivrel::FilterPlatform platform{files, boxes, std::cerr,
-                                  kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr),
-                                  kivrel::CommandTail(argc, argv)};
+  const std::string program_folder = kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
+  kivrel::FilterPlatform platform{files, boxes, std::cerr, program_folder, kivrel::CommandTail(argc, argv),
+                                  [&](const std::string& text) {
+                                    return kivrel::WindowSystemAvailable() &&
+                                           kivrel::ShowNoticesWithWindowsModule(program_folder.c_str(), text);
+                                  }};
   return static_cast<int>(kivrel::RunFilter(platform, std::make_unique<kivrel::StandardOutput>()));
 }

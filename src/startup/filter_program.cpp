@@ -62,10 +62,13 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
     return ExitStatus::ZeroFeed;
   }
   progress_view.Close();
+  std::string text;
   for (const std::string& notice : notices.Notices()) {
     platform.errors << "Kivrel: warning: " << notice << '\n';
+    text += (text.empty() ? "" : "\n") + notice;
   }
   platform.errors << std::flush;
+  if (!text.empty() && platform.notice_box) platform.notice_box(text);
   return ExitStatus::Done;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -17,15 +18,21 @@ struct FilterPlatform {
   std::ostream& errors;   // progress lines and failure reports
   std::string program_folder;
   std::string CommandText;  // the input program's path
+  // Shows the notices of a finished conversion in a message box and returns
+  // when it is answered; false where there is no display to show it on.
+  std::function<bool(const std::string&)> notice_box;
 };
 
 // Converts the program named by the command text to `output` (standard
 // output), for controllers that pass every program they open through a
 // filter: the same bytes as kivrel's output file, except that a first line
 // starting with "%" comes before the comment block. Progress goes to
-// `errors` as FILTER_PROGRESS=N lines, at most one per percent. No window,
-// no result file, no file beside the input; the parameter file is read (or
-// created) in the program's folder as usual.
+// `errors` as FILTER_PROGRESS=N lines, at most one per percent. Notices go
+// to `errors`, and with a display into one message box as well, after the
+// program has gone out (a front end shows a filter's standard error only
+// when it fails). No other window, no result file, no file beside the
+// input; the parameter file is read (or created) in the program's folder as
+// usual.
 ExitStatus RunFilter(FilterPlatform& platform, std::unique_ptr<WritableFile> output);
 
 }  // namespace kivrel

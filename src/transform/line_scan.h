@@ -30,7 +30,7 @@ struct LineScan {
   unsigned seen = 0;                        // the rows of the letter table met before it, as bits
   bool removes = false;                     // a word is removed
   bool radius = false;                      // an R word
-  bool arc = false;                         // a G2 or G3 word
+  unsigned g_codes = 0;                     // the G codes the notices look at (g_codes.h)
   bool marker_letter = false;               // an M or a T, or a comment: a marker may be there
   bool bracket = false;                     // a "[" before the comment
 };

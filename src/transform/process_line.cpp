@@ -8,6 +8,7 @@
 
 #include "common/byte_blocks.h"
 #include "transform/exchange_xy.h"
+#include "transform/g_codes.h"
 #include "transform/line_tables.h"
 #include "transform/word_characters.h"
 
@@ -17,20 +18,9 @@ using namespace line_tables;
 
 namespace {
 
-// A G word with the code 2 or 3 starts at `text` (after the letter).
-bool IsArcCode(const unsigned char* text, std::size_t size) {
-  std::size_t i = 0;
-  while (i < size && word_characters::IsBlank(static_cast<char>(text[i]))) ++i;
-  if (i < size && text[i] == '+') ++i;
-  while (i < size && text[i] == '0') ++i;
-  if (i >= size || (text[i] != '2' && text[i] != '3')) return false;
-  ++i;
-  if (i < size && text[i] == '.') {
-    ++i;
-    while (i < size && text[i] == '0') ++i;
-  }
-  return i >= size || !(text[i] >= '0' && text[i] <= '9');
-}
+// The rows of the feed and spindle words, whose signs the notices watch.
+constexpr int kFeedRow = kClasses.kind[static_cast<unsigned char>('F')];
+constexpr int kSpindleRow = kClasses.kind[static_cast<unsigned char>('S')];
 
 // Bytes readable after the scanned line in its copy, and writable after
 // the text in the rewritten line.
@@ -38,10 +28,6 @@ constexpr std::size_t kCopyPadding = 16;
 
 static_assert(std::size(LineScan{}.words) == kRows && sizeof(LineScan{}.seen) * 8 >= kRows,
               "a line scan has room for every row of the letter table");
-
-// The rows of I and J in the letter table, as bits.
-constexpr unsigned kCentreRows =
-    (1u << kClasses.kind[static_cast<unsigned char>('I')]) | (1u << kClasses.kind[static_cast<unsigned char>('J')]);
 
 // The bytes of an eight-byte block the scan must look at, as high bits:
 // letters (and any byte from ";" up, taking the rare ;<=>?@ together) and
@@ -73,7 +59,7 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
   std::size_t count = 0;
   bool removes = false;
   bool radius = false;
-  bool arc = false;
+  unsigned g_codes = 0;
   bool marker_letter = false;
   bool bracket = false;
   // The copy already holds every byte that upper-casing leaves as it is;
@@ -111,7 +97,7 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
           if (kClasses.upper[byte] == 'R') {
             radius = radius || word_characters::NumberFollows(line, at + 1);
           } else {
-            arc = arc || IsArcCode(in + at + 1, size - at - 1);
+            g_codes |= g_codes::Classify(in + at + 1, size - at - 1);
           }
           continue;
         default:
@@ -124,7 +110,7 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
   scan.count = count;
   scan.removes = removes;
   scan.radius = radius;
-  scan.arc = arc;
+  scan.g_codes = g_codes;
   scan.marker_letter = marker_letter;
   scan.bracket = bracket;
   if (i < size) {
@@ -164,8 +150,9 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
   LineScan scan;
   ScanLine(line, rows_, upper_, spare_, scan);
   // Most lines hold nothing the notices look at.
-  if (notices_ != nullptr && (scan.radius || scan.arc || scan.bracket || scan.comment != std::string::npos ||
-                              (scan.seen & kCentreRows) != 0)) {
+  line_number_ = line_number;
+  if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.bracket || scan.comment != std::string::npos ||
+                              (scan.seen & notices_->watched_rows()) != 0)) {
     NoteFacts(line, scan, line_number);
   }
   // Only a line with an M or a T can hold a marker.
@@ -179,9 +166,10 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
 void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number) {
   LineFacts facts;
   facts.radius = scan.radius;
-  facts.arc = scan.arc;
-  facts.centre = (scan.seen & kCentreRows) != 0;
+  facts.g_codes = scan.g_codes;
+  facts.rows = scan.seen;
   const bool comment = scan.comment != std::string::npos;
+  facts.words = line.substr(0, comment ? scan.comment : line.size());
   const bool parameter = comment && line[scan.comment] == '#';
   if (parameter || scan.bracket) {
     for (std::size_t w = 0; w < scan.count; ++w) {
@@ -194,6 +182,15 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
     if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
   }
   notices_->NoteLine(line_number, facts);
+}
+
+void LineProcessor::NoteSign(const ScannedWord& word, const FixedNumber& number) {
+  if (!number.negative || number.IsZero() || notices_ == nullptr || (word.row != kFeedRow && word.row != kSpindleRow)) {
+    return;
+  }
+  std::string text(1, word.row == kFeedRow ? 'F' : 'S');
+  AppendFixed(text, number);
+  notices_->NoteNegative(line_number_, text[0], text);
 }
 
 void LineProcessor::SortByRow(ScannedWord* words, std::size_t count) {
@@ -218,6 +215,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord*
       failed_word_.assign(rewriter_.failed_word());
       return status;
     }
+    if (words[w].scale != 0) NoteSign(words[w], edit.number);
     // A rewrite adds or removes no other letter: the words still to come
     // only move.
     for (std::size_t later = w + 1; later < count; ++later) {
@@ -263,6 +261,9 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* 
   bool fits = true;
   std::size_t copied = 0;
   WordNumber word;
+  // The words with negative numbers, told to the notices once the line is done.
+  std::size_t negative[kRows];
+  std::size_t negatives = 0;
   for (std::size_t w = 0; w < count; ++w) {
     // Every word is computed, so that a failure is reported for the
     // earliest in the table; the text stops at the first failure.
@@ -278,12 +279,19 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* 
     }
     fits = fits && word.number.fits;
     if (status != RewriteStatus::Done || !fits) continue;
+    if (word.number.negative && (words[w].row == kFeedRow || words[w].row == kSpindleRow)) negative[negatives++] = w;
     copy(copied, words[w].position + 1);
     out = WriteFixed(out, word.number);
     copied = word.run_end;
   }
   if (status != RewriteStatus::Done) return status;
   if (!fits) return RewriteInTableOrder(line, words, count);  // too long for the fast writer
+  // Rare, so computed again rather than kept.
+  for (std::size_t n = 0; n < negatives; ++n) {
+    const ScannedWord& negative_word = words[negative[n]];
+    rewriter_.ComputeNumber(line, negative_word.position, negative_word.scale, negative_word.addend, word);
+    NoteSign(negative_word, word.number);
+  }
   copy(copied, upper.size());
   const char* begin = output_.data();
   if (count > 0) {  // every rewrite trims the line's blanks at both ends

@@ -31,6 +31,8 @@ class LineProcessor {
 
  private:
   void NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number);
+  // Tells the notices of a feed or spindle word that came out negative.
+  void NoteSign(const ScannedWord& word, const FixedNumber& number);
   static void SortByRow(ScannedWord* words, std::size_t count);
   // Both start from the scanned line at the start of spare_ (which has
   // some bytes of room after it); `words` come in the order
@@ -47,6 +49,7 @@ class LineProcessor {
   bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
   const unsigned char* upper_ = nullptr;  // the table the scan writes through
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
+  std::uint64_t line_number_ = 0;
   std::string spare_;
   std::string output_;
   std::string failed_word_;

@@ -101,6 +101,7 @@ RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, s
   line.resize(last == std::string::npos ? 0 : last + 1);
 
   edit.leading = leading;
+  edit.number = word.number;
   edit.shift = static_cast<std::ptrdiff_t>(new_length) - static_cast<std::ptrdiff_t>(old_length) -
                static_cast<std::ptrdiff_t>(leading);
   return RewriteStatus::Done;

@@ -15,6 +15,7 @@ enum class RewriteStatus { Done, ZeroFeed, OutOfRange };
 struct WordEdit {
   std::ptrdiff_t shift = 0;
   std::size_t leading = 0;
+  FixedNumber number;  // what replaced the run (unless the word was removed)
 };
 
 // The new number of one word, before it is put into the line.

@@ -2,28 +2,42 @@
 
 #include <cmath>
 
+#include "transform/g_codes.h"
+#include "transform/line_tables.h"
 #include "transform/word_characters.h"
 
 namespace kivrel {
 namespace {
 
-constexpr const char* kMessages[] = {
-    "R words are not scaled: radius arcs and canned-cycle R planes will be wrong",
-    "words after a comment are not scaled",
-    "block-delete lines are not scaled",
-    "arcs are distorted by unequal X and Y scales",
-    "arcs run the wrong way round: the settings mirror the part",
-    "expressions and parameters are not scaled",
-};
+
+// A letter's row of the letter table, as a bit.
+constexpr unsigned Row(char letter) {
+  return 1u << line_tables::kClasses.kind[static_cast<unsigned char>(letter)];
+}
 
 void Mark(bool* set, char letter) {
   set[static_cast<unsigned char>(letter)] = true;
   set[static_cast<unsigned char>(letter - 'A' + 'a')] = true;
 }
 
+// The whole number of the first word of `letter` (either case) in `text`,
+// or -1 where there is none.
+long WordNumber(std::string_view text, char letter) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] & ~0x20) != letter) continue;
+    std::size_t at = word_characters::SkipBlanks(text, i + 1);
+    long value = -1;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && value < 1000; ++at) {
+      value = (value < 0 ? 0 : value * 10) + (text[at] - '0');
+    }
+    return value;
+  }
+  return -1;
+}
+
 }  // namespace
 
-ToolpathNotices::ToolpathNotices(const Settings& s) {
+ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
   const struct {
     char letter;
     bool changed;
@@ -35,9 +49,22 @@ ToolpathNotices::ToolpathNotices(const Settings& s) {
     const bool renamed = s.XYexchange && std::string_view("XIYJ").find(letter.letter) != std::string_view::npos;
     if (letter.changed || renamed) Mark(transformed_, letter.letter);
   }
+  if (s.XScale != 1 || s.XYexchange) changed_axes_ |= Row('X');
+  if (s.YScale != 1 || s.XYexchange) changed_axes_ |= Row('Y');
+  if (s.ZScale != 1) changed_axes_ |= Row('Z');
+  if (s.AScale != 1) changed_axes_ |= Row('A');
   radius_ = s.XScale != 1 || s.YScale != 1 || s.ZScale != 1;
-  unequal_ = std::fabs(s.XScale) != std::fabs(s.YScale);
-  mirrored_ = ((s.XScale < 0) + (s.YScale < 0) + (s.XYexchange ? 1 : 0)) == 1;
+  // The unit buttons set every scale to one of two factors, as 32-bit values.
+  const float to_millimetres = 25.4f;
+  const auto to_inches = static_cast<float>(0.039370078740);
+  if (s.XScale == to_millimetres && s.YScale == to_millimetres && s.ZScale == to_millimetres) {
+    units_ = Units::ToMillimetres;
+  } else if (s.XScale == to_inches && s.YScale == to_inches && s.ZScale == to_inches) {
+    units_ = Units::ToInches;
+  }
+  feed_changed_ = s.FeedScale != 1 || s.FeedAdd != 0;
+  a_unit_factor_ = s.AScale == to_millimetres || s.AScale == to_inches;
+  Watch();
 }
 
 void ToolpathNotices::Note(Kind kind, std::uint64_t line_number) {
@@ -63,13 +90,132 @@ void ToolpathNotices::NoteLeaderLine(std::uint64_t line_number, std::string_view
   }
 }
 
+// The rows whose words need a look in the current modal state: the arc
+// centres of the active plane, A words that take a unit factor, F words in
+// inverse time, S words at constant surface speed.
+void ToolpathNotices::Watch() {
+  static constexpr unsigned kCentres[] = {Row('I') | Row('J'), Row('K') | Row('I'), Row('J') | Row('K')};
+  watched_rows_ = kCentres[static_cast<int>(plane_)];
+  if (a_unit_factor_) watched_rows_ |= Row('A');
+  if (inverse_time_ && feed_changed_) watched_rows_ |= Row('F');
+  if (surface_speed_ && settings_.SpindleRPM != 0) watched_rows_ |= Row('S');
+}
+
 void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts) {
+  // The line's own G words set the modal states it is judged in.
+  if (facts.g_codes != 0) {
+    if (facts.g_codes & g_codes::kPlaneXY) plane_ = Plane::XY;
+    if (facts.g_codes & g_codes::kPlaneZX) plane_ = Plane::ZX;
+    if (facts.g_codes & g_codes::kPlaneYZ) plane_ = Plane::YZ;
+    if (facts.g_codes & g_codes::kInverseTime) inverse_time_ = true;
+    if (facts.g_codes & (g_codes::kFeedPerMinute | g_codes::kFeedPerRev)) inverse_time_ = false;
+    if (facts.g_codes & g_codes::kSurfaceSpeed) surface_speed_ = true;
+    if (facts.g_codes & g_codes::kSpindleRpm) surface_speed_ = false;
+    Watch();
+    if (units_ != Units::None && (facts.g_codes & g_codes::kInches)) Note(kUnitInches, line_number);
+    if (units_ != Units::None && (facts.g_codes & g_codes::kMillimetres)) Note(kUnitMillimetres, line_number);
+    NoteMachineWords(line_number, facts);
+  }
   if (facts.radius && radius_) Note(kRadius, line_number);
-  if ((facts.arc || facts.centre) && unequal_) Note(kUnequalArcs, line_number);
-  if (facts.arc && mirrored_) Note(kMirroredArcs, line_number);
+  NoteArcsAndCompensation(line_number, facts);
+  if (a_unit_factor_ && (facts.rows & Row('A'))) Note(kRotaryA, line_number);
+  if (inverse_time_ && feed_changed_ && (facts.rows & Row('F'))) Note(kInverseTimeFeed, line_number);
+  if (surface_speed_ && settings_.SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
   if (facts.expression) Note(kExpressions, line_number);
   // After a comment the exchange still renames X and Y; only scales count.
   if (!facts.after_comment.empty() && HasWord(facts.after_comment, scaled_)) Note(kAfterComment, line_number);
+}
+
+void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts) {
+  const Settings& s = settings_;
+  // The active plane's two axes, and whether the settings turn it over (an
+  // odd number of mirrors; the exchange is one in the XY plane).
+  float first = s.XScale;
+  float second = s.YScale;
+  int mirrors = s.XYexchange ? 1 : 0;
+  Kind unequal = kUnequalXY;
+  if (plane_ == Plane::ZX) {
+    first = s.ZScale;
+    second = s.XScale;
+    mirrors = 0;
+    unequal = kUnequalZX;
+  } else if (plane_ == Plane::YZ) {
+    first = s.YScale;
+    second = s.ZScale;
+    mirrors = 0;
+    unequal = kUnequalYZ;
+  }
+  mirrors += (first < 0 ? 1 : 0) + (second < 0 ? 1 : 0);
+  const bool turned_over = mirrors % 2 == 1;
+  // Under G18 or G19 the exchange takes X into Y: the plane itself moves.
+  const bool moved = plane_ != Plane::XY && s.XYexchange;
+  const bool arc = (facts.g_codes & g_codes::kArc) || (facts.rows & watched_rows_ & (Row('I') | Row('J') | Row('K')));
+  if (arc) {
+    if (moved) {
+      Note(kOutOfPlane, line_number);
+    } else {
+      if (std::fabs(first) != std::fabs(second)) Note(unequal, line_number);
+      if (turned_over) Note(kMirroredArcs, line_number);
+    }
+  }
+  if ((facts.g_codes & g_codes::kCompensation) && turned_over && !moved) Note(kCompensationSide, line_number);
+}
+
+void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFacts& facts) {
+  if ((facts.rows & changed_axes_) == 0) return;
+  if (facts.g_codes & g_codes::kMachine) Note(kMachineMoves, line_number);
+  if (facts.g_codes & g_codes::kOffsets) {
+    // L1 and L10 set tool data, L2 and L11 work offsets.
+    const long l = WordNumber(facts.words, 'L');
+    if (l == 1 || l == 2 || l == 10 || l == 11) Note(kMachineOffsets, line_number);
+  }
+}
+
+void ToolpathNotices::NoteNegative(std::uint64_t line_number, char letter, std::string_view word) {
+  const Kind kind = letter == 'F' ? kNegativeFeed : kNegativeSpindle;
+  if (count_[kind] == 0) first_word_[kind] = word;
+  Note(kind, line_number);
+}
+
+std::string ToolpathNotices::Message(int kind) const {
+  const bool to_millimetres = units_ == Units::ToMillimetres;
+  switch (kind) {
+    case kRadius: return "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
+    case kAfterComment: return "words after a comment are not scaled";
+    case kBlockDelete: return "block-delete lines are not scaled";
+    case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
+    case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
+    case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";
+    case kMirroredArcs: return "arcs run the wrong way round: the settings mirror the part";
+    case kOutOfPlane: return "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y";
+    case kCompensationSide:
+      return "cutter compensation runs on the wrong side: the settings mirror the part, so G41 and G42 must "
+             "trade places";
+    case kUnitInches:
+      return to_millimetres ? "G20 stays while the settings convert inches to millimetres: it must become G21"
+                            : "G20: the program is in inches already, yet the settings convert it from millimetres";
+    case kUnitMillimetres:
+      return to_millimetres ? "G21: the program is in millimetres already, yet the settings convert it from inches"
+                            : "G21 stays while the settings convert millimetres to inches: it must become G20";
+    case kMachineMoves: return "G53 moves are measured on the machine: the settings move their words elsewhere";
+    case kMachineOffsets:
+      return "G10 sets offsets and tool data measured on the machine: the settings change its words";
+    case kRotaryA:
+      return "A words take the unit factor: right for a linear A axis, wrong for a rotary one, whose words are "
+             "degrees";
+    case kInverseTimeFeed:
+      return "F words under inverse-time feed (G93) are no rates: the feed settings change how long the moves take";
+    case kSurfaceSpeedWords:
+      return "S words under constant surface speed (G96) are surface speeds, not revolutions: the spindle addend "
+             "changes them";
+    case kNegativeFeed:
+      return "feed words come out negative, first " + first_word_[kind] + ": controllers refuse them";
+    case kNegativeSpindle:
+      return "spindle words come out negative, first " + first_word_[kind] +
+             ": controllers refuse them or turn the spindle the wrong way";
+    case kExpressions: return "expressions and parameters are not scaled";
+    default: return "";
+  }
 }
 
 std::vector<std::string> ToolpathNotices::Notices() const {
@@ -79,7 +225,7 @@ std::vector<std::string> ToolpathNotices::Notices() const {
     std::string notice = "Line " + std::to_string(first_[kind]);
     if (count_[kind] > 1) notice += " (and " + std::to_string(count_[kind] - 1) + " more)";
     notice += ": ";
-    notice += kMessages[kind];
+    notice += Message(kind);
     notices.push_back(notice);
   }
   return notices;

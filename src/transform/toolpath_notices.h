@@ -12,17 +12,22 @@ namespace kivrel {
 // What the line scan found in the words of a line (before its comment).
 struct LineFacts {
   bool radius = false;      // an R word
-  bool arc = false;         // a G2 or G3 word
-  bool centre = false;      // an I or J word
+  unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
+  unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
   bool expression = false;  // a rewritten word followed by "[" or "#"
+  std::string_view words;          // the line up to its comment start
   std::string_view after_comment;  // the text after a "(...)" comment's ")"
 };
 
 // Collects, while a conversion runs, the places where the program will not
 // move as the settings say although the rules convert it faithfully: words
-// the rules do not scale, and arcs the settings distort. Only what the
-// current settings make wrong is noted: one notice per kind, with its first
-// line and the number of lines.
+// the rules do not scale, arcs the settings distort or turn round in the
+// active plane, units the program names against the settings, words that
+// are measured on the machine or are no lengths, and feed and spindle words
+// that come out negative. Only what the current settings make wrong is
+// noted: one notice per kind, with its first line and the number of lines.
+// The modal states the notices depend on (the plane, the feed mode, the
+// spindle mode) run from line to line, so every line is noted in order.
 class ToolpathNotices {
  public:
   explicit ToolpathNotices(const Settings& settings);
@@ -31,24 +36,68 @@ class ToolpathNotices {
   void NoteLeaderLine(std::uint64_t line_number, std::string_view line);
   // A line whose words are rewritten, as the line scan saw it.
   void NoteLine(std::uint64_t line_number, const LineFacts& facts);
+  // A rewritten feed (F) or spindle (S) word that came out negative.
+  void NoteNegative(std::uint64_t line_number, char letter, std::string_view word);
+
+  // The rows of the letter table whose words, seen on a line, the notices
+  // must hear of in the current modal state, as bits.
+  unsigned watched_rows() const { return watched_rows_; }
 
   // "Line N: ..." or "Line N (and M more): ...", one for each kind found.
   std::vector<std::string> Notices() const;
 
  private:
-  enum Kind { kRadius, kAfterComment, kBlockDelete, kUnequalArcs, kMirroredArcs, kExpressions, kKinds };
+  enum Kind {
+    kRadius,
+    kAfterComment,
+    kBlockDelete,
+    kUnequalXY,
+    kUnequalZX,
+    kUnequalYZ,
+    kMirroredArcs,
+    kOutOfPlane,
+    kCompensationSide,
+    kUnitInches,
+    kUnitMillimetres,
+    kMachineMoves,
+    kMachineOffsets,
+    kRotaryA,
+    kInverseTimeFeed,
+    kSurfaceSpeedWords,
+    kNegativeFeed,
+    kNegativeSpindle,
+    kExpressions,
+    kKinds
+  };
+  enum class Plane { XY, ZX, YZ };
+  enum class Units { None, ToMillimetres, ToInches };
 
   void Note(Kind kind, std::uint64_t line_number);
+  void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
+  void NoteMachineWords(std::uint64_t line_number, const LineFacts& facts);
+  void Watch();
+  std::string Message(int kind) const;
   // A word (letter and number) in `text` of a letter marked in `letters`.
   static bool HasWord(std::string_view text, const bool* letters);
 
+  Settings settings_;
   bool scaled_[256] = {};       // letters whose value the settings change
   bool transformed_[256] = {};  // ... or that the exchange renames
+  unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change
   bool radius_ = false;         // X, Y or Z is scaled
-  bool unequal_ = false;        // |XScale| differs from |YScale|
-  bool mirrored_ = false;       // the settings mirror the XY plane
+  Units units_ = Units::None;
+  bool feed_changed_ = false;   // F words are scaled or offset
+  bool a_unit_factor_ = false;  // A words take a unit-conversion factor
+
+  // Modal states, as the program has set them so far.
+  Plane plane_ = Plane::XY;
+  bool inverse_time_ = false;
+  bool surface_speed_ = false;
+  unsigned watched_rows_ = 0;
+
   std::uint64_t first_[kKinds] = {};
   std::uint64_t count_[kKinds] = {};
+  std::string first_word_[kKinds];  // the negative word, for its notice
 };
 
 }  // namespace kivrel

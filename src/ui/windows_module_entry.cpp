@@ -1,7 +1,19 @@
-// The entry of the windows module, which the program loads only when a
+// The entries of the windows module, which the programs load only when a
 // display is there.
+#include <QApplication>
+
+#include "ui/qt_message_boxes.h"
 #include "ui/qt_user_interface.h"
 
 extern "C" __attribute__((visibility("default"))) int KivrelRunWithWindows(int argc, char** argv) {
   return kivrel::RunWithWindows(argc, argv);
+}
+
+// kivrel-filter's notices, in the program's message box.
+extern "C" __attribute__((visibility("default"))) void KivrelShowNotices(const char* text) {
+  int argc = 1;
+  char name[] = "kivrel-filter";
+  char* argv[] = {name, nullptr};
+  QApplication application(argc, argv);
+  kivrel::QtMessageBoxes().Notify(text);
 }

@@ -40,6 +40,23 @@ TEST(NoticesE2E, WarnAfterAFinishedConversion) {
   EXPECT_EQ(filtered.errors.substr(filtered.errors.find("Kivrel:")), kWarnings);
 }
 
+// The most dangerous case: an inch program converted to millimetres keeps
+// its G20, and would be cut 25.4 times too large.
+TEST(NoticesE2E, InchProgramConvertedToMillimetresIsWarnedOf) {
+  ProgramFolder program;
+  program.Settings({"25.4", "25.4", "25.4", "25.4", "25.4", "False", "0", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), "%\r\n(inch part)\r\nG20 G90\r\nG0 X1 Y0.5\r\nG1 Z-0.1 F10\r\nM30\r\n%\r\n");
+  const ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors,
+            "Kivrel: warning: Line 3: G20 stays while the settings convert inches to millimetres: it must become "
+            "G21\n");
+  const std::string output = ReadFile(program.Job("part.pr1"));
+  EXPECT_EQ(output.substr(output.find("(SpindleRPM:0. )\r\n") + 18),
+            "%\r\n(inch part)\r\nG20 G90\r\nG0 X25.4000 Y12.7000\r\nG1 Z-2.5400 F254.0000\r\nM30\r\n%\r\n"
+            "(Finished Kivrel)");
+}
+
 TEST(NoticesE2E, NoneAfterAZeroFeedRate) {
   ProgramFolder program;
   program.Settings({"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"});

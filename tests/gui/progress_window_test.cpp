@@ -11,10 +11,13 @@
 
 #include "common/disk_file_system.h"
 #include "support/convert_text.h"
+#include "support/fake_platform.h"
 #include "support/temp_folder.h"
 #include "transform/process_text.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/qt_user_interface.h"
+#include "startup/filter_program.h"
+#include <sstream>
 
 namespace kivrel {
 namespace {
@@ -115,6 +118,41 @@ TEST(QtUserInterface, NoticesComeInOneBox) {
   ui.ReportNotices({"Line 3: block-delete lines are not scaled", "Line 9 (and 2 more): words after a comment are not scaled"});
   EXPECT_EQ(seen.title, "Kivrel Preprocessor");
   EXPECT_EQ(seen.text, "Line 3: block-delete lines are not scaled\nLine 9 (and 2 more): words after a comment are not scaled");
+}
+
+// kivrel-filter with a display: the notices come in the program's box once
+// the program has gone out, and the bytes are those of a run without one.
+TEST(QtUserInterface, FilterNoticesComeInTheBoxAndChangeNoByte) {
+  testing::TempFolder folder;
+  testing::WriteFile(folder / "kivrel.prm", "2\r\n2\r\n2\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n");
+  testing::WriteFile(folder / "part.nc", "G21\r\nG2 X10 Y0 R5 F200\r\nG1 X1\r\n");
+  DiskFileSystem files;
+  testing::RecordingMessageBoxes console_boxes;
+  auto filter = [&](std::function<bool(const std::string&)> box, std::string& errors) {
+    std::ostringstream error_stream;
+    FilterPlatform platform{files, console_boxes, error_stream, testing::Utf8(folder.path()), folder / "part.nc", box};
+    std::string temporary;
+    EXPECT_EQ(RunFilter(platform, files.CreateTemporaryBeside(folder / "out", temporary)), ExitStatus::Done);
+    errors = error_stream.str();
+    const std::string output = testing::ReadFile(temporary);
+    files.Remove(temporary);
+    return output;
+  };
+  std::string plain_errors;
+  const std::string plain = filter(nullptr, plain_errors);
+
+  QtMessageBoxes boxes;
+  SeenBox seen;
+  AnswerNextBoxWithOk(seen);
+  std::string errors;
+  const std::string windowed = filter([&](const std::string& text) {
+    boxes.Notify(text);
+    return true;
+  }, errors);
+  EXPECT_EQ(windowed, plain);
+  EXPECT_EQ(seen.title, "Kivrel Preprocessor");
+  EXPECT_EQ(seen.text, "Line 2: R words are not scaled: radius arcs and canned-cycle R planes will be wrong");
+  EXPECT_EQ(errors, plain_errors) << "standard error as ever";
 }
 
 // A failure that ends the program shows its number and description in a box.

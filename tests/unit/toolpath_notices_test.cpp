@@ -19,6 +19,8 @@ constexpr const char* kBlockDelete = "block-delete lines are not scaled";
 constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
 constexpr const char* kMirror = "arcs run the wrong way round: the settings mirror the part";
 constexpr const char* kExpression = "expressions and parameters are not scaled";
+constexpr const char* kCompensation =
+    "cutter compensation runs on the wrong side: the settings mirror the part, so G41 and G42 must trade places";
 
 // The notices for a program of lines under adjusted settings.
 std::vector<std::string> NoticesFor(const std::vector<std::string>& lines,
@@ -54,6 +56,13 @@ auto Exchange(float x = 1, float y = 1) {
     s.XYexchange = true;
   };
 }
+auto Axes(float x, float y, float z) {
+  return [x, y, z](Settings& s) {
+    s.XScale = x;
+    s.YScale = y;
+    s.ZScale = z;
+  };
+}
 void Neutral(Settings&) {}
 
 class NoticeKinds : public ::testing::TestWithParam<NoticeCase> {};
@@ -81,8 +90,63 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"unequal_arc", "G1 X1 J0", Scale(2, 3), Scale(2, 2), kUnequal},
         NoticeCase{"mirror", "G03 X1 Y1", Exchange(), Exchange(-1, 1), kMirror},
         NoticeCase{"mirror_by_scale", "g2 x1 y1", Scale(-1, 1), Scale(-1, -1), kMirror},
-        NoticeCase{"parameter", "M3 S#1", [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kExpression}),
+        NoticeCase{"parameter", "M3 S#1", [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kExpression},
+        NoticeCase{"mirror_by_three", "G2 X1 Y1", Exchange(-1, -1), Exchange(-1, 1), kMirror},
+        // In the XZ and YZ planes the plane's own axes decide; the XY checks
+        // stay quiet there.
+        NoticeCase{"unequal_zx_arc", "G18 G2 X1 Z1 I1 K0", Axes(2, 2, 3), Axes(2, 3, 2),
+                   "arcs in the XZ plane (G18) are distorted by unequal Z and X scales"},
+        NoticeCase{"unequal_yz_arc", "G19 G3 Y1 Z1 J1 K0", Axes(1, 2, 1), Axes(3, 2, 2),
+                   "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales"},
+        NoticeCase{"mirror_yz", "G19 G2 Y1 Z1", Axes(1, -1, 1), Axes(1, -1, -1), kMirror},
+        NoticeCase{"out_of_plane", "G18 G2 X1 Z1 I1 K0", Exchange(), Neutral,
+                   "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y"},
+        NoticeCase{"compensation", "G41 D1 X1 Y1", Scale(-1, 1), Scale(-1, -1), kCompensation},
+        NoticeCase{"compensation_dynamic", "g42.1 d2 x1", Exchange(), Exchange(-1, 1), kCompensation},
+        NoticeCase{"inch_program_to_millimetres", "G20 G0 X1", Axes(25.4f, 25.4f, 25.4f), Axes(25.4f, 25.4f, 1),
+                   "G20 stays while the settings convert inches to millimetres: it must become G21"},
+        NoticeCase{"metric_program_to_inches", "G21", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Neutral,
+                   "G21 stays while the settings convert millimetres to inches: it must become G20"},
+        NoticeCase{"machine_move", "G53 G0 Z-10", Axes(1, 1, 2), Scale(2, 2),
+                   "G53 moves are measured on the machine: the settings move their words elsewhere"},
+        NoticeCase{"work_offset", "G10 L2 P1 X10 Y5", Exchange(), Axes(1, 1, 2),
+                   "G10 sets offsets and tool data measured on the machine: the settings change its words"},
+        NoticeCase{"rotary_a", "G0 A90", [](Settings& s) { s.AScale = 25.4f; }, [](Settings& s) { s.AScale = 2; },
+                   "A words take the unit factor: right for a linear A axis, wrong for a rotary one, whose words "
+                   "are degrees"},
+        NoticeCase{"inverse_time", "G93 G1 X1 F2", [](Settings& s) { s.FeedScale = 1.5f; }, Scale(2, 2),
+                   "F words under inverse-time feed (G93) are no rates: the feed settings change how long the "
+                   "moves take"},
+        NoticeCase{"surface_speed", "G96 S200 M3", [](Settings& s) { s.SpindleRPM = 100; }, Neutral,
+                   "S words under constant surface speed (G96) are surface speeds, not revolutions: the spindle "
+                   "addend changes them"},
+        NoticeCase{"negative_feed", "G1 X1 F10", [](Settings& s) { s.FeedAdd = -20; },
+                   [](Settings& s) { s.FeedAdd = -5; },
+                   "feed words come out negative, first F-10.0000: controllers refuse them"},
+        NoticeCase{"negative_spindle", "M3 S100", [](Settings& s) { s.SpindleRPM = -200; },
+                   [](Settings& s) { s.SpindleRPM = -50; },
+                   "spindle words come out negative, first S-100.: controllers refuse them or turn the spindle the "
+                   "wrong way"}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// The plane, the feed mode and the spindle mode hold from the line that
+// sets them on, until another word changes them.
+TEST(ToolpathNotices, ModalStatesRunAcrossLines) {
+  const auto settings = [](Settings& s) {
+    Axes(2, 2, 3)(s);
+    s.FeedScale = 2;
+    s.SpindleRPM = 10;
+  };
+  EXPECT_EQ(NoticesFor({"G18", "G2 X1 Z1 I1 K0", "G17", "G2 X1 Y1 I1 J0", "G93", "G1 X1 F2", "G94", "G1 X2 F100",
+                        "G96", "S200", "G97 S300"},
+                       settings),
+            (std::vector<std::string>{
+                "Line 2: arcs in the XZ plane (G18) are distorted by unequal Z and X scales",
+                "Line 6: F words under inverse-time feed (G93) are no rates: the feed settings change how long the "
+                "moves take",
+                "Line 10: S words under constant surface speed (G96) are surface speeds, not revolutions: the "
+                "spindle addend changes them"}));
+}
 
 TEST(ToolpathNotices, ExpressionsAfterARewrittenLetterAreAlwaysWrong) {
   // The first X word is rewritten whatever the scale, and "X[#1+2]" comes

@@ -1,6 +1,7 @@
-// On Windows the windows are part of the program itself: one file for the
-// host's plug-in folder.
+// On Windows the windows are part of the programs themselves: one file for
+// the host's plug-in folder.
 #include "common/process_info.h"
+#include "ui/win32/win32_message_boxes.h"
 #include "ui/win32/win32_user_interface.h"
 #include "ui/windows_module.h"
 
@@ -8,6 +9,11 @@ namespace kivrel {
 
 bool RunWithWindowsModule(int argc, char** argv, const char* program_folder, int& exit_status) {
   exit_status = RunWithWindows(program_folder, CommandTail(argc, argv));
+  return true;
+}
+
+bool ShowNoticesWithWindowsModule(const char*, const std::string& text) {
+  Win32MessageBoxes().Notify(text);
   return true;
 }
 

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+
+// The G codes the toolpath notices look at, as bits of one set per line.
+namespace kivrel::g_codes {
+
+enum : unsigned {
+  kArc = 1u << 0,            // G2, G3
+  kPlaneXY = 1u << 1,        // G17
+  kPlaneZX = 1u << 2,        // G18
+  kPlaneYZ = 1u << 3,        // G19
+  kInches = 1u << 4,         // G20
+  kMillimetres = 1u << 5,    // G21
+  kCompensation = 1u << 6,   // G41, G42, G41.1, G42.1
+  kMachine = 1u << 7,        // G53
+  kOffsets = 1u << 8,        // G10
+  kInverseTime = 1u << 9,    // G93
+  kFeedPerMinute = 1u << 10, // G94
+  kFeedPerRev = 1u << 11,    // G95
+  kSurfaceSpeed = 1u << 12,  // G96
+  kSpindleRpm = 1u << 13,    // G97
+};
+
+// The bit of each whole code from 0 to 99.
+struct CodeTable {
+  unsigned bit[100];
+  constexpr CodeTable() : bit() {
+    bit[2] = bit[3] = kArc;
+    bit[10] = kOffsets;
+    bit[17] = kPlaneXY;
+    bit[18] = kPlaneZX;
+    bit[19] = kPlaneYZ;
+    bit[20] = kInches;
+    bit[21] = kMillimetres;
+    bit[41] = bit[42] = kCompensation;
+    bit[53] = kMachine;
+    bit[93] = kInverseTime;
+    bit[94] = kFeedPerMinute;
+    bit[95] = kFeedPerRev;
+    bit[96] = kSurfaceSpeed;
+    bit[97] = kSpindleRpm;
+  }
+};
+inline constexpr CodeTable kCodeTable;
+
+constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// The bit of the G word whose number starts at `text` (after the letter,
+// blanks and a plus sign allowed), or 0 for a code no notice looks at. A
+// decimal other than .0 makes another code (G41.1 is one of those looked at).
+inline unsigned Classify(const unsigned char* text, std::size_t size) {
+  // Most G words of a program are G0, G1, G00 and G01: no notice's business.
+  const unsigned char first = size > 0 ? text[0] : 0;
+  const unsigned char second = size > 1 ? text[1] : 0;
+  const unsigned char third = size > 2 ? text[2] : 0;
+  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.') return 0;
+  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.') return 0;
+  std::size_t i = 0;
+  while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i < size && text[i] == '+') ++i;
+  const std::size_t start = i;
+  unsigned code = 0;
+  for (; i < size && IsDigit(text[i]) && code < 100; ++i) code = code * 10 + (text[i] - '0');
+  if (i == start || code >= 100 || (i < size && IsDigit(text[i]))) return 0;
+  if (i >= size || text[i] != '.') return kCodeTable.bit[code];
+  // A decimal part: .0 (any number of zeros) is the code itself.
+  ++i;
+  const unsigned tenth = i < size && IsDigit(text[i]) ? text[i++] - '0' : 0;
+  for (; i < size && IsDigit(text[i]); ++i) {
+    if (text[i] != '0') return 0;
+  }
+  if (tenth == 0) return kCodeTable.bit[code];
+  return tenth == 1 && (code == 41 || code == 42) ? unsigned{kCompensation} : 0u;
+}
+
+}  // namespace kivrel::g_codes
