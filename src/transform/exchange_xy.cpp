@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "transform/line_tables.h"
+#include "transform/protected_text.h"
 
 namespace kivrel {
 namespace {
@@ -26,20 +27,37 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to, s
 }  // namespace
 
 void ExchangeXY(std::string& line, std::string& spare) {
-  if (line.find("TEMP") == std::string::npos) {
-    // Without marker text in the line the eight passes below amount to
-    // trading X with Y and I with J.
-    for (char& c : line) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
-    return;
-  }
-  ReplaceAll(line, "X", "--TEMP2--", spare);
-  ReplaceAll(line, "Y", "__TEMP1__", spare);
-  ReplaceAll(line, "__TEMP1__", "X", spare);
-  ReplaceAll(line, "--TEMP2--", "Y", spare);
-  ReplaceAll(line, "I", "--TEMP3--", spare);
-  ReplaceAll(line, "J", "__TEMP4__", spare);
-  ReplaceAll(line, "__TEMP4__", "I", spare);
-  ReplaceAll(line, "--TEMP3--", "J", spare);
+  const bool markers = line.find("TEMP") != std::string::npos;
+  std::string segment;
+  std::string segment_spare;
+  spare.clear();
+  // The stretches outside protected text, exchanged.
+  auto exchange = [&](std::size_t from, std::size_t to) {
+    if (!markers) {
+      // Without marker text the eight passes below amount to trading X
+      // with Y and I with J.
+      for (std::size_t i = from; i < to; ++i) spare += static_cast<char>(kExchanged[static_cast<unsigned char>(line[i])]);
+      return;
+    }
+    segment.assign(line, from, to - from);
+    ReplaceAll(segment, "X", "--TEMP2--", segment_spare);
+    ReplaceAll(segment, "Y", "__TEMP1__", segment_spare);
+    ReplaceAll(segment, "__TEMP1__", "X", segment_spare);
+    ReplaceAll(segment, "--TEMP2--", "Y", segment_spare);
+    ReplaceAll(segment, "I", "--TEMP3--", segment_spare);
+    ReplaceAll(segment, "J", "__TEMP4__", segment_spare);
+    ReplaceAll(segment, "__TEMP4__", "I", segment_spare);
+    ReplaceAll(segment, "--TEMP3--", "J", segment_spare);
+    spare += segment;
+  };
+  std::size_t done = 0;
+  protected_text::Find(line, [&](std::size_t start, std::size_t end) {
+    exchange(done, start);
+    spare.append(line, start, end - start);
+    done = end;
+  });
+  exchange(done, line.size());
+  line.swap(spare);
 }
 
 }  // namespace kivrel

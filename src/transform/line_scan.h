@@ -31,8 +31,10 @@ struct LineScan {
   bool removes = false;                     // a word is removed
   bool radius = false;                      // an R word
   unsigned g_codes = 0;                     // the G codes the notices look at (g_codes.h)
-  bool marker_letter = false;               // an M or a T, or a comment: a marker may be there
-  bool bracket = false;                     // a "[" before the comment
+  bool marker_letter = false;               // an M or a T, a comment or protected text: a marker may be there
+  bool expression = false;                  // a rewritten letter's word is an expression or a parameter
+  bool polar = false;                       // an "@" or "^" word
+  bool guarded = false;                     // protected text (an expression, a parameter) before the comment
 };
 
 }  // namespace kivrel

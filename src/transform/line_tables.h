@@ -30,7 +30,8 @@ constexpr signed char kPlain = -1;
 constexpr signed char kLeader = -2;
 constexpr signed char kNoticed = -3;  // R and G, looked at for the notices
 constexpr signed char kMarkerStart = -4;  // M and T, which may begin a marker
-constexpr signed char kBracket = -5;      // "[", which may begin an expression
+constexpr signed char kBracket = -5;      // "[", which begins an expression
+constexpr signed char kPolar = -6;        // "@" and "^", LinuxCNC's polar words
 struct ByteClasses {
   unsigned char upper[256];
   signed char kind[256];
@@ -48,6 +49,8 @@ struct ByteClasses {
     for (char c : {'R', 'r', 'G', 'g'}) kind[static_cast<unsigned char>(c)] = kNoticed;
     for (char c : {'M', 'm', 'T', 't'}) kind[static_cast<unsigned char>(c)] = kMarkerStart;
     kind[static_cast<unsigned char>('[')] = kBracket;
+    kind[static_cast<unsigned char>('@')] = kPolar;
+    kind[static_cast<unsigned char>('^')] = kPolar;
   }
 };
 constexpr ByteClasses kClasses;

@@ -10,6 +10,7 @@
 #include "transform/exchange_xy.h"
 #include "transform/g_codes.h"
 #include "transform/line_tables.h"
+#include "transform/protected_text.h"
 #include "transform/word_characters.h"
 
 namespace kivrel {
@@ -40,6 +41,38 @@ std::uint64_t Candidates(std::uint64_t word) {
          BytesEqual(word, '/');
 }
 
+// A line whose first character that is no blank is an O: a subroutine,
+// loop, condition, call or return, or a program number. It passes as read.
+bool IsOWordLine(const std::string& line) {
+  // The line is not empty: mostly its first character decides.
+  const char first = line.front();
+  if (first != ' ' && first != '\t') return first == 'O' || first == 'o';
+  const std::size_t at = line.find_first_not_of(" \t");
+  return at != std::string::npos && (line[at] == 'O' || line[at] == 'o');
+}
+
+// "M20ADDITION" in any letter case.
+bool HoldsMarkerInAnyCase(std::string_view line) {
+  static constexpr std::string_view kMarker = "M20ADDITION";
+  const auto same = [](char a, char b) { return kClasses.upper[static_cast<unsigned char>(a)] == b; };
+  return std::search(line.begin(), line.end(), kMarker.begin(), kMarker.end(), same) != line.end();
+}
+
+// The word of `row` whose letter ends at `from` is left as it is: an
+// expression or a parameter stands in place of its number (after blanks,
+// signs and points without a digit, a "[" or "#"), or, for a feed word, it
+// has no number at all, so there is no feed to scale or to find 0.
+enum class Kept { No, Expression, NoNumber };
+Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from, int row) {
+  for (; from < size; ++from) {
+    const unsigned char c = text[from];
+    if (c == '[' || c == '#') return Kept::Expression;
+    if (protected_text::IsDigit(c)) return Kept::No;
+    if (!(c == ' ' || c == '\t' || c == '+' || c == '-' || c == '.')) break;
+  }
+  return row == kFeedRow ? Kept::NoNumber : Kept::No;
+}
+
 void ScanLine(const std::string& line, const RowSetting* rows, const unsigned char* upper, std::string& copy,
               LineScan& scan) {
   // One pass upper-cases the line into `copy` (exchanging X and Y on the
@@ -61,7 +94,9 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
   bool radius = false;
   unsigned g_codes = 0;
   bool marker_letter = false;
-  bool bracket = false;
+  bool expression = false;
+  bool polar = false;
+  bool guarded = false;
   // The copy already holds every byte that upper-casing leaves as it is;
   // the scan goes block by block, and in a block from candidate to candidate.
   for (std::size_t block = 0; block < size && i == size; block += 8) {
@@ -78,6 +113,20 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
         if ((seen & bit) != 0) continue;
         seen |= bit;
         const RowSetting& row = rows[kind];
+        // An expression or a parameter in place of the number: the word is
+        // left as it is (the string's terminating NUL ends the look).
+        // Mostly a digit follows, or a sign or a point and a digit (the
+        // string's terminating NUL ends the look).
+        const unsigned char next = in[at + 1];
+        const bool number = protected_text::IsDigit(next) ||
+                            ((next == '-' || next == '.' || next == '+') && protected_text::IsDigit(in[at + 2]));
+        if (!number) {
+          const Kept kept = LeftAsItIs(in, size, at + 1, kind);
+          if (kept != Kept::No) {
+            expression = expression || (row.active && kept == Kept::Expression);
+            continue;
+          }
+        }
         if (!row.active) continue;
         removes = removes || row.removes;
         scan.words[count++] = {at, kind, row.scale, row.addend};
@@ -85,13 +134,27 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
       }
       switch (kind) {
         case kLeader:
-          i = at;
-          break;
+          if (byte != '#' || !protected_text::StartsParameter(in, size, at)) {
+            i = at;  // the comment starts here
+            break;
+          }
+          [[fallthrough]];
+        case kBracket: {
+          // Protected text: upper-cased, never exchanged, no word in it.
+          const std::size_t stop = protected_text::End(in, size, at);
+          for (std::size_t k = at; k < stop; ++k) out[k] = kClasses.upper[in[k]];
+          guarded = true;
+          // The next block starts where the protected text ends (the sum
+          // wraps around where it ends in the first block); this one is done.
+          block = stop - 8;
+          marks = 1;
+          continue;
+        }
         case kMarkerStart:
           marker_letter = true;
           continue;
-        case kBracket:
-          bracket = true;
+        case kPolar:
+          polar = true;
           continue;
         case kNoticed:
           if (kClasses.upper[byte] == 'R') {
@@ -103,7 +166,7 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
         default:
           continue;
       }
-      break;  // the comment starts here
+      break;
     }
   }
   scan.seen = seen;
@@ -111,8 +174,10 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
   scan.removes = removes;
   scan.radius = radius;
   scan.g_codes = g_codes;
-  scan.marker_letter = marker_letter;
-  scan.bracket = bracket;
+  scan.marker_letter = marker_letter || guarded;
+  scan.expression = expression;
+  scan.polar = polar;
+  scan.guarded = guarded;
   if (i < size) {
     scan.comment = i;
     scan.marker_letter = true;  // the comment is not looked through
@@ -147,19 +212,31 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
     if (notices_ != nullptr) notices_->NoteLeaderLine(line_number, line);
     return RewriteStatus::Done;
   }
+  if (IsOWordLine(line)) {
+    if (notices_ != nullptr) notices_->NoteOWordLine(line_number, line);
+    return RewriteStatus::Done;
+  }
   LineScan scan;
   ScanLine(line, rows_, upper_, spare_, scan);
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
-  if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.bracket || scan.comment != std::string::npos ||
-                              (scan.seen & notices_->watched_rows()) != 0)) {
+  if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar ||
+                              scan.comment != std::string::npos || (scan.seen & notices_->watched_rows()) != 0)) {
     NoteFacts(line, scan, line_number);
   }
-  // Only a line with an M or a T can hold a marker.
+  // Only a line with an M or a T (or protected text) can hold a marker. In
+  // protected text the scan did not exchange X and Y.
   const std::string_view upper(spare_.data(), line.size());
-  if (scan.marker_letter && upper.find(marker_) != std::string::npos) return RewriteStatus::Done;
+  if (scan.marker_letter &&
+      (scan.guarded ? HoldsMarkerInAnyCase(line) : upper.find(marker_) != std::string::npos)) {
+    return RewriteStatus::Done;
+  }
   const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
-  if (scan.removes || markers) return RewriteInTableOrder(line, scan.words, scan.count);
+  // Only the table-order way knows where protected text is after the words.
+  const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
+  if (scan.removes || markers || (scan.guarded && exchange_after)) {
+    return RewriteInTableOrder(line, scan.words, scan.count);
+  }
   return RewriteInLineOrder(line, scan.words, scan.count);
 }
 
@@ -170,13 +247,8 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
   facts.rows = scan.seen;
   const bool comment = scan.comment != std::string::npos;
   facts.words = line.substr(0, comment ? scan.comment : line.size());
-  const bool parameter = comment && line[scan.comment] == '#';
-  if (parameter || scan.bracket) {
-    for (std::size_t w = 0; w < scan.count; ++w) {
-      const std::size_t next = scan.words[w].position + 1;
-      facts.expression = facts.expression || (next < line.size() && (line[next] == '[' || line[next] == '#'));
-    }
-  }
+  facts.expression = scan.expression;
+  facts.polar = scan.polar;
   if (comment && line[scan.comment] == '(') {
     const std::size_t close = line.find(')', scan.comment);
     if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
@@ -203,12 +275,21 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord*
   // The words one after the other on the plain upper-cased line.
   spare_.resize(line.size());
   if (exchange_in_scan_) {
-    for (char& c : spare_) c = static_cast<char>(kExchanged[static_cast<unsigned char>(c)]);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      spare_[i] = static_cast<char>(kClasses.upper[static_cast<unsigned char>(line[i])]);
+    }
   }
   line.swap(spare_);
   SortByRow(words, count);
   for (std::size_t w = 0; w < count; ++w) {
     const std::size_t position = words[w].position;
+    // A removed word may leave an expression or a parameter right after an
+    // earlier letter, whose word then stays as it is.
+    const auto* text = reinterpret_cast<const unsigned char*>(line.c_str());
+    if (!protected_text::IsDigit(text[position + 1]) &&
+        LeftAsItIs(text, line.size(), position + 1, words[w].row) != Kept::No) {
+      continue;
+    }
     WordEdit edit;
     const RewriteStatus status = rewriter_.RewriteNumber(position, words[w].scale, line, words[w].addend, edit);
     if (status != RewriteStatus::Done) {

@@ -54,6 +54,7 @@ ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
   if (s.ZScale != 1) changed_axes_ |= Row('Z');
   if (s.AScale != 1) changed_axes_ |= Row('A');
   radius_ = s.XScale != 1 || s.YScale != 1 || s.ZScale != 1;
+  plane_moved_ = s.XScale != 1 || s.YScale != 1 || s.XYexchange;
   // The unit buttons set every scale to one of two factors, as 32-bit values.
   const float to_millimetres = 25.4f;
   const auto to_inches = static_cast<float>(0.039370078740);
@@ -121,6 +122,7 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (a_unit_factor_ && (facts.rows & Row('A'))) Note(kRotaryA, line_number);
   if (inverse_time_ && feed_changed_ && (facts.rows & Row('F'))) Note(kInverseTimeFeed, line_number);
   if (surface_speed_ && settings_.SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
+  if (facts.polar && plane_moved_) Note(kPolar, line_number);
   if (facts.expression) Note(kExpressions, line_number);
   // After a comment the exchange still renames X and Y; only scales count.
   if (!facts.after_comment.empty() && HasWord(facts.after_comment, scaled_)) Note(kAfterComment, line_number);
@@ -171,6 +173,21 @@ void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFact
   }
 }
 
+void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
+  // "O<name> call [1.5] [2]": the arguments may be lengths the subroutine
+  // moves by; they pass as they are.
+  if (!plane_moved_ && settings_.ZScale == 1) return;
+  const std::size_t open = line.find('[');
+  if (open == std::string_view::npos) return;
+  for (std::size_t i = 0; i + 4 <= open; ++i) {
+    if ((line[i] & ~0x20) == 'C' && (line[i + 1] & ~0x20) == 'A' && (line[i + 2] & ~0x20) == 'L' &&
+        (line[i + 3] & ~0x20) == 'L') {
+      Note(kCallArguments, line_number);
+      return;
+    }
+  }
+}
+
 void ToolpathNotices::NoteNegative(std::uint64_t line_number, char letter, std::string_view word) {
   const Kind kind = letter == 'F' ? kNegativeFeed : kNegativeSpindle;
   if (count_[kind] == 0) first_word_[kind] = word;
@@ -213,6 +230,9 @@ std::string ToolpathNotices::Message(int kind) const {
     case kNegativeSpindle:
       return "spindle words come out negative, first " + first_word_[kind] +
              ": controllers refuse them or turn the spindle the wrong way";
+    case kPolar: return "polar coordinates (@ and ^) are not scaled";
+    case kCallArguments:
+      return "subroutine calls pass their arguments as they are: lengths among them are not scaled";
     case kExpressions: return "expressions and parameters are not scaled";
     default: return "";
   }

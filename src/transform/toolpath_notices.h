@@ -14,7 +14,8 @@ struct LineFacts {
   bool radius = false;      // an R word
   unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
   unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
-  bool expression = false;  // a rewritten word followed by "[" or "#"
+  bool expression = false;  // a rewritten letter's word is an expression or a parameter
+  bool polar = false;       // an "@" or "^" word
   std::string_view words;          // the line up to its comment start
   std::string_view after_comment;  // the text after a "(...)" comment's ")"
 };
@@ -36,6 +37,8 @@ class ToolpathNotices {
   void NoteLeaderLine(std::uint64_t line_number, std::string_view line);
   // A line whose words are rewritten, as the line scan saw it.
   void NoteLine(std::uint64_t line_number, const LineFacts& facts);
+  // A line of an O word (a subroutine, a loop, a call), which passes as read.
+  void NoteOWordLine(std::uint64_t line_number, std::string_view line);
   // A rewritten feed (F) or spindle (S) word that came out negative.
   void NoteNegative(std::uint64_t line_number, char letter, std::string_view word);
 
@@ -66,6 +69,8 @@ class ToolpathNotices {
     kSurfaceSpeedWords,
     kNegativeFeed,
     kNegativeSpindle,
+    kPolar,
+    kCallArguments,
     kExpressions,
     kKinds
   };
@@ -85,6 +90,7 @@ class ToolpathNotices {
   bool transformed_[256] = {};  // ... or that the exchange renames
   unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change
   bool radius_ = false;         // X, Y or Z is scaled
+  bool plane_moved_ = false;    // the XY plane is scaled or exchanged
   Units units_ = Units::None;
   bool feed_changed_ = false;   // F words are scaled or offset
   bool a_unit_factor_ = false;  // A words take a unit-conversion factor

@@ -79,7 +79,7 @@ TEST_F(HostileE2E, LinesAndNumbers) {
       {"a sign and a point", "G1 X+.\r\n", 0, "G1 X0.0000\r\n"},
       {"a point alone", ".\r\n", 0, ".\r\n"},
       {"blanks only", "     \r\n\t\r\n", 0, "     \r\n\t\r\n"},
-      {"a feed word with no number", "G1 X1 F\r\n", 2, ""},
+      {"a feed word with no number stays", "G1 X1 F\r\n", 0, "G1 X1.0000 F\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

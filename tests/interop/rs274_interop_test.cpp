@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <filesystem>
+#include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "e2e/program_folder.h"
@@ -88,6 +91,116 @@ TEST_P(Rs274Interop, ConvertedProgramMovesAsTheSettingsSay) {
       }
     }
   }
+}
+
+// Where a move of a sample must end up with X, Y and Z scaled by 2: every
+// length the interpreter reports doubled (end points, arc centres, the
+// helix's axis end), rotations and the A, B, C angles as they were.
+Move Doubled(const Move& input) {
+  Move out = input;
+  const std::size_t lengths = input.kind == "ARC_FEED" ? 4 : 3;
+  for (std::size_t v = 0; v < lengths && v < out.values.size(); ++v) out.values[v] *= 2;
+  if (input.kind == "ARC_FEED" && out.values.size() > 5) out.values[5] *= 2;  // the axis end point
+  return out;
+}
+
+bool SameMoves(const std::vector<Move>& a, const std::vector<Move>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].kind != b[i].kind || a[i].values.size() != b[i].values.size()) return false;
+    for (std::size_t v = 0; v < a[i].values.size(); ++v) {
+      if (std::fabs(a[i].values[v] - b[i].values[v]) > 2e-4 + 1e-6 * std::fabs(b[i].values[v])) return false;
+    }
+  }
+  return true;
+}
+
+// The moves of a program as the interpreter reads it, or nothing when it
+// does not read it whole (or takes too long).
+std::optional<std::vector<Move>> TryInterpret(const std::string& file, const std::string& tool_table) {
+  const ProgramRun run = RunProgramAt("/usr/bin/timeout", {"20", kInterpreter, "-t", tool_table, "-g", file},
+                                      std::filesystem::path(file).parent_path().string());
+  if (run.status != 0) return std::nullopt;
+  std::vector<Move> moves;
+  std::istringstream lines(run.output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::size_t marker = line.find(" N..... ");
+    const std::size_t open = line.find('(');
+    if (marker == std::string::npos || open == std::string::npos) continue;
+    const std::string kind = line.substr(marker + 8, open - marker - 8);
+    if (kind != "STRAIGHT_TRAVERSE" && kind != "STRAIGHT_FEED" && kind != "ARC_FEED") continue;
+    Move move{kind, {}};
+    std::stringstream arguments(line.substr(open + 1, line.rfind(')') - open - 1));
+    std::string value;
+    while (std::getline(arguments, value, ',')) move.values.push_back(std::stod(value));
+    moves.push_back(move);
+  }
+  return moves;
+}
+
+// Every .ngc sample that LinuxCNC ships and its interpreter reads, converted
+// with X, Y and Z scale 2: the interpreter moves the converted program
+// exactly as the original scaled, or kivrel-filter said why it could not.
+TEST(Rs274Interop, EverySampleConvertsExactlyOrWithANotice) {
+  std::vector<std::filesystem::path> samples;
+  for (const char* root : {"/usr/share/linuxcnc", "/usr/share/doc/linuxcnc", "/usr/share/axis"}) {
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator entry(root, ec), end; !ec && entry != end; entry.increment(ec)) {
+      if (entry->path().extension() == ".ngc") samples.push_back(entry->path());
+    }
+  }
+  std::sort(samples.begin(), samples.end());
+  ASSERT_GT(samples.size(), 100u) << "LinuxCNC's samples are missing: scripts/install-deps.sh installs linuxcnc-uspace";
+  ProgramFolder program;
+  program.Settings({"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"});
+  // Tools of no size: cutter compensation and length offsets, which follow
+  // the real tool and rightly do not scale, then add nothing to the moves.
+  const std::string tools = program.Path("zero.tbl");
+  std::string table;
+  for (int tool = 0; tool < 100; ++tool) table += "T" + std::to_string(tool) + " P" + std::to_string(tool) + " D0 Z0\n";
+  WriteFile(tools, table);
+  int read = 0;
+  int exact = 0;
+  int noticed = 0;
+  int other = 0;
+  for (const std::filesystem::path& sample : samples) {
+    // A copy of its own, so that the original and the converted program
+    // find the same files around them.
+    const std::string original = program.Job(sample.filename().string());
+    std::filesystem::copy_file(sample, original, std::filesystem::copy_options::overwrite_existing);
+    const std::optional<std::vector<Move>> before = TryInterpret(original, tools);
+    if (!before) continue;
+    ++read;
+    const ProgramRun filtered = program.Filter({original});
+    const bool notice = filtered.errors.find("Kivrel: warning: ") != std::string::npos;
+    if (filtered.status != 0) {
+      ADD_FAILURE() << sample << ": the filter ended with status " << filtered.status << ": " << filtered.errors;
+      ++other;
+      continue;
+    }
+    const std::string converted = program.Job("converted-" + sample.filename().string());
+    WriteFile(converted, filtered.output);
+    const std::optional<std::vector<Move>> after = TryInterpret(converted, tools);
+    std::vector<Move> expected;
+    for (const Move& move : *before) expected.push_back(Doubled(move));
+    if (after && SameMoves(*after, expected)) {
+      ++exact;
+    } else if (notice) {
+      ++noticed;
+      const std::size_t at = filtered.errors.find("Kivrel: warning: ");
+      std::cout << "[ noticed  ] " << sample.filename().string() << ": "
+                << filtered.errors.substr(at + 17, filtered.errors.find('\n', at) - at - 17) << "\n";
+    } else {
+      ADD_FAILURE() << sample << (after ? ": moves differently" : ": the interpreter rejects the converted program")
+                    << ", and no notice said why";
+      ++other;
+    }
+  }
+  std::cout << "[ samples  ] " << read << " read by rs274: " << exact << " exact, " << noticed << " noticed, "
+            << other << " other\n";
+  EXPECT_GT(read, 100);
+  EXPECT_EQ(other, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Rs274Interop,

@@ -4,7 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <limits>
 #include <string_view>
 
@@ -164,10 +166,72 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::size_t CommentStart(const std::string& line) {
-  std::size_t start = std::string::npos;
-  for (const char* leader : {"(", "/", "%", "#", ";"}) start = std::min(start, line.find(leader));
-  return start;
+bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t BracketEnd(const std::string& line, std::size_t at) {
+  int depth = 0;
+  for (std::size_t i = at; i < line.size(); ++i) {
+    if (line[i] == '[') ++depth;
+    if (line[i] == ']' && --depth == 0) return i + 1;
+  }
+  return line.size();
+}
+
+// "#" and what names the parameter: digits, "<name>", or a reference or an
+// expression.
+std::size_t ParameterEnd(const std::string& line, std::size_t at) {
+  const std::size_t next = at + 1;
+  if (next >= line.size()) return line.size();
+  if (line[next] == '#') return ParameterEnd(line, next);
+  if (line[next] == '[') return BracketEnd(line, next);
+  if (line[next] == '<') {
+    const std::size_t close = line.find('>', next);
+    return close == std::string::npos ? line.size() : close + 1;
+  }
+  std::size_t end = next;
+  while (end < line.size() && IsDigitChar(line[end])) ++end;
+  return end;
+}
+
+// Which characters before the comment are protected (expressions and
+// parameters), and where the comment starts (the size without one).
+struct Protection {
+  std::vector<bool> inside;
+  std::size_t comment;
+};
+
+Protection Protect(const std::string& line) {
+  Protection protection{std::vector<bool>(line.size(), false), line.size()};
+  for (std::size_t at = 0; at < line.size();) {
+    const char c = line[at];
+    const bool parameter = c == '#' && at + 1 < line.size() &&
+                           (IsDigitChar(line[at + 1]) || line[at + 1] == '<' || line[at + 1] == '[' ||
+                            line[at + 1] == '#');
+    if (c == '[' || parameter) {
+      const std::size_t end = c == '[' ? BracketEnd(line, at) : ParameterEnd(line, at);
+      for (std::size_t k = at; k < end; ++k) protection.inside[k] = true;
+      at = end;
+    } else if (c == '(' || c == '/' || c == '%' || c == '#' || c == ';') {
+      protection.comment = at;
+      break;
+    } else {
+      ++at;
+    }
+  }
+  return protection;
+}
+
+std::string Exchange(const std::string& text) {
+  std::string work = text;
+  work = ReplaceAll(work, "X", "--TEMP2--");
+  work = ReplaceAll(work, "Y", "__TEMP1__");
+  work = ReplaceAll(work, "__TEMP1__", "X");
+  work = ReplaceAll(work, "--TEMP2--", "Y");
+  work = ReplaceAll(work, "I", "--TEMP3--");
+  work = ReplaceAll(work, "J", "__TEMP4__");
+  work = ReplaceAll(work, "__TEMP4__", "I");
+  work = ReplaceAll(work, "--TEMP3--", "J");
+  return work;
 }
 
 }  // namespace
@@ -180,6 +244,8 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   if (work.find("M20ADDITION") != std::string::npos) return result;
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first != std::string::npos && (line[first] == 'O' || line[first] == 'o')) return result;  // an O word
 
   struct Row {
     char letter;
@@ -192,8 +258,12 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
                       {'A', settings.AScale, 0},        {'F', settings.FeedScale, settings.FeedAdd},
                       {'S', 1, settings.SpindleRPM}};
   for (const Row& row : rows) {
-    const std::size_t position = work.find(row.letter);
-    if (position == std::string::npos || position >= CommentStart(work)) continue;
+    const Protection protection = Protect(work);
+    std::size_t position = work.find(row.letter);
+    while (position != std::string::npos && position < protection.comment && protection.inside[position]) {
+      position = work.find(row.letter, position + 1);
+    }
+    if (position == std::string::npos || position >= protection.comment) continue;
     if (row.letter == 'S' && settings.SpindleRPM == 0) continue;
 
     // The run: number characters and blanks, without the blanks at its end;
@@ -202,6 +272,12 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     while (run_end < work.size() &&
            std::string_view("1234567890.+- \t").find(work[run_end]) != std::string_view::npos) {
       ++run_end;
+    }
+    // An expression or a parameter in place of the number: left as it is.
+    const std::string run = work.substr(position + 1, run_end - position - 1);
+    if (std::none_of(run.begin(), run.end(), IsDigitChar) &&
+        (row.letter == 'F' || (run_end < work.size() && (work[run_end] == '[' || work[run_end] == '#')))) {
+      continue;
     }
     while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
     const double read = ReferenceLeadingNumber(work.substr(position + 1, run_end - (position + 1)));
@@ -222,14 +298,18 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     work = Trim(row.scale != 0 ? prefix + text + tail : prefix.substr(0, position) + tail);
   }
   if (settings.XYexchange) {
-    work = ReplaceAll(work, "X", "--TEMP2--");
-    work = ReplaceAll(work, "Y", "__TEMP1__");
-    work = ReplaceAll(work, "__TEMP1__", "X");
-    work = ReplaceAll(work, "--TEMP2--", "Y");
-    work = ReplaceAll(work, "I", "--TEMP3--");
-    work = ReplaceAll(work, "J", "__TEMP4__");
-    work = ReplaceAll(work, "__TEMP4__", "I");
-    work = ReplaceAll(work, "--TEMP3--", "J");
+    // Each stretch outside protected text on its own.
+    const Protection protection = Protect(work);
+    std::string exchanged;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= work.size(); ++at) {
+      const bool boundary = at == work.size() || (at > 0 && protection.inside[at] != protection.inside[at - 1]);
+      if (!boundary) continue;
+      const std::string stretch = work.substr(start, at - start);
+      exchanged += start < work.size() && protection.inside[start] ? stretch : Exchange(stretch);
+      start = at;
+    }
+    work = exchanged;
   }
   result.line = work;
   return result;

@@ -20,14 +20,16 @@ class LineGenerator {
     std::string line;
     const int shape = Pick(20);
     if (shape == 0) return "";
-    if (shape == 1) line += Choose({"(", "/", "%", "#", " ", "  "});
+    if (shape == 1) line += Choose({"(", "/", "%", "#", " ", "  ", "o", " O", ";"});
     const int words = 1 + Pick(7);
     for (int w = 0; w < words; ++w) {
       if (Pick(3) != 0 || w > 0) line += Choose({" ", " ", " ", "", "  ", "\t"});
       const int kind = Pick(40);
       if (kind == 0) {
         line += Choose({"(CUT X)", "(a", "%", "/", "#1", ";FAST", "M20ADDITION", "m20addition", "TEMP",
-                        "__TEMP1__", "--TEMP2--", "__temp4__", "--TEMP3--", "te", "mp", "\xc3\xa4"});
+                        "__TEMP1__", "--TEMP2--", "__temp4__", "--TEMP3--", "te", "mp", "\xc3\xa4",
+                        "[#1+x2/3]", "[FIX[#2]]", "#<xpos>", "##3", "#[1+y]", "@5", "^30", "[open x", "# note",
+                        "#<m20addition>", "#<__temp1__>", "#", "]"});
         continue;
       }
       line += Choose({"X", "Y", "Z", "I", "J", "K", "A", "F", "S", "x", "y", "f", "s", "G", "M", "N",
@@ -66,7 +68,7 @@ class LineGenerator {
   std::string Number() {
     switch (Pick(12)) {
       case 0: return "";
-      case 1: return Choose({"-", "+", ".", "--1", "+.", "1.2.3", "-.5", "1-2"});
+      case 1: return Choose({"-", "+", ".", "--1", "+.", "1.2.3", "-.5", "1-2", "[#1]", "#2", " #<a>", "-[#1*2]"});
       case 2: return Digits(1 + Pick(3)) + Choose({"E", "e", "D", "E-", "E+"}) + Digits(Pick(3));
       case 3: return Digits(1 + Pick(20));
       case 4: return Digits(1 + Pick(3)) + Choose({" ", "\t", " ."}) + Digits(1 + Pick(2));

@@ -147,7 +147,28 @@ const LineCase kNumbers[] = {
     {"sign and point only", Neutral, "G01 X+.", "G01 X0.0000"},
 };
 
+auto YScale(float v) { return [v](Settings& s) { s.YScale = v; }; }
+
+// LinuxCNC's dialect: O-word lines, expressions and parameters are left whole.
+const LineCase kDialect[] = {
+    {"o-word line", Feed(0, 0), "o110 if [#2 gt 0]", "o110 if [#2 gt 0]"},
+    {"o-word line after blanks", Spindle(100), "  O100 sub", "  O100 sub"},
+    {"function in an expression", YScale(2), "G1 X[FIX[#1]] Y2 F100", "G1 X[FIX[#1]] Y4.0000 F100.0000"},
+    {"numbered parameter", YScale(2), "G1 X#1 Y2", "G1 X#1 Y4.0000"},
+    {"named parameter holding a letter", XScale(2), "G1 Y#<xpos> X3", "G1 Y#<XPOS> X6.0000"},
+    {"exchange leaves a parameter name", Exchange(), "G1 X#<xpos> Y1", "G1 Y#<XPOS> X1.0000"},
+    {"division in an expression", YScale(2), "G1 X[#1/2] Y3", "G1 X[#1/2] Y6.0000"},
+    {"a hash that starts no parameter leads a comment", XScale(2), "G1 X1 # note", "G1 X2.0000 # NOTE"},
+    {"parameter feed does not abort", Neutral, "F#<feed>", "F#<FEED>"},
+    {"a feed letter without a number is no feed", Neutral, "EMC_ABORT_TASK_STATE_OFF = 4,", "EMC_A0.0000BORT_TASK0.0000_STATE_OFF = 4,"},
+    {"negated parameter", XScale(2), "G1 X-#1 Y1", "G1 X-#1 Y1.0000"},
+    {"unmatched bracket protects to the end", Exchange(), "G1 X1 [y2", "G1 Y1.0000 [Y2"},
+    {"parameter of a parameter", XScale(2), "G1 X##2 Z1", "G1 X##2 Z1.0000"},
+    {"polar words stay", XScale(2), "G1 @5 ^30", "G1 @5 ^30"},
+};
+
 INSTANTIATE_TEST_SUITE_P(Classification, ProcessLineTest, ::testing::ValuesIn(kClassification));
+INSTANTIATE_TEST_SUITE_P(Dialect, ProcessLineTest, ::testing::ValuesIn(kDialect));
 INSTANTIATE_TEST_SUITE_P(Words, ProcessLineTest, ::testing::ValuesIn(kWords));
 INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers));
 

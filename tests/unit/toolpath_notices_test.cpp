@@ -92,6 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"mirror_by_scale", "g2 x1 y1", Scale(-1, 1), Scale(-1, -1), kMirror},
         NoticeCase{"parameter", "M3 S#1", [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kExpression},
         NoticeCase{"mirror_by_three", "G2 X1 Y1", Exchange(-1, -1), Exchange(-1, 1), kMirror},
+        NoticeCase{"polar", "G1 @5 ^30", Exchange(), Axes(1, 1, 2), "polar coordinates (@ and ^) are not scaled"},
+        NoticeCase{"call_arguments", "o<touchoff> call [0.100] [0]", Axes(1, 1, 2), [](Settings& s) { s.FeedScale = 2; },
+                   "subroutine calls pass their arguments as they are: lengths among them are not scaled"},
         // In the XZ and YZ planes the plane's own axes decide; the XY checks
         // stay quiet there.
         NoticeCase{"unequal_zx_arc", "G18 G2 X1 Z1 I1 K0", Axes(2, 2, 3), Axes(2, 3, 2),
