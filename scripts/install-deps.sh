@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, if any is missing.
 set -euo pipefail
 
-packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev time valgrind qt6-base-dev qt6-qpa-plugins libqt6test6 fonts-dejavu-core fonts-liberation linuxcnc-uspace g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth)
+packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev time valgrind qt6-base-dev qt6-qpa-plugins libqt6test6 fonts-dejavu-core fonts-liberation desktop-file-utils man-db linuxcnc-uspace g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth)
 
 packages+=("$@")  # extra packages a script asks for
 

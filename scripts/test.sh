@@ -2,7 +2,8 @@
 # Installs what is missing, builds with warnings as errors, and runs every
 # test: the normal build, the same tests built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, a short run of each fuzzer, a smoke run of the
-# benchmarks (no timing is judged), and the Windows build's suites under wine.
+# benchmarks (no timing is judged), the Windows build's suites under wine,
+# and an install into a temporary prefix with both release archives.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -20,6 +21,9 @@ build/kivrel_micro_benchmarks --benchmark_min_time=0.01 >/dev/null
 
 # The Windows build, its suites run under wine.
 scripts/test-windows.sh
+
+# Installing, uninstalling and the release archives.
+scripts/test-install.sh
 
 cd build
 ctest --output-on-failure -j "$jobs"

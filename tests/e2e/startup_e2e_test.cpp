@@ -161,6 +161,21 @@ TEST(StartupE2E, ResultFileLivesBesideTheProgram) {
   EXPECT_EQ(ListFolder(input_folder.path()), "part.nc part.pr1 ");
 }
 
+// Installed, the program is started through a link in PREFIX/bin: its files
+// stay beside the real program.
+TEST(StartupE2E, StartThroughALinkKeepsItsFilesBesideTheRealProgram) {
+  if (OnWindows()) GTEST_SKIP() << "Windows starts programs through shortcuts, which are no links";
+  ProgramFolder program;
+  TempFolder bin;
+  std::filesystem::create_symlink(PathOf(program.Program()), bin.path() / "kivrel");
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  ProgramRun run = RunProgramAt(bin / "kivrel", {program.Job("part.nc")}, Utf8(program.jobs()));
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(program.Result(), Done(program.Job("part.pr1")));
+  EXPECT_TRUE(std::filesystem::exists(PathOf(program.Path("kivrel.prm"))));
+  EXPECT_EQ(ListFolder(bin.path()), "kivrel ");
+}
+
 TEST(StartupE2E, ExistingOutputIsReplacedNotAppendedTo) {
   ProgramFolder program;
   program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
