@@ -2,29 +2,12 @@
 
 #include <cstring>
 
-#include "common/byte_blocks.h"
+#include "common/line_ends.h"
 #include "common/failure.h"
 
 namespace kivrel {
 namespace {
 constexpr std::size_t kBlock = 1 << 16;
-
-// The first CR or LF in `size` bytes at `text`, or null: one pass, eight
-// bytes at a time (a line is a few dozen bytes, too short for two searches
-// to pay, and some C libraries search byte by byte).
-const char* FindLineEnd(const char* text, std::size_t size) {
-  using namespace byte_blocks;
-  std::size_t at = 0;
-  for (; at + 8 <= size; at += 8) {
-    const std::uint64_t word = LoadEight(text + at, 8);
-    const std::uint64_t ends = BytesEqual(word, '\n') | BytesEqual(word, '\r');
-    if (ends != 0) return text + at + FirstMarked(ends);
-  }
-  for (; at < size; ++at) {
-    if (text[at] == '\n' || text[at] == '\r') return text + at;
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -61,6 +44,31 @@ void TextReader::ReadLine(std::string& line) {
     position_ += static_cast<std::size_t>(stop - start) + 1;
     if (*stop == '\r' && (position_ < end_ || Fill()) && buffer_[position_] == '\n') ++position_;
     return;
+  }
+}
+
+bool TextReader::ReadChunk(ByteBuffer& chunk, std::size_t target) {
+  if (AtEndOfStream()) return false;
+  std::size_t taken = 0;
+  for (;;) {
+    const char* start = buffer_.data() + position_;
+    const std::size_t available = end_ - position_;
+    if (taken + available >= target) {
+      // Enough: the chunk ends at the last line end buffered, a LF or a CR
+      // that is known to have no LF after it.
+      std::size_t cut = available;
+      while (cut > 0 && start[cut - 1] != '\n' && !(start[cut - 1] == '\r' && cut < available)) --cut;
+      if (cut > 0) {
+        chunk.Append(std::string_view(start, cut));
+        position_ += cut;
+        return true;
+      }
+    }
+    // Too little yet, or a line longer than what is buffered: all of it, and on.
+    chunk.Append(std::string_view(start, available));
+    taken += available;
+    position_ = end_;
+    if (!Fill()) return true;  // the end of the text
   }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/byte_buffer.h"
 #include "common/file_system.h"
 
 namespace kivrel {
@@ -22,6 +23,11 @@ class TextReader {
 
   // The next byte without taking it, or -1 at the end.
   int PeekByte();
+
+  // Appends to `chunk` the next whole lines, with their terminators, as read:
+  // at least `target` bytes unless the text ends first, and never a CR
+  // without the LF that follows it. False at the end of the text.
+  bool ReadChunk(ByteBuffer& chunk, std::size_t target);
 
   void Close();
 

@@ -43,12 +43,12 @@ std::uint64_t Candidates(std::uint64_t word) {
 
 // A line whose first character that is no blank is an O: a subroutine,
 // loop, condition, call or return, or a program number. It passes as read.
-bool IsOWordLine(const std::string& line) {
+bool IsOWordLine(std::string_view line) {
   // The line is not empty: mostly its first character decides.
   const char first = line.front();
   if (first != ' ' && first != '\t') return first == 'O' || first == 'o';
   const std::size_t at = line.find_first_not_of(" \t");
-  return at != std::string::npos && (line[at] == 'O' || line[at] == 'o');
+  return at != std::string_view::npos && (line[at] == 'O' || line[at] == 'o');
 }
 
 // "M20ADDITION" in any letter case.
@@ -73,7 +73,7 @@ Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from, i
   return row == kFeedRow ? Kept::NoNumber : Kept::No;
 }
 
-void ScanLine(const std::string& line, const RowSetting* rows, const unsigned char* upper, std::string& copy,
+void ScanLine(std::string_view line, const RowSetting* rows, const unsigned char* upper, std::string& copy,
               LineScan& scan) {
   // One pass upper-cases the line into `copy` (exchanging X and Y on the
   // way, where that is done here) and collects, up to the comment start, the
@@ -187,7 +187,7 @@ void ScanLine(const std::string& line, const RowSetting* rows, const unsigned ch
 
 }  // namespace
 
-LineProcessor::LineProcessor(const Settings& settings, ToolpathNotices* notices)
+LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
     : settings_(settings), notices_(notices), rewriter_(settings.FeedScale) {
   bool removal = false;
   for (std::size_t row = 0; row < kRows; ++row) {
@@ -205,15 +205,18 @@ LineProcessor::LineProcessor(const Settings& settings, ToolpathNotices* notices)
   exchange_in_scan_ = settings.XYexchange && !removal;
   upper_ = exchange_in_scan_ ? kUpperExchanged.byte : kClasses.upper;
   marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
+  if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();
 }
 
-RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
+RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number) {
   if (line.empty() || kClasses.kind[static_cast<unsigned char>(line.front())] == kLeader) {
     if (notices_ != nullptr) notices_->NoteLeaderLine(line_number, line);
+    out.Append(line);
     return RewriteStatus::Done;
   }
   if (IsOWordLine(line)) {
     if (notices_ != nullptr) notices_->NoteOWordLine(line_number, line);
+    out.Append(line);
     return RewriteStatus::Done;
   }
   LineScan scan;
@@ -221,7 +224,7 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
   if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar ||
-                              scan.comment != std::string::npos || (scan.seen & notices_->watched_rows()) != 0)) {
+                              scan.comment != std::string::npos || (scan.seen & watched_rows_) != 0)) {
     NoteFacts(line, scan, line_number);
   }
   // Only a line with an M or a T (or protected text) can hold a marker. In
@@ -229,15 +232,23 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
   const std::string_view upper(spare_.data(), line.size());
   if (scan.marker_letter &&
       (scan.guarded ? HoldsMarkerInAnyCase(line) : upper.find(marker_) != std::string::npos)) {
+    out.Append(line);
     return RewriteStatus::Done;
   }
   const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   // Only the table-order way knows where protected text is after the words.
   const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
   if (scan.removes || markers || (scan.guarded && exchange_after)) {
-    return RewriteInTableOrder(line, scan.words, scan.count);
+    return RewriteInTableOrder(line, scan.words, scan.count, out);
   }
-  return RewriteInLineOrder(line, scan.words, scan.count);
+  return RewriteInLineOrder(line, scan.words, scan.count, out);
+}
+
+RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
+  converted_.Clear();
+  const RewriteStatus status = ConvertLine(line, converted_, line_number);
+  if (status == RewriteStatus::Done) line.assign(converted_.data(), converted_.size());
+  return status;
 }
 
 void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number) {
@@ -254,6 +265,7 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
     if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
   }
   notices_->NoteLine(line_number, facts);
+  watched_rows_ = notices_->watched_rows();
 }
 
 void LineProcessor::NoteSign(const ScannedWord& word, const FixedNumber& number) {
@@ -271,27 +283,28 @@ void LineProcessor::SortByRow(ScannedWord* words, std::size_t count) {
   }
 }
 
-RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord* words, std::size_t count) {
+RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count,
+                                                ByteBuffer& out) {
   // The words one after the other on the plain upper-cased line.
-  spare_.resize(line.size());
+  std::string& work = table_line_;
   if (exchange_in_scan_) {
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      spare_[i] = static_cast<char>(kClasses.upper[static_cast<unsigned char>(line[i])]);
-    }
+    work.resize(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) work[i] = static_cast<char>(kClasses.upper[static_cast<unsigned char>(line[i])]);
+  } else {
+    work.assign(spare_, 0, line.size());
   }
-  line.swap(spare_);
   SortByRow(words, count);
   for (std::size_t w = 0; w < count; ++w) {
     const std::size_t position = words[w].position;
     // A removed word may leave an expression or a parameter right after an
     // earlier letter, whose word then stays as it is.
-    const auto* text = reinterpret_cast<const unsigned char*>(line.c_str());
+    const auto* text = reinterpret_cast<const unsigned char*>(work.c_str());
     if (!protected_text::IsDigit(text[position + 1]) &&
-        LeftAsItIs(text, line.size(), position + 1, words[w].row) != Kept::No) {
+        LeftAsItIs(text, work.size(), position + 1, words[w].row) != Kept::No) {
       continue;
     }
     WordEdit edit;
-    const RewriteStatus status = rewriter_.RewriteNumber(position, words[w].scale, line, words[w].addend, edit);
+    const RewriteStatus status = rewriter_.RewriteNumber(position, words[w].scale, work, words[w].addend, edit);
     if (status != RewriteStatus::Done) {
       failed_word_.assign(rewriter_.failed_word());
       return status;
@@ -305,7 +318,8 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord*
                                : other - edit.leading;
     }
   }
-  if (settings_.XYexchange) ExchangeXY(line, spare_);
+  if (settings_.XYexchange) ExchangeXY(work, spare_);
+  out.Append(work);
   return RewriteStatus::Done;
 }
 
@@ -314,13 +328,15 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string& line, ScannedWord*
 // where it did whatever the neighbouring words have become. The words can then
 // be rewritten from left to right into a new line in one pass, exchanging X
 // and Y on the way; a failure is reported for the word earliest in the table.
-RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* words, std::size_t count) {
+RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWord* words, std::size_t count,
+                                               ByteBuffer& out_buffer) {
   // The words come in the order of the line; their numbers are read from
   // the line as it came (only the letters differ from the upper-cased one).
   const std::string_view upper(spare_.data(), line.size());
-  const std::size_t room = upper.size() + count * kMaxFixedText + kCopyPadding;
-  if (output_.size() < room) output_.resize(room);
-  char* out = output_.data();
+  // The buffer keeps padding after the room reserved: short pieces may be
+  // moved in blocks that reach past what they write.
+  char* const begin = out_buffer.Reserve(upper.size() + count * kMaxFixedText + kCopyPadding);
+  char* out = begin;
   // Where the scan did not exchange X and Y, the copy does.
   const unsigned char* exchange = settings_.XYexchange && !exchange_in_scan_ ? kExchanged : nullptr;
   auto copy = [&](std::size_t from, std::size_t to) {
@@ -349,7 +365,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* 
     // Every word is computed, so that a failure is reported for the
     // earliest in the table; the text stops at the first failure.
     const RewriteStatus word_status =
-        rewriter_.ComputeNumber(line, words[w].position, words[w].scale, words[w].addend, word);
+        rewriter_.ComputeNumber(line.data(), line.size(), words[w].position, words[w].scale, words[w].addend, word);
     if (word_status != RewriteStatus::Done) {
       if (words[w].row < failed_row) {
         failed_row = words[w].row;
@@ -366,20 +382,22 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string& line, ScannedWord* 
     copied = word.run_end;
   }
   if (status != RewriteStatus::Done) return status;
-  if (!fits) return RewriteInTableOrder(line, words, count);  // too long for the fast writer
+  if (!fits) return RewriteInTableOrder(line, words, count, out_buffer);  // too long for the fast writer
   // Rare, so computed again rather than kept.
   for (std::size_t n = 0; n < negatives; ++n) {
     const ScannedWord& negative_word = words[negative[n]];
-    rewriter_.ComputeNumber(line, negative_word.position, negative_word.scale, negative_word.addend, word);
+    rewriter_.ComputeNumber(line.data(), line.size(), negative_word.position, negative_word.scale,
+                            negative_word.addend, word);
     NoteSign(negative_word, word.number);
   }
   copy(copied, upper.size());
-  const char* begin = output_.data();
+  const char* start = begin;
   if (count > 0) {  // every rewrite trims the line's blanks at both ends
-    while (out > begin && out[-1] == ' ') --out;
-    while (begin < out && *begin == ' ') ++begin;
+    while (out > start && out[-1] == ' ') --out;
+    while (start < out && *start == ' ') ++start;
   }
-  line.assign(begin, static_cast<std::size_t>(out - begin));
+  if (start != begin) std::memmove(begin, start, static_cast<std::size_t>(out - start));
+  out_buffer.Commit(static_cast<std::size_t>(out - start));
   return RewriteStatus::Done;
 }
 

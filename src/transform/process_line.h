@@ -4,10 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_buffer.h"
 #include "settings/settings.h"
 #include "transform/line_scan.h"
+#include "transform/notice_sink.h"
 #include "transform/rewrite_number.h"
-#include "transform/toolpath_notices.h"
 
 namespace kivrel {
 
@@ -17,13 +18,18 @@ class LineProcessor {
  public:
   // The settings are taken as they are now; a processor serves one run.
   // `notices`, when given, hears what each line's scan finds.
-  explicit LineProcessor(const Settings& settings, ToolpathNotices* notices = nullptr);
+  explicit LineProcessor(const Settings& settings, NoticeSink* notices = nullptr);
 
-  // Rewrites `line` (without its terminator) in place. Lines that start with
-  // a comment leader, empty lines and lines marked M20ADDITION stay as read;
-  // every other line is upper-cased, its words before the comment rewritten
-  // and, on request, X and Y (and I and J) exchanged.
-  // `line_number` is for the notices.
+  // Converts `line` (without its terminator) and appends the result to
+  // `out`. Lines that start with a comment leader, empty lines, O-word lines
+  // and lines marked M20ADDITION stay as read; every other line is
+  // upper-cased, its words before the comment rewritten and, on request, X
+  // and Y (and I and J) exchanged. The byte after `line` must be readable
+  // and end any number (its line end, or a NUL). `line_number` is for the
+  // notices. After a failure `out` holds nothing of the line.
+  RewriteStatus ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number = 0);
+
+  // The same, in place.
   RewriteStatus ProcessLine(std::string& line, std::uint64_t line_number = 0);
 
   // After OutOfRange: the word that could not be scaled.
@@ -35,23 +41,25 @@ class LineProcessor {
   void NoteSign(const ScannedWord& word, const FixedNumber& number);
   static void SortByRow(ScannedWord* words, std::size_t count);
   // Both start from the scanned line at the start of spare_ (which has
-  // some bytes of room after it); `words` come in the order
-  // of the line. The first rewrites them one after the other in the order
-  // of the letter table (any words); the second in one pass along the line
+  // some bytes of room after it); `words` come in the order of the line. The
+  // first rewrites them one after the other in the order of the letter table
+  // (any words); the second in one pass along the line, straight into `out`
   // (when no word is removed).
-  RewriteStatus RewriteInTableOrder(std::string& line, ScannedWord* words, std::size_t count);
-  RewriteStatus RewriteInLineOrder(std::string& line, ScannedWord* words, std::size_t count);
+  RewriteStatus RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
+  RewriteStatus RewriteInLineOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
 
   const Settings& settings_;
-  ToolpathNotices* notices_;
+  NoticeSink* notices_;
   NumberRewriter rewriter_;
   RowSetting rows_[9];                    // the letter table with this run's settings
   bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
   const unsigned char* upper_ = nullptr;  // the table the scan writes through
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
+  unsigned watched_rows_ = 0;             // the notices' watched rows, as they last said
   std::uint64_t line_number_ = 0;
   std::string spare_;
-  std::string output_;
+  std::string table_line_;
+  ByteBuffer converted_;                  // ProcessLine's result
   std::string failed_word_;
 };
 

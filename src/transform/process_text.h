@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/failure.h"
 #include "common/text_reader.h"
 #include "common/text_writer.h"
 #include "settings/settings.h"
@@ -25,6 +26,12 @@ struct TextEnd {
 // throws a Failure naming the line and the word. `notices`, when given,
 // looks at every line as read; `lines_before` lines of the input were read
 // before (for the line numbers).
+// The input is converted a chunk of whole lines at a time.
+inline constexpr std::size_t kChunkBytes = 256 * 1024;
+
+// "number out of range in line N, word W".
+Failure OutOfRange(std::uint64_t line_number, const std::string& word);
+
 TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
                         ProgressTracker& progress, ToolpathNotices* notices = nullptr,
                         std::uint64_t lines_before = 0);

@@ -40,17 +40,17 @@ FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
   return ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
 }
 
-RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t position, float scale,
+RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std::size_t position, float scale,
                                             float addend, WordNumber& result) {
-  char letter = line[position];
+  char letter = p[position];
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
   const std::size_t run_start = position + 1;
-  const char* p = line.data();
+  const std::string_view line(p, size);
 
   // Most numbers are plain (a sign, digits, a point, digits) and are read
   // on the way; the run goes on over any further number characters and
   // blanks, without the blanks at its end.
-  const PlainNumber number_read = ReadPlainNumber(line, run_start);
+  const PlainNumber number_read = plain_number::Read<true>(p + run_start, size - run_start);
   const std::size_t plain_end = run_start + number_read.end;
   const std::size_t run_end = word_characters::RunEnd(p, plain_end);
   result.run_end = run_end;
@@ -60,11 +60,11 @@ RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t
   // ("X1 2" reads 12): a point or sign there cannot continue the number.
   const bool plain = number_read.exact() && (run_end == plain_end || !IsBlank(p[plain_end]));
   const double read =
-      plain ? number_read.value : LeadingNumber(std::string_view(line).substr(run_start, run_end - run_start));
+      plain ? number_read.value : LeadingNumber(line.substr(run_start, run_end - run_start));
   // A plain number has at most 15 digits and is well within the 32-bit range.
   const float product = plain || std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {
-    failed_word_.assign(line, position, run_end - position);
+    failed_word_.assign(line.substr(position, run_end - position));
     for (char& c : failed_word_) {
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
@@ -83,7 +83,7 @@ RewriteStatus NumberRewriter::ComputeNumber(const std::string& line, std::size_t
 RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, std::string& line,
                                             float addend, WordEdit& edit) {
   WordNumber word;
-  const RewriteStatus status = ComputeNumber(line, position, scale, addend, word);
+  const RewriteStatus status = ComputeNumber(line.c_str(), line.size(), position, scale, addend, word);
   if (status != RewriteStatus::Done) return status;
   const std::size_t old_length = word.run_end - position;
   std::size_t new_length = 0;

@@ -43,7 +43,9 @@ class NumberRewriter {
   // point; no exponent), multiplied by `scale` as a 32-bit value, rounded
   // to 7 significant digits and then to four decimals, offset by `addend`,
   // and for S made a whole number.
-  RewriteStatus ComputeNumber(const std::string& line, std::size_t position, float scale, float addend,
+  // `text` holds `size` bytes and the byte after them is readable and ends
+  // any number (a line end, or a string's terminating NUL).
+  RewriteStatus ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale, float addend,
                               WordNumber& result);
 
   // ComputeNumber, then the word put back into `line`: the new number in

@@ -6,19 +6,9 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "transform/notice_sink.h"
 
 namespace kivrel {
-
-// What the line scan found in the words of a line (before its comment).
-struct LineFacts {
-  bool radius = false;      // an R word
-  unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
-  unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
-  bool expression = false;  // a rewritten letter's word is an expression or a parameter
-  bool polar = false;       // an "@" or "^" word
-  std::string_view words;          // the line up to its comment start
-  std::string_view after_comment;  // the text after a "(...)" comment's ")"
-};
 
 // Collects, while a conversion runs, the places where the program will not
 // move as the settings say although the rules convert it faithfully: words
@@ -29,22 +19,16 @@ struct LineFacts {
 // noted: one notice per kind, with its first line and the number of lines.
 // The modal states the notices depend on (the plane, the feed mode, the
 // spindle mode) run from line to line, so every line is noted in order.
-class ToolpathNotices {
+class ToolpathNotices : public NoticeSink {
  public:
   explicit ToolpathNotices(const Settings& settings);
 
-  // A line that passes unchanged because it starts with a comment leader.
-  void NoteLeaderLine(std::uint64_t line_number, std::string_view line);
-  // A line whose words are rewritten, as the line scan saw it.
-  void NoteLine(std::uint64_t line_number, const LineFacts& facts);
-  // A line of an O word (a subroutine, a loop, a call), which passes as read.
-  void NoteOWordLine(std::uint64_t line_number, std::string_view line);
-  // A rewritten feed (F) or spindle (S) word that came out negative.
-  void NoteNegative(std::uint64_t line_number, char letter, std::string_view word);
-
-  // The rows of the letter table whose words, seen on a line, the notices
-  // must hear of in the current modal state, as bits.
-  unsigned watched_rows() const { return watched_rows_; }
+  void NoteLeaderLine(std::uint64_t line_number, std::string_view line) override;
+  void NoteLine(std::uint64_t line_number, const LineFacts& facts) override;
+  void NoteOWordLine(std::uint64_t line_number, std::string_view line) override;
+  void NoteNegative(std::uint64_t line_number, char letter, std::string_view word) override;
+  // In the current modal state.
+  unsigned watched_rows() const override { return watched_rows_; }
 
   // "Line N: ..." or "Line N (and M more): ...", one for each kind found.
   std::vector<std::string> Notices() const;

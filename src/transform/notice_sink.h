@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace kivrel {
+
+// What the line scan found in the words of a line (before its comment).
+struct LineFacts {
+  bool radius = false;      // an R word
+  unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
+  unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
+  bool expression = false;  // a rewritten letter's word is an expression or a parameter
+  bool polar = false;       // an "@" or "^" word
+  std::string_view words;          // the line up to its comment start
+  std::string_view after_comment;  // the text after a "(...)" comment's ")"
+};
+
+// What hears, line by line, the facts the toolpath notices are made of: the
+// notices themselves, or a record of the facts that one thread of a
+// conversion keeps for them.
+class NoticeSink {
+ public:
+  virtual ~NoticeSink() = default;
+  // A line that passes unchanged because it starts with a comment leader.
+  virtual void NoteLeaderLine(std::uint64_t line_number, std::string_view line) = 0;
+  // A line whose words are rewritten, as the line scan saw it.
+  virtual void NoteLine(std::uint64_t line_number, const LineFacts& facts) = 0;
+  // A line of an O word (a subroutine, a loop, a call), which passes as read.
+  virtual void NoteOWordLine(std::uint64_t line_number, std::string_view line) = 0;
+  // A rewritten feed (F) or spindle (S) word that came out negative.
+  virtual void NoteNegative(std::uint64_t line_number, char letter, std::string_view word) = 0;
+  // The rows of the letter table whose words, seen on a line, must be heard
+  // of even when nothing else on the line is; it may change after NoteLine.
+  virtual unsigned watched_rows() const = 0;
+};
+
+}  // namespace kivrel
