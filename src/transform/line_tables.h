@@ -70,13 +70,4 @@ struct ExchangeTable {
 constexpr ExchangeTable kExchangeTable;
 constexpr const unsigned char* kExchanged = kExchangeTable.byte;
 
-// Upper-casing and exchange in one table.
-struct UpperExchangedTable {
-  unsigned char byte[256];
-  constexpr UpperExchangedTable() : byte() {
-    for (int i = 0; i < 256; ++i) byte[i] = kExchangeTable.byte[kClasses.upper[i]];
-  }
-};
-constexpr UpperExchangedTable kUpperExchanged;
-
 }  // namespace kivrel::line_tables

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "common/byte_blocks.h"
+#include "common/sixteen_bytes.h"
 #include "transform/exchange_xy.h"
 #include "transform/g_codes.h"
 #include "transform/line_tables.h"
@@ -30,15 +30,14 @@ constexpr std::size_t kCopyPadding = 16;
 static_assert(std::size(LineScan{}.words) == kRows && sizeof(LineScan{}.seen) * 8 >= kRows,
               "a line scan has room for every row of the letter table");
 
-// The bytes of an eight-byte block the scan must look at, as high bits:
-// letters (and any byte from ";" up, taking the rare ;<=>?@ together) and
-// the comment leaders, with the rare #$%&'( taken together. Digits, points,
+// The bytes of a sixteen-byte block the scan must look at, as bits: letters
+// (and any byte from ";" up, taking the rare ;<=>?@ together) and the
+// comment leaders, with the rare #$%&'( taken together. Digits, points,
 // signs and blanks need no look.
-std::uint64_t Candidates(std::uint64_t word) {
-  using namespace byte_blocks;
+unsigned Candidates(sixteen_bytes::Block block) {
+  using namespace sixteen_bytes;
   static_assert(CommentLeaders == "(/%#;", "every leader must be a candidate");
-  return BytesAtLeast(word, ';') | (BytesAtLeast(word, '#') & ~BytesAtLeast(word, '(' + 1)) |
-         BytesEqual(word, '/');
+  return Bits(_mm_or_si128(_mm_or_si128(AtLeast(block, ';'), Between(block, '#', '(')), Equal(block, '/')));
 }
 
 // A line whose first character that is no blank is an O: a subroutine,
@@ -73,17 +72,16 @@ Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from, i
   return row == kFeedRow ? Kept::NoNumber : Kept::No;
 }
 
-void ScanLine(std::string_view line, const RowSetting* rows, const unsigned char* upper, std::string& copy,
-              LineScan& scan) {
+void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std::string& copy, LineScan& scan) {
   // One pass upper-cases the line into `copy` (exchanging X and Y on the
   // way, where that is done here) and collects, up to the comment start, the
   // first word of each letter, in the order of the line. A letter whose
   // first word lies at or after the comment start is not rewritten at all.
+  // Sixteen bytes are read past the line (its caller's padding), and the
+  // copy keeps kCopyPadding bytes of room after it, so that short pieces of
+  // it can be moved in blocks of that size.
   const std::size_t size = line.size();
-  // The copy keeps kCopyPadding bytes of room after the line, so that short
-  // pieces of it can be moved in blocks of that size.
   if (copy.size() < size + kCopyPadding) copy.resize(size + kCopyPadding);
-  std::memcpy(copy.data(), line.data(), size);
   const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
   unsigned char* out = reinterpret_cast<unsigned char*>(copy.data());
   std::size_t i = size;  // where the comment starts, if there is one
@@ -97,16 +95,18 @@ void ScanLine(std::string_view line, const RowSetting* rows, const unsigned char
   bool expression = false;
   bool polar = false;
   bool guarded = false;
-  // The copy already holds every byte that upper-casing leaves as it is;
-  // the scan goes block by block, and in a block from candidate to candidate.
-  for (std::size_t block = 0; block < size && i == size; block += 8) {
-    const std::uint64_t word = byte_blocks::LoadEight(line.data() + block, size - block);
-    std::uint64_t marks = Candidates(word);
-    if (size - block < 8) marks &= (std::uint64_t{1} << (8 * (size - block))) - 1;
+  // Block by block the copy is written upper-cased, and in a block the scan
+  // goes from candidate to candidate.
+  std::size_t block = 0;
+  for (; block < size && i == size; block += 16) {
+    const sixteen_bytes::Block bytes = sixteen_bytes::Load(in + block);
+    const sixteen_bytes::Block upper = sixteen_bytes::UpperCase(bytes);
+    sixteen_bytes::Store(out + block, exchange ? sixteen_bytes::ExchangeXY(upper) : upper);
+    unsigned marks = Candidates(bytes);
+    if (size - block < 16) marks &= (1u << (size - block)) - 1;
     for (; marks != 0; marks &= marks - 1) {
-      const std::size_t at = block + static_cast<std::size_t>(byte_blocks::FirstMarked(marks));
+      const std::size_t at = block + static_cast<std::size_t>(__builtin_ctz(marks));
       const unsigned char byte = in[at];
-      out[at] = upper[byte];
       const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
       if (kind >= 0) {
         const unsigned bit = 1u << kind;
@@ -146,7 +146,7 @@ void ScanLine(std::string_view line, const RowSetting* rows, const unsigned char
           guarded = true;
           // The next block starts where the protected text ends (the sum
           // wraps around where it ends in the first block); this one is done.
-          block = stop - 8;
+          block = stop - 16;
           marks = 1;
           continue;
         }
@@ -182,7 +182,11 @@ void ScanLine(std::string_view line, const RowSetting* rows, const unsigned char
     scan.comment = i;
     scan.marker_letter = true;  // the comment is not looked through
   }
-  for (; i < size; ++i) out[i] = upper[in[i]];
+  // The comment, upper-cased and exchanged as the words are.
+  for (; block < size; block += 16) {
+    const sixteen_bytes::Block upper = sixteen_bytes::UpperCase(sixteen_bytes::Load(in + block));
+    sixteen_bytes::Store(out + block, exchange ? sixteen_bytes::ExchangeXY(upper) : upper);
+  }
 }
 
 }  // namespace
@@ -203,7 +207,6 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
   // exchange can be done while upper-casing. The marker is then looked for
   // as it reads after the exchange.
   exchange_in_scan_ = settings.XYexchange && !removal;
-  upper_ = exchange_in_scan_ ? kUpperExchanged.byte : kClasses.upper;
   marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
   if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();
 }
@@ -220,7 +223,7 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
     return RewriteStatus::Done;
   }
   LineScan scan;
-  ScanLine(line, rows_, upper_, spare_, scan);
+  ScanLine(line, rows_, exchange_in_scan_, spare_, scan);
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
   if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar ||
@@ -245,8 +248,11 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
 }
 
 RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
+  // A copy with room to read past the line.
+  padded_.Clear();
+  padded_.Append(line);
   converted_.Clear();
-  const RewriteStatus status = ConvertLine(line, converted_, line_number);
+  const RewriteStatus status = ConvertLine(padded_.view(), converted_, line_number);
   if (status == RewriteStatus::Done) line.assign(converted_.data(), converted_.size());
   return status;
 }

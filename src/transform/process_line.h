@@ -24,9 +24,10 @@ class LineProcessor {
   // `out`. Lines that start with a comment leader, empty lines, O-word lines
   // and lines marked M20ADDITION stay as read; every other line is
   // upper-cased, its words before the comment rewritten and, on request, X
-  // and Y (and I and J) exchanged. The byte after `line` must be readable
-  // and end any number (its line end, or a NUL). `line_number` is for the
-  // notices. After a failure `out` holds nothing of the line.
+  // and Y (and I and J) exchanged. The sixteen bytes after `line` must be
+  // readable, the first of them ending any number (its line end, or a
+  // NUL), as in a ByteBuffer. `line_number` is for the notices. After a
+  // failure `out` holds nothing of the line.
   RewriteStatus ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number = 0);
 
   // The same, in place.
@@ -53,12 +54,12 @@ class LineProcessor {
   NumberRewriter rewriter_;
   RowSetting rows_[9];                    // the letter table with this run's settings
   bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
-  const unsigned char* upper_ = nullptr;  // the table the scan writes through
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
   unsigned watched_rows_ = 0;             // the notices' watched rows, as they last said
   std::uint64_t line_number_ = 0;
   std::string spare_;
   std::string table_line_;
+  ByteBuffer padded_;                     // ProcessLine's line
   ByteBuffer converted_;                  // ProcessLine's result
   std::string failed_word_;
 };

@@ -6,22 +6,20 @@
 #include "common/byte_buffer.h"
 #include "common/failure.h"
 #include "common/line_ends.h"
+#include "transform/chunk_pipeline.h"
 #include "transform/process_line.h"
 
 namespace kivrel {
+namespace {
 
-Failure OutOfRange(std::uint64_t line_number, const std::string& word) {
-  return Failure(static_cast<int>(std::errc::result_out_of_range),
-                 "number out of range in line " + std::to_string(line_number) + ", word " + word);
-}
-
-TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
-                    ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before) {
+// On the calling thread alone, line by line as the bar moves.
+TextEnd ConvertHere(TextReader& input, TextWriter& output, const Settings& settings, ProgressTracker& progress,
+                    ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options) {
   LineProcessor processor(settings, notices);
   ByteBuffer chunk;
   ByteBuffer converted;
   std::uint64_t line_number = lines_before;
-  while (input.ReadChunk(chunk, kChunkBytes)) {
+  while (input.ReadChunk(chunk, options.chunk_bytes)) {
     LineSplitter lines(chunk.view());
     std::string_view CurrentLine;
     while (lines.Next(CurrentLine)) {
@@ -42,6 +40,54 @@ TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& setti
     chunk.Clear();
   }
   return {};
+}
+
+// Chunks converted on worker threads, written in order from this one, the
+// notices told of each chunk's lines in order.
+TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings& settings,
+                          ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
+                          const EngineOptions& options, unsigned workers) {
+  ChunkPipeline pipeline(settings, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers);
+  std::uint64_t line_base = lines_before;
+  bool more = true;
+  for (;;) {
+    while (more && pipeline.HasRoom()) {
+      Chunk& chunk = pipeline.Next();
+      if (!input.ReadChunk(chunk.input, options.chunk_bytes)) {
+        more = false;
+        break;
+      }
+      pipeline.Submit(chunk);
+    }
+    Chunk* done = pipeline.TakeOldest();
+    if (done == nullptr) return {};
+    output.Write(done->output.view());
+    if (done->status != RewriteStatus::Done) {
+      const std::uint64_t line_number = line_base + done->lines + 1;
+      if (done->status == RewriteStatus::ZeroFeed) return {TextOutcome::ZeroFeed, line_number};
+      throw OutOfRange(line_number, done->failed_word);
+    }
+    if (notices != nullptr) done->heard.Replay(*notices, line_base);
+    progress.LinesDone(done->lines, done->characters);
+    line_base += done->lines;
+  }
+}
+
+}  // namespace
+
+Failure OutOfRange(std::uint64_t line_number, const std::string& word) {
+  return Failure(static_cast<int>(std::errc::result_out_of_range),
+                 "number out of range in line " + std::to_string(line_number) + ", word " + word);
+}
+
+TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings, ProgressTracker& progress,
+                    ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options) {
+  // On one core, threads would only take turns.
+  const unsigned workers = options.workers != 0 ? options.workers : ChunkPipeline::Cores();
+  if ((options.workers == 0 && workers < 2) || progress.total() < static_cast<double>(options.parallel_from)) {
+    return ConvertHere(input, output, settings, progress, notices, lines_before, options);
+  }
+  return ConvertInParallel(input, output, settings, progress, notices, lines_before, options, workers);
 }
 
 }  // namespace kivrel

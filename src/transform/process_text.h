@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "common/failure.h"
@@ -20,20 +21,31 @@ struct TextEnd {
   std::uint64_t line = 0;
 };
 
-// Copies every line of `input` to `output`, transformed, each followed by
-// CR LF, and keeps the progress bar moving. Stops at a line whose feed comes
-// out as 0 (that line is not written). A number beyond the 32-bit range
-// throws a Failure naming the line and the word. `notices`, when given,
-// looks at every line as read; `lines_before` lines of the input were read
-// before (for the line numbers).
-// The input is converted a chunk of whole lines at a time.
-inline constexpr std::size_t kChunkBytes = 256 * 1024;
+// How the text is cut up and shared out.
+struct EngineOptions {
+  std::size_t chunk_bytes = 256 * 1024;  // whole lines, at least this much, at a time
+  // Threads that convert chunks, besides the one that reads and writes; 0
+  // takes one for each core. A text below `parallel_from` bytes (or a
+  // single core) is converted by the calling thread alone: a short program
+  // starts no thread.
+  unsigned workers = 0;
+  std::uint64_t parallel_from = 1024 * 1024;
+};
 
 // "number out of range in line N, word W".
 Failure OutOfRange(std::uint64_t line_number, const std::string& word);
 
-TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings,
-                        ProgressTracker& progress, ToolpathNotices* notices = nullptr,
-                        std::uint64_t lines_before = 0);
+// Copies every line of `input` to `output`, transformed, each followed by
+// CR LF, and keeps the progress bar moving. Stops at a line whose feed comes
+// out as 0 (that line is not written, the lines before it are). A number
+// beyond the 32-bit range throws a Failure naming the line and the word,
+// the lines before it written. `notices`, when given, hears every line in
+// order; `lines_before` lines of the input were read before (for the line
+// numbers). A long text is converted on several threads, a chunk of lines
+// each, and written in order: the same bytes, outcome and notices as on
+// one thread.
+TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings, ProgressTracker& progress,
+                    ToolpathNotices* notices = nullptr, std::uint64_t lines_before = 0,
+                    const EngineOptions& options = {});
 
 }  // namespace kivrel

@@ -30,6 +30,23 @@ class ProgressTracker {
   // Called after the line has been written.
   void LineWritten() { view_.SetFill(consumed_ / total_); }
 
+  // A chunk of `lines` lines of `characters` characters in all (without
+  // their line ends), read and written: the window is repainted as often as
+  // line by line, and the bar set once.
+  void LinesDone(std::uint64_t lines, std::uint64_t characters) {
+    consumed_ += static_cast<double>(characters) + 2.0 * static_cast<double>(lines);
+    for (std::uint64_t repaints = (static_cast<std::uint64_t>(lines_) + lines) / kLinesPerRepaint; repaints > 0;
+         --repaints) {
+      view_.Repaint();
+      view_.ProcessEvents();
+    }
+    lines_ = static_cast<int>((static_cast<std::uint64_t>(lines_) + lines) % kLinesPerRepaint);
+    if (lines > 0) LineWritten();
+  }
+
+  // The input's size in bytes, as taken at the start (at least 1).
+  double total() const { return total_; }
+
  private:
   double total_;
   double consumed_ = 0;

@@ -65,6 +65,7 @@ ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
   }
   feed_changed_ = s.FeedScale != 1 || s.FeedAdd != 0;
   a_unit_factor_ = s.AScale == to_millimetres || s.AScale == to_inches;
+  JudgePlanes();
   Watch();
 }
 
@@ -102,6 +103,14 @@ void ToolpathNotices::Watch() {
   if (surface_speed_ && settings_.SpindleRPM != 0) watched_rows_ |= Row('S');
 }
 
+unsigned ToolpathNotices::watchable_rows() const {
+  unsigned rows = Row('I') | Row('J') | Row('K');
+  if (a_unit_factor_) rows |= Row('A');
+  if (feed_changed_) rows |= Row('F');
+  if (settings_.SpindleRPM != 0) rows |= Row('S');
+  return rows;
+}
+
 void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts) {
   // The line's own G words set the modal states it is judged in.
   if (facts.g_codes != 0) {
@@ -128,39 +137,38 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (!facts.after_comment.empty() && HasWord(facts.after_comment, scaled_)) Note(kAfterComment, line_number);
 }
 
-void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts) {
+void ToolpathNotices::JudgePlanes() {
   const Settings& s = settings_;
-  // The active plane's two axes, and whether the settings turn it over (an
-  // odd number of mirrors; the exchange is one in the XY plane).
-  float first = s.XScale;
-  float second = s.YScale;
-  int mirrors = s.XYexchange ? 1 : 0;
-  Kind unequal = kUnequalXY;
-  if (plane_ == Plane::ZX) {
-    first = s.ZScale;
-    second = s.XScale;
-    mirrors = 0;
-    unequal = kUnequalZX;
-  } else if (plane_ == Plane::YZ) {
-    first = s.YScale;
-    second = s.ZScale;
-    mirrors = 0;
-    unequal = kUnequalYZ;
+  // Each plane's two axes, and whether the settings turn it over (an odd
+  // number of mirrors; the exchange is one in the XY plane). Under G18 or
+  // G19 the exchange takes X into Y: the plane itself moves.
+  const struct {
+    float first;
+    float second;
+    int exchange_mirrors;
+    Kind unequal;
+  } planes[] = {{s.XScale, s.YScale, s.XYexchange ? 1 : 0, kUnequalXY},
+                {s.ZScale, s.XScale, 0, kUnequalZX},
+                {s.YScale, s.ZScale, 0, kUnequalYZ}};
+  for (int p = 0; p < 3; ++p) {
+    PlaneJudgement& judgement = planes_[p];
+    const int mirrors = planes[p].exchange_mirrors + (planes[p].first < 0 ? 1 : 0) + (planes[p].second < 0 ? 1 : 0);
+    judgement.moved = p != 0 && s.XYexchange;
+    judgement.turned_over = mirrors % 2 == 1 && !judgement.moved;
+    judgement.distorted = std::fabs(planes[p].first) != std::fabs(planes[p].second) && !judgement.moved;
+    judgement.unequal = planes[p].unequal;
   }
-  mirrors += (first < 0 ? 1 : 0) + (second < 0 ? 1 : 0);
-  const bool turned_over = mirrors % 2 == 1;
-  // Under G18 or G19 the exchange takes X into Y: the plane itself moves.
-  const bool moved = plane_ != Plane::XY && s.XYexchange;
+}
+
+void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts) {
+  const PlaneJudgement& plane = planes_[static_cast<int>(plane_)];
   const bool arc = (facts.g_codes & g_codes::kArc) || (facts.rows & watched_rows_ & (Row('I') | Row('J') | Row('K')));
   if (arc) {
-    if (moved) {
-      Note(kOutOfPlane, line_number);
-    } else {
-      if (std::fabs(first) != std::fabs(second)) Note(unequal, line_number);
-      if (turned_over) Note(kMirroredArcs, line_number);
-    }
+    if (plane.moved) Note(kOutOfPlane, line_number);
+    if (plane.distorted) Note(plane.unequal, line_number);
+    if (plane.turned_over) Note(kMirroredArcs, line_number);
   }
-  if ((facts.g_codes & g_codes::kCompensation) && turned_over && !moved) Note(kCompensationSide, line_number);
+  if ((facts.g_codes & g_codes::kCompensation) && plane.turned_over) Note(kCompensationSide, line_number);
 }
 
 void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFacts& facts) {

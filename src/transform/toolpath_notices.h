@@ -29,6 +29,8 @@ class ToolpathNotices : public NoticeSink {
   void NoteNegative(std::uint64_t line_number, char letter, std::string_view word) override;
   // In the current modal state.
   unsigned watched_rows() const override { return watched_rows_; }
+  // In any modal state these settings can meet.
+  unsigned watchable_rows() const;
 
   // "Line N: ..." or "Line N (and M more): ...", one for each kind found.
   std::vector<std::string> Notices() const;
@@ -62,6 +64,14 @@ class ToolpathNotices : public NoticeSink {
   enum class Units { None, ToMillimetres, ToInches };
 
   void Note(Kind kind, std::uint64_t line_number);
+  // What each plane's arcs suffer under these settings.
+  struct PlaneJudgement {
+    bool moved = false;        // out of their plane (the exchange under G18, G19)
+    bool distorted = false;    // unequal scales of the plane's axes
+    bool turned_over = false;  // an odd number of mirrors
+    Kind unequal = kUnequalXY;
+  };
+  void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
   void NoteMachineWords(std::uint64_t line_number, const LineFacts& facts);
   void Watch();
@@ -80,6 +90,7 @@ class ToolpathNotices : public NoticeSink {
   bool a_unit_factor_ = false;  // A words take a unit-conversion factor
 
   // Modal states, as the program has set them so far.
+  PlaneJudgement planes_[3];  // in the order of Plane
   Plane plane_ = Plane::XY;
   bool inverse_time_ = false;
   bool surface_speed_ = false;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+
+#if !defined(__SSE2__)
+#error "Kivrel's line scan takes sixteen bytes at a time with SSE2, which every x86-64 has"
+#endif
+#include <emmintrin.h>
+
+// Sixteen bytes of a text looked at together with SSE2: upper-casing,
+// exchanging letters and picking out the bytes of interest in a few
+// instructions for the whole block.
+namespace kivrel::sixteen_bytes {
+
+using Block = __m128i;
+
+// The sixteen bytes at `text`, all of which must be readable.
+inline Block Load(const void* text) { return _mm_loadu_si128(static_cast<const Block*>(text)); }
+inline void Store(void* out, Block block) { _mm_storeu_si128(static_cast<Block*>(out), block); }
+
+// One bit for each byte whose high bit is set in `marks` (0xFF or 0x00 bytes).
+inline unsigned Bits(Block marks) { return static_cast<unsigned>(_mm_movemask_epi8(marks)); }
+
+inline Block Equal(Block block, char byte) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(byte)); }
+
+// Bytes from `low` up, as unsigned values.
+inline Block AtLeast(Block block, unsigned char low) {
+  return _mm_cmpeq_epi8(_mm_max_epu8(block, _mm_set1_epi8(static_cast<char>(low))), block);
+}
+
+// Bytes from `low` to `high`, as unsigned values.
+inline Block Between(Block block, unsigned char low, unsigned char high) {
+  const Block clamped = _mm_min_epu8(_mm_max_epu8(block, _mm_set1_epi8(static_cast<char>(low))),
+                                     _mm_set1_epi8(static_cast<char>(high)));
+  return _mm_cmpeq_epi8(clamped, block);
+}
+
+// ASCII letters a to z as A to Z; every other byte as it is.
+inline Block UpperCase(Block block) {
+  // a..z moved to the bottom of the signed range, so one comparison finds them.
+  const Block shifted = _mm_sub_epi8(block, _mm_set1_epi8(static_cast<char>('a' + 128)));
+  const Block lower = _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(-128 + 26)));
+  return _mm_sub_epi8(block, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+}
+
+// X with Y and I with J traded, in upper-cased text ("X" ^ "Y" is 1, "I" ^
+// "J" is 3).
+inline Block ExchangeXY(Block upper) {
+  const Block xy = _mm_or_si128(Equal(upper, 'X'), Equal(upper, 'Y'));
+  const Block ij = _mm_or_si128(Equal(upper, 'I'), Equal(upper, 'J'));
+  const Block flips = _mm_or_si128(_mm_and_si128(xy, _mm_set1_epi8(1)), _mm_and_si128(ij, _mm_set1_epi8(3)));
+  return _mm_xor_si128(upper, flips);
+}
+
+}  // namespace kivrel::sixteen_bytes

@@ -1,0 +1,102 @@
+#include "transform/chunk_pipeline.h"
+
+#include <string_view>
+
+#include "common/line_ends.h"
+#include "transform/process_line.h"
+
+namespace kivrel {
+
+unsigned ChunkPipeline::Cores() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : cores;
+}
+
+ChunkPipeline::ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers) {
+  // Each worker busy with one chunk and one waiting, and two more: one being
+  // written, one being read.
+  slots_.resize(2 * static_cast<std::size_t>(workers) + 2);
+  for (auto& slot : slots_) slot = std::make_unique<Chunk>();
+  threads_.reserve(workers);
+  for (unsigned i = 0; i < workers; ++i) {
+    threads_.emplace_back([this, &settings, watchable_rows, record] { Work(settings, watchable_rows, record); });
+  }
+}
+
+ChunkPipeline::~ChunkPipeline() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  work_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+Chunk& ChunkPipeline::Next() {
+  Chunk& chunk = *slots_[submitted_ % slots_.size()];
+  chunk.input.Clear();
+  chunk.output.Clear();
+  chunk.lines = 0;
+  chunk.characters = 0;
+  chunk.status = RewriteStatus::Done;
+  chunk.failed_word.clear();
+  chunk.heard.Clear();
+  chunk.done = false;
+  return chunk;
+}
+
+void ChunkPipeline::Submit(Chunk& chunk) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(&chunk);
+    ++submitted_;
+  }
+  work_.notify_one();
+}
+
+Chunk* ChunkPipeline::TakeOldest() {
+  if (taken_ == submitted_) return nullptr;
+  Chunk* chunk = slots_[taken_ % slots_.size()].get();
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [chunk] { return chunk->done; });
+  ++taken_;
+  return chunk;
+}
+
+void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool record) {
+  NoticeRecorder heard(watchable_rows);
+  LineProcessor processor(settings, record ? &heard : nullptr);
+  for (;;) {
+    Chunk* chunk = nullptr;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      work_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+      if (stop_) return;
+      chunk = queue_.front();
+      queue_.pop_front();
+    }
+    // The lines up to the first that fails, numbered from 1 in the chunk.
+    LineSplitter lines(chunk->input.view());
+    std::string_view line;
+    while (lines.Next(line)) {
+      const RewriteStatus status = processor.ConvertLine(line, chunk->output, chunk->lines + 1);
+      if (status != RewriteStatus::Done) {
+        chunk->status = status;
+        chunk->failed_word = processor.failed_word();
+        break;
+      }
+      chunk->output.Append("\r\n");
+      ++chunk->lines;
+      chunk->characters += line.size();
+    }
+    heard.Swap(chunk->heard);
+    heard.Clear();
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      chunk->done = true;
+    }
+    done_.notify_all();
+  }
+}
+
+}  // namespace kivrel

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/byte_buffer.h"
+#include "settings/settings.h"
+#include "transform/notice_recorder.h"
+#include "transform/rewrite_number.h"
+
+namespace kivrel {
+
+// A chunk of whole lines and what became of it: the converted lines, each
+// with CR LF, up to the first that failed.
+struct Chunk {
+  ByteBuffer input;
+  ByteBuffer output;
+  std::uint64_t lines = 0;       // converted
+  std::uint64_t characters = 0;  // their lengths, without line ends
+  RewriteStatus status = RewriteStatus::Done;  // of the line after them, when not Done
+  std::string failed_word;
+  NoticeRecorder heard{0};       // line numbers from 1 in the chunk
+  bool done = false;
+};
+
+// Worker threads that convert chunks while the thread that owns the
+// pipeline reads and writes them. Chunks are taken back in the order they
+// were submitted, a few at a time in flight, so memory stays bounded.
+class ChunkPipeline {
+ public:
+  // The cores of this machine (at least 1).
+  static unsigned Cores();
+
+  // `watchable_rows` and `record`: whether (and for which rows) the workers
+  // keep the facts the notices hear.
+  ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers);
+  // Stops the workers (a chunk being converted is finished first).
+  ~ChunkPipeline();
+  ChunkPipeline(const ChunkPipeline&) = delete;
+  ChunkPipeline& operator=(const ChunkPipeline&) = delete;
+
+  // A free chunk can be read now.
+  bool HasRoom() const { return submitted_ - taken_ < slots_.size(); }
+  // The next free chunk, cleared, to read into.
+  Chunk& Next();
+  // Hands the chunk Next gave to the workers.
+  void Submit(Chunk& chunk);
+  // Waits for the oldest chunk submitted and not yet taken; null when none
+  // is left. It stays as it is until Next hands out its place again.
+  Chunk* TakeOldest();
+
+ private:
+  void Work(const Settings& settings, unsigned watchable_rows, bool record);
+
+  std::vector<std::unique_ptr<Chunk>> slots_;
+  std::uint64_t submitted_ = 0;
+  std::uint64_t taken_ = 0;
+  std::mutex mutex_;
+  std::condition_variable work_;
+  std::condition_variable done_;
+  std::deque<Chunk*> queue_;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace kivrel
