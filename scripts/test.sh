@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, and runs every
 # test: the normal build, the same tests built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, a short run of each fuzzer, a smoke run of the
+# UndefinedBehaviorSanitizer, the conversion engine's tests built with
+# ThreadSanitizer, a short run of each fuzzer, a smoke run of the
 # benchmarks (no timing is judged), the Windows build's suites under wine,
 # and an install into a temporary prefix with both release archives.
 set -euo pipefail
@@ -13,6 +14,11 @@ scripts/build.sh
 cmake -S . -B build-asan -DKIVREL_WERROR=ON -DKIVREL_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan -j "$jobs" >/dev/null
 (cd build-asan && ctest --output-on-failure -j "$jobs")
+
+# The engine's threads: any data race fails the run.
+cmake -S . -B build-tsan -DKIVREL_WERROR=ON -DKIVREL_SANITIZE=thread >/dev/null
+cmake --build build-tsan -j "$jobs" --target kivrel_unit_tests >/dev/null
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/kivrel_unit_tests --gtest_filter='ChunkedConversion.*:ProcessText.*'
 
 scripts/fuzz.sh "${KIVREL_FUZZ_SECONDS:-30}"
 

@@ -61,15 +61,16 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     }
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
+    // The lines before a failure go out, and are heard and counted, as on
+    // one thread.
     output.Write(done->output.view());
-    if (done->status != RewriteStatus::Done) {
-      const std::uint64_t line_number = line_base + done->lines + 1;
-      if (done->status == RewriteStatus::ZeroFeed) return {TextOutcome::ZeroFeed, line_number};
-      throw OutOfRange(line_number, done->failed_word);
-    }
     if (notices != nullptr) done->heard.Replay(*notices, line_base);
     progress.LinesDone(done->lines, done->characters);
     line_base += done->lines;
+    if (done->status != RewriteStatus::Done) {
+      if (done->status == RewriteStatus::ZeroFeed) return {TextOutcome::ZeroFeed, line_base + 1};
+      throw OutOfRange(line_base + 1, done->failed_word);
+    }
   }
 }
 

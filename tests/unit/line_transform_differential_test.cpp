@@ -1,13 +1,23 @@
 // The fast line transform against the plain reference, over a million
-// generated lines with random settings.
+// generated lines with random settings; and the chunked, threaded
+// conversion of whole programs against one line at a time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/failure.h"
+#include "common/text_reader.h"
+#include "common/text_writer.h"
+#include "support/fake_platform.h"
 #include "support/reference_transform.h"
 #include "transform/process_line.h"
+#include "transform/process_text.h"
+#include "transform/toolpath_notices.h"
 
 namespace kivrel {
 namespace {
@@ -87,6 +97,122 @@ class LineGenerator {
   std::mt19937_64 random_;
 };
 
+// A program in memory, handed out in reads of random short lengths, so that
+// the reader's own buffer ends fall anywhere too.
+class ProgramFile : public ReadableFile {
+ public:
+  ProgramFile(const std::string& text, std::uint64_t seed) : text_(text), random_(seed) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t count = std::min({size, text_.size() - position_, 1 + random_() % 97});
+    std::copy_n(text_.data() + position_, count, buffer);
+    position_ += count;
+    return count;
+  }
+  void Close() override {}
+
+ private:
+  const std::string& text_;
+  std::size_t position_ = 0;
+  std::mt19937_64 random_;
+};
+
+class CapturedFile : public WritableFile {
+ public:
+  explicit CapturedFile(std::string& text) : text_(text) {}
+  void Append(std::string_view data) override { text_.append(data); }
+  void Close() override {}
+
+ private:
+  std::string& text_;
+};
+
+// All a conversion shows of itself.
+struct ProgramRun {
+  TextEnd end;
+  std::string output;
+  std::string failure;
+  std::vector<std::string> notices;
+  double fill = 0;
+  int repaints = 0;
+};
+
+// Lines that set or use the modal states the notices follow from line to
+// line, and lines that end a conversion.
+const char* const kModalLines[] = {
+    "G18", "G19", "g17", "G20", "G21", "G18 G2 X1 Z2 I1 K0", "G3 X1 Y1 I1 J0", "G19 G3 Y1 Z1 J1 K1",
+    "G93 G1 X1 F2", "G94", "G96 S200", "G97 S-3", "G53 G0 X0", "G10 L2 P1 X1", "G41 D1 G1 X2", "G1 X1 F-2",
+    "G16 X1 Y2", "O100 CALL [1] [2]", "/G2 X1 I1", "(A) G2 X3 I1", "G20 G18 G2 X1 I1"};
+const char* const kEndingLines[] = {"G1 X1 F0", "f0.0 X2", "X1 F0 (STOP)", "Y1234567890123456789012345678901234567890"};
+
+std::string ProgramText(LineGenerator& generator, std::mt19937_64& random, const Settings& settings) {
+  static const char* const kEnds[] = {"\r\n", "\r\n", "\n", "\r", "\r\r\n"};
+  std::string text;
+  const int lines = 1 + static_cast<int>(random() % 300);
+  for (int i = 0; i < lines; ++i) {
+    std::string line;
+    if (random() % 8 == 0) {
+      line = kModalLines[random() % std::size(kModalLines)];
+    } else {
+      // Mostly lines that convert, so that the conversion goes on.
+      do line = generator.Line();
+      while (random() % 16 != 0 && testing::ReferenceProcessLine(line, settings).status != RewriteStatus::Done);
+    }
+    if (random() % 400 == 0) line = kEndingLines[random() % std::size(kEndingLines)];
+    text += line;
+    if (i + 1 < lines || random() % 4 != 0) text += kEnds[random() % std::size(kEnds)];
+  }
+  return text;
+}
+
+ProgramRun OneLineAtATime(const std::string& program, const Settings& settings, std::uint64_t lines_before) {
+  ProgramRun run;
+  TextReader reader(std::make_unique<ProgramFile>(program, lines_before));
+  ToolpathNotices notices(settings);
+  LineProcessor processor(settings, &notices);
+  testing::RecordingProgressView view;
+  ProgressTracker progress(program.size(), view);
+  std::string line;
+  for (std::uint64_t number = lines_before + 1; !reader.AtEndOfStream(); ++number) {
+    reader.ReadLine(line);
+    progress.LineRead(line.size());
+    const RewriteStatus status = processor.ProcessLine(line, number);
+    if (status == RewriteStatus::ZeroFeed) {
+      run.end = {TextOutcome::ZeroFeed, number};
+      break;
+    }
+    if (status != RewriteStatus::Done) {
+      run.failure = OutOfRange(number, processor.failed_word()).what();
+      break;
+    }
+    run.output += line + "\r\n";
+    progress.LineWritten();
+  }
+  run.notices = notices.Notices();
+  run.fill = view.fill;
+  run.repaints = view.repaints;
+  return run;
+}
+
+ProgramRun Engine(const std::string& program, const Settings& settings, std::uint64_t lines_before,
+                  const EngineOptions& options) {
+  ProgramRun run;
+  TextReader reader(std::make_unique<ProgramFile>(program, lines_before + 1));
+  TextWriter writer(std::make_unique<CapturedFile>(run.output));
+  ToolpathNotices notices(settings);
+  testing::RecordingProgressView view;
+  ProgressTracker progress(program.size(), view);
+  try {
+    run.end = ProcessText(reader, writer, settings, progress, &notices, lines_before, options);
+  } catch (const Failure& failure) {
+    run.failure = failure.what();
+  }
+  writer.Close();
+  run.notices = notices.Notices();
+  run.fill = view.fill;
+  run.repaints = view.repaints;
+  return run;
+}
+
 TEST(LineTransform, AgreesWithThePlainRulesOnAMillionLines) {
   LineGenerator generator(20261207);
   constexpr int kSettings = 1000;
@@ -112,6 +238,44 @@ TEST(LineTransform, AgreesWithThePlainRulesOnAMillionLines) {
     }
   }
   EXPECT_EQ(compared, 1000000);
+}
+
+// Chunks of a line or a few bytes put boundaries everywhere: inside CR LF,
+// right before a zero feed or a number out of range, between a plane change
+// and the arcs that follow it. Whatever the chunking and the threads, the
+// bytes, the outcome, the notices and the bar come out as line by line.
+TEST(ChunkedConversion, AgreesWithOneLineAtATime) {
+  LineGenerator generator(7122026);
+  std::mt19937_64 random(2026);
+  static const std::size_t kChunkBytes[] = {1, 2, 3, 7, 16, 40, 100, 1000, 256 * 1024};
+  int ended_early = 0;
+  for (int program = 0; program < 400; ++program) {
+    const Settings settings = generator.RandomSettings();
+    const std::string text = ProgramText(generator, random, settings);
+    const std::uint64_t lines_before = random() % 3;
+    const ProgramRun expected = OneLineAtATime(text, settings, lines_before);
+    if (expected.end.outcome != TextOutcome::Finished || !expected.failure.empty()) ++ended_early;
+    EngineOptions options;
+    options.chunk_bytes = kChunkBytes[random() % std::size(kChunkBytes)];
+    options.workers = 1 + static_cast<unsigned>(random() % 3);
+    // Now and then on the calling thread alone, chunk by chunk.
+    options.parallel_from = random() % 4 == 0 ? std::numeric_limits<std::uint64_t>::max() : 0;
+    const ProgramRun run = Engine(text, settings, lines_before, options);
+    SCOPED_TRACE("program #" + std::to_string(program) + ", chunks of " + std::to_string(options.chunk_bytes) +
+                 " bytes, " + std::to_string(options.workers) + " workers");
+    ASSERT_EQ(run.output, expected.output);
+    ASSERT_EQ(run.end.outcome, expected.end.outcome);
+    ASSERT_EQ(run.end.line, expected.end.line);
+    ASSERT_EQ(run.failure, expected.failure);
+    ASSERT_EQ(run.notices, expected.notices);
+    ASSERT_EQ(run.fill, expected.fill);
+    if (run.failure.empty() && run.end.outcome == TextOutcome::Finished) {
+      ASSERT_EQ(run.repaints, expected.repaints);
+    }
+  }
+  // Both endings were met often enough to count.
+  EXPECT_GT(ended_early, 20);
+  EXPECT_LT(ended_early, 300);
 }
 
 }  // namespace
