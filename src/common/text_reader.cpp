@@ -1,5 +1,6 @@
 #include "common/text_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/line_ends.h"
@@ -48,28 +49,38 @@ void TextReader::ReadLine(std::string& line) {
 }
 
 bool TextReader::ReadChunk(ByteBuffer& chunk, std::size_t target) {
-  if (AtEndOfStream()) return false;
-  std::size_t taken = 0;
+  const std::size_t start = chunk.size();
+  // First what is buffered: the rest of a line kept back, or lines
+  // buffered for ReadLine.
+  chunk.Append(std::string_view(buffer_.data() + position_, end_ - position_));
+  position_ = end_ = 0;
+  std::size_t searched = start;  // line ends before this are not the last
   for (;;) {
-    const char* start = buffer_.data() + position_;
-    const std::size_t available = end_ - position_;
-    if (taken + available >= target) {
-      // Enough: the chunk ends at the last line end buffered, a LF or a CR
-      // that is known to have no LF after it.
-      std::size_t cut = available;
-      while (cut > 0 && start[cut - 1] != '\n' && !(start[cut - 1] == '\r' && cut < available)) --cut;
-      if (cut > 0) {
-        chunk.Append(std::string_view(start, cut));
-        position_ += cut;
-        return true;
-      }
-    }
-    // Too little yet, or a line longer than what is buffered: all of it, and on.
-    chunk.Append(std::string_view(start, available));
-    taken += available;
-    position_ = end_;
-    if (!Fill()) return true;  // the end of the text
+    const std::size_t taken = chunk.size() - start;
+    // A CR at the end may yet be followed by its LF: it is looked at again.
+    if (taken >= target && KeepBackAfterLastLineEnd(chunk, searched)) return true;
+    searched = chunk.size() > start ? chunk.size() - 1 : start;
+    if (exhausted_) return taken > 0;
+    const std::size_t room = std::max(kBlock, target > taken ? target - taken : 0);
+    const std::size_t count = file_->Read(chunk.Reserve(room), room);
+    if (count == 0) exhausted_ = true;
+    chunk.Commit(count);
   }
+}
+
+bool TextReader::KeepBackAfterLastLineEnd(ByteBuffer& chunk, std::size_t from) {
+  const char* text = chunk.data();
+  const std::size_t size = chunk.size();
+  // The cut goes after a LF, or after a CR that is known to have no LF after it.
+  std::size_t cut = size;
+  while (cut > from && text[cut - 1] != '\n' && !(text[cut - 1] == '\r' && cut < size)) --cut;
+  if (cut == from) return false;
+  const std::size_t kept = size - cut;
+  if (buffer_.size() < kept) buffer_.resize(kept);
+  std::memcpy(buffer_.data(), text + cut, kept);
+  end_ = kept;
+  chunk.Shrink(kept);
+  return true;
 }
 
 int TextReader::PeekByte() {

@@ -26,13 +26,18 @@ class TextReader {
 
   // Appends to `chunk` the next whole lines, with their terminators, as read:
   // at least `target` bytes unless the text ends first, and never a CR
-  // without the LF that follows it. False at the end of the text.
+  // without the LF that follows it. False at the end of the text. The file
+  // is read straight into `chunk`; only the start of a line that the chunk
+  // cannot end with is kept back for the next.
   bool ReadChunk(ByteBuffer& chunk, std::size_t target);
 
   void Close();
 
  private:
   bool Fill();
+  // Cuts `chunk` after its last line end at or after `from`, keeping the
+  // rest back in the buffer; false if there is none.
+  bool KeepBackAfterLastLineEnd(ByteBuffer& chunk, std::size_t from);
 
   std::unique_ptr<ReadableFile> file_;
   std::vector<char> buffer_;

@@ -12,11 +12,18 @@ unsigned ChunkPipeline::Cores() {
   return cores == 0 ? 1 : cores;
 }
 
-ChunkPipeline::ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers) {
+ChunkPipeline::ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers,
+                             std::size_t chunk_bytes) {
   // Each worker busy with one chunk and one waiting, and two more: one being
   // written, one being read.
   slots_.resize(2 * static_cast<std::size_t>(workers) + 2);
-  for (auto& slot : slots_) slot = std::make_unique<Chunk>();
+  for (auto& slot : slots_) {
+    slot = std::make_unique<Chunk>();
+    // A read may run a block past the target; a line grows by a third or
+    // so with four decimals on each number.
+    slot->input.Reserve(chunk_bytes + 64 * 1024);
+    slot->output.Reserve(2 * chunk_bytes);
+  }
   threads_.reserve(workers);
   for (unsigned i = 0; i < workers; ++i) {
     threads_.emplace_back([this, &settings, watchable_rows, record] { Work(settings, watchable_rows, record); });

@@ -38,8 +38,10 @@ class ChunkPipeline {
   static unsigned Cores();
 
   // `watchable_rows` and `record`: whether (and for which rows) the workers
-  // keep the facts the notices hear.
-  ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers);
+  // keep the facts the notices hear. Each chunk's buffers are made ready for
+  // `chunk_bytes` of input at the start, so that they need not grow.
+  ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers,
+                std::size_t chunk_bytes);
   // Stops the workers (a chunk being converted is finished first).
   ~ChunkPipeline();
   ChunkPipeline(const ChunkPipeline&) = delete;

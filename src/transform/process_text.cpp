@@ -47,7 +47,8 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const Settings& setti
 TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings& settings,
                           ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
                           const EngineOptions& options, unsigned workers) {
-  ChunkPipeline pipeline(settings, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers);
+  ChunkPipeline pipeline(settings, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers,
+                         options.chunk_bytes);
   std::uint64_t line_base = lines_before;
   bool more = true;
   for (;;) {
