@@ -1,9 +1,12 @@
 #include "transform/toolpath_notices.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "transform/g_codes.h"
 #include "transform/line_tables.h"
+#include "transform/o_word.h"
 #include "transform/word_characters.h"
 
 namespace kivrel {
@@ -64,6 +67,9 @@ ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
     units_ = Units::ToInches;
   }
   feed_changed_ = s.FeedScale != 1 || s.FeedAdd != 0;
+  lengths_changed_ = std::fabs(s.XScale) != 1 || std::fabs(s.YScale) != 1 || std::fabs(s.ZScale) != 1 ||
+                     std::fabs(s.AScale) != 1;
+  any_change_ = changed_axes_ != 0 || feed_changed_ || s.SpindleRPM != 0;
   a_unit_factor_ = s.AScale == to_millimetres || s.AScale == to_inches;
   JudgePlanes();
   Watch();
@@ -99,14 +105,14 @@ void ToolpathNotices::Watch() {
   static constexpr unsigned kCentres[] = {Row('I') | Row('J'), Row('K') | Row('I'), Row('J') | Row('K')};
   watched_rows_ = kCentres[static_cast<int>(plane_)];
   if (a_unit_factor_) watched_rows_ |= Row('A');
-  if (inverse_time_ && feed_changed_) watched_rows_ |= Row('F');
+  if (inverse_time_ && (feed_changed_ || lengths_changed_)) watched_rows_ |= Row('F');
   if (surface_speed_ && settings_.SpindleRPM != 0) watched_rows_ |= Row('S');
 }
 
 unsigned ToolpathNotices::watchable_rows() const {
   unsigned rows = Row('I') | Row('J') | Row('K');
   if (a_unit_factor_) rows |= Row('A');
-  if (feed_changed_) rows |= Row('F');
+  if (feed_changed_ || lengths_changed_) rows |= Row('F');
   if (settings_.SpindleRPM != 0) rows |= Row('S');
   return rows;
 }
@@ -129,7 +135,11 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (facts.radius && radius_) Note(kRadius, line_number);
   NoteArcsAndCompensation(line_number, facts);
   if (a_unit_factor_ && (facts.rows & Row('A'))) Note(kRotaryA, line_number);
-  if (inverse_time_ && feed_changed_ && (facts.rows & Row('F'))) Note(kInverseTimeFeed, line_number);
+  if (inverse_time_ && (facts.rows & Row('F'))) {
+    // An inverse-time F gives the move's time, whatever its length.
+    if (feed_changed_) Note(kInverseTimeFeed, line_number);
+    if (lengths_changed_) Note(kInverseTimeLengths, line_number);
+  }
   if (surface_speed_ && settings_.SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
   if (facts.expression) Note(kExpressions, line_number);
@@ -182,6 +192,7 @@ void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFact
 }
 
 void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
+  NoteSubroutine(line_number, line);
   // "O<name> call [1.5] [2]": the arguments may be lengths the subroutine
   // moves by; they pass as they are.
   if (!plane_moved_ && settings_.ZScale == 1) return;
@@ -194,6 +205,24 @@ void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view 
       return;
     }
   }
+}
+
+void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, std::string_view line) {
+  // A subroutine this program does not hold comes from a file of its own,
+  // which this conversion does not touch.
+  if (!any_change_) return;
+  const OWord word = ReadOWord(line);
+  if (word.keyword == "sub") {
+    if (!word.name.empty() && defined_.size() < kMostNames) defined_.insert(word.name);
+    return;
+  }
+  if (word.keyword != "call" || defined_.contains(word.name)) return;
+  if (word.name.empty() || (pending_calls_.size() >= kMostNames && !pending_calls_.contains(word.name))) {
+    Note(kOtherFileCalls, line_number);
+    return;
+  }
+  Calls& calls = pending_calls_[word.name];
+  if (calls.count++ == 0) calls.first = line_number;
 }
 
 void ToolpathNotices::NoteNegative(std::uint64_t line_number, char letter, std::string_view word) {
@@ -230,6 +259,8 @@ std::string ToolpathNotices::Message(int kind) const {
              "degrees";
     case kInverseTimeFeed:
       return "F words under inverse-time feed (G93) are no rates: the feed settings change how long the moves take";
+    case kInverseTimeLengths:
+      return "moves under inverse-time feed (G93) keep their times: the scaled lengths change the speed of the tool";
     case kSurfaceSpeedWords:
       return "S words under constant surface speed (G96) are surface speeds, not revolutions: the spindle addend "
              "changes them";
@@ -241,17 +272,30 @@ std::string ToolpathNotices::Message(int kind) const {
     case kPolar: return "polar coordinates (@ and ^) are not scaled";
     case kCallArguments:
       return "subroutine calls pass their arguments as they are: lengths among them are not scaled";
+    case kOtherFileCalls:
+      return "subroutines called from other files are not converted: their moves, feeds and speeds stay as they are";
     case kExpressions: return "expressions and parameters are not scaled";
     default: return "";
   }
 }
 
 std::vector<std::string> ToolpathNotices::Notices() const {
+  std::uint64_t first[kKinds];
+  std::uint64_t count[kKinds];
+  std::copy(std::begin(first_), std::end(first_), first);
+  std::copy(std::begin(count_), std::end(count_), count);
+  // Calls to subroutines the program came to hold further down are its own.
+  for (const auto& [name, calls] : pending_calls_) {
+    if (defined_.contains(name)) continue;
+    std::uint64_t& other_first = first[kOtherFileCalls];
+    if (count[kOtherFileCalls] == 0 || calls.first < other_first) other_first = calls.first;
+    count[kOtherFileCalls] += calls.count;
+  }
   std::vector<std::string> notices;
   for (int kind = 0; kind < kKinds; ++kind) {
-    if (count_[kind] == 0) continue;
-    std::string notice = "Line " + std::to_string(first_[kind]);
-    if (count_[kind] > 1) notice += " (and " + std::to_string(count_[kind] - 1) + " more)";
+    if (count[kind] == 0) continue;
+    std::string notice = "Line " + std::to_string(first[kind]);
+    if (count[kind] > 1) notice += " (and " + std::to_string(count[kind] - 1) + " more)";
     notice += ": ";
     notice += Message(kind);
     notices.push_back(notice);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "settings/settings.h"
@@ -52,11 +54,13 @@ class ToolpathNotices : public NoticeSink {
     kMachineOffsets,
     kRotaryA,
     kInverseTimeFeed,
+    kInverseTimeLengths,
     kSurfaceSpeedWords,
     kNegativeFeed,
     kNegativeSpindle,
     kPolar,
     kCallArguments,
+    kOtherFileCalls,
     kExpressions,
     kKinds
   };
@@ -74,6 +78,7 @@ class ToolpathNotices : public NoticeSink {
   void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
   void NoteMachineWords(std::uint64_t line_number, const LineFacts& facts);
+  void NoteSubroutine(std::uint64_t line_number, std::string_view line);
   void Watch();
   std::string Message(int kind) const;
   // A word (letter and number) in `text` of a letter marked in `letters`.
@@ -87,7 +92,9 @@ class ToolpathNotices : public NoticeSink {
   bool plane_moved_ = false;    // the XY plane is scaled or exchanged
   Units units_ = Units::None;
   bool feed_changed_ = false;   // F words are scaled or offset
+  bool lengths_changed_ = false;  // an axis scale changes how far the moves go
   bool a_unit_factor_ = false;  // A words take a unit-conversion factor
+  bool any_change_ = false;     // the settings change some word
 
   // Modal states, as the program has set them so far.
   PlaneJudgement planes_[3];  // in the order of Plane
@@ -99,6 +106,18 @@ class ToolpathNotices : public NoticeSink {
   std::uint64_t first_[kKinds] = {};
   std::uint64_t count_[kKinds] = {};
   std::string first_word_[kKinds];  // the negative word, for its notice
+
+  // Subroutines the program holds, and calls to ones it has not held so
+  // far: LinuxCNC finds a subroutine further down the file too, so those
+  // are judged at the end. Both are bounded; past the bound a call counts
+  // as one to another file.
+  struct Calls {
+    std::uint64_t first = 0;
+    std::uint64_t count = 0;
+  };
+  static constexpr std::size_t kMostNames = 4096;
+  std::unordered_set<std::string> defined_;
+  std::unordered_map<std::string, Calls> pending_calls_;
 };
 
 }  // namespace kivrel

@@ -19,6 +19,8 @@ constexpr const char* kBlockDelete = "block-delete lines are not scaled";
 constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
 constexpr const char* kMirror = "arcs run the wrong way round: the settings mirror the part";
 constexpr const char* kExpression = "expressions and parameters are not scaled";
+constexpr const char* kOtherFile =
+    "subroutines called from other files are not converted: their moves, feeds and speeds stay as they are";
 constexpr const char* kCompensation =
     "cutter compensation runs on the wrong side: the settings mirror the part, so G41 and G42 must trade places";
 
@@ -69,8 +71,13 @@ class NoticeKinds : public ::testing::TestWithParam<NoticeCase> {};
 
 TEST_P(NoticeKinds, FoundOnlyWhereTheSettingsMakeItWrong) {
   const NoticeCase& c = GetParam();
-  EXPECT_EQ(NoticesFor({c.line}, c.wrong), std::vector<std::string>{std::string("Line 1: ") + c.message});
-  EXPECT_EQ(NoticesFor({c.line}, c.harmless), std::vector<std::string>{});
+  std::vector<std::string> lines;  // a case may take more than one line
+  for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+    end = c.line.find('\n', start);
+    lines.push_back(c.line.substr(start, end - start));
+  }
+  EXPECT_EQ(NoticesFor(lines, c.wrong), std::vector<std::string>{std::string("Line 1: ") + c.message});
+  EXPECT_EQ(NoticesFor(lines, c.harmless), std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,8 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"parameter", "M3 S#1", [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kExpression},
         NoticeCase{"mirror_by_three", "G2 X1 Y1", Exchange(-1, -1), Exchange(-1, 1), kMirror},
         NoticeCase{"polar", "G1 @5 ^30", Exchange(), Axes(1, 1, 2), "polar coordinates (@ and ^) are not scaled"},
-        NoticeCase{"call_arguments", "o<touchoff> call [0.100] [0]", Axes(1, 1, 2), [](Settings& s) { s.FeedScale = 2; },
+        // The subroutine comes further down, so it is converted with the program.
+        NoticeCase{"call_arguments", "o<touchoff> call [0.100] [0]\no<touchoff> sub\no<touchoff> endsub", Axes(1, 1, 2),
+                   [](Settings& s) { s.FeedScale = 2; },
                    "subroutine calls pass their arguments as they are: lengths among them are not scaled"},
+        NoticeCase{"other_file_call", "o<probe> call", [](Settings& s) { s.FeedScale = 2; }, Neutral, kOtherFile},
         // In the XZ and YZ planes the plane's own axes decide; the XY checks
         // stay quiet there.
         NoticeCase{"unequal_zx_arc", "G18 G2 X1 Z1 I1 K0", Axes(2, 2, 3), Axes(2, 3, 2),
@@ -117,9 +127,12 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"rotary_a", "G0 A90", [](Settings& s) { s.AScale = 25.4f; }, [](Settings& s) { s.AScale = 2; },
                    "A words take the unit factor: right for a linear A axis, wrong for a rotary one, whose words "
                    "are degrees"},
-        NoticeCase{"inverse_time", "G93 G1 X1 F2", [](Settings& s) { s.FeedScale = 1.5f; }, Scale(2, 2),
+        NoticeCase{"inverse_time", "G93 G1 X1 F2", [](Settings& s) { s.FeedScale = 1.5f; }, Exchange(-1, 1),
                    "F words under inverse-time feed (G93) are no rates: the feed settings change how long the "
                    "moves take"},
+        NoticeCase{"inverse_time_lengths", "G93 G1 X1 F2", [](Settings& s) { s.ZScale = 2; }, Exchange(-1, 1),
+                   "moves under inverse-time feed (G93) keep their times: the scaled lengths change the speed of "
+                   "the tool"},
         NoticeCase{"surface_speed", "G96 S200 M3", [](Settings& s) { s.SpindleRPM = 100; }, Neutral,
                    "S words under constant surface speed (G96) are surface speeds, not revolutions: the spindle "
                    "addend changes them"},
@@ -147,6 +160,8 @@ TEST(ToolpathNotices, ModalStatesRunAcrossLines) {
                 "Line 2: arcs in the XZ plane (G18) are distorted by unequal Z and X scales",
                 "Line 6: F words under inverse-time feed (G93) are no rates: the feed settings change how long the "
                 "moves take",
+                "Line 6: moves under inverse-time feed (G93) keep their times: the scaled lengths change the speed "
+                "of the tool",
                 "Line 10: S words under constant surface speed (G96) are surface speeds, not revolutions: the "
                 "spindle addend changes them"}));
 }
@@ -179,6 +194,31 @@ TEST(ToolpathNotices, CountsLinesAndNamesTheFirst) {
   EXPECT_EQ(NoticesFor(program, Exchange(1, 1)),
             (std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kBlockDelete,
                                       std::string("Line 3 (and 2 more): ") + kMirror}));
+}
+
+// A subroutine is the program's own where a "sub" line anywhere in it names
+// it as LinuxCNC reads names: blanks nowhere, any letter case, no leading
+// zeros. Every other call reaches a file this conversion leaves alone.
+TEST(ToolpathNotices, CallsReachOtherFilesWhereTheProgramHoldsNoSuchSubroutine) {
+  const auto feed = [](Settings& s) { s.FeedAdd = 5; };
+  const struct {
+    std::vector<std::string> program;
+    std::vector<std::string> notices;
+  } cases[] = {
+      {{"O<Probe > SUB", "G1 X1", "o<probe> endsub", "o< PROBE> call"}, {}},
+      {{"o0100 sub", "o0100 endsub", "o 1 00 call (twice)", "O100CALL"}, {}},
+      {{"o100 sub", "o100 endsub", "o1000 call", "o[#1] call", "o<a> call", "o<a> call [1]", "o<a> endsub"},
+       {std::string("Line 3 (and 3 more): ") + kOtherFile}},
+      {{"o<a> call", "o<b> call", "o<b> sub", "o<b> endsub"}, {std::string("Line 1: ") + kOtherFile}},
+      {{"o<a> call", "o<b> call", "o<a> sub", "o<a> endsub"}, {std::string("Line 2: ") + kOtherFile}},
+      {{"o<a> call", "o<a> return", "o<a> if [#1 gt 0]"}, {std::string("Line 1: ") + kOtherFile}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NoticesFor(c.program, feed), c.notices) << c.program.front();
+
+  // Past the names kept, calls still count.
+  std::vector<std::string> many;
+  for (int i = 0; i < 5000; ++i) many.push_back("o<n" + std::to_string(i) + "> call");
+  EXPECT_EQ(NoticesFor(many, feed), std::vector<std::string>{std::string("Line 1 (and 4999 more): ") + kOtherFile});
 }
 
 TEST(ToolpathNotices, LeaveTheConvertedBytesAlone) {

@@ -1,0 +1,54 @@
+#include "transform/o_word.h"
+
+#include "transform/word_characters.h"
+
+namespace kivrel {
+namespace {
+
+using word_characters::IsBlank;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The place of the first character at or after `at` that is no blank.
+std::size_t Next(std::string_view line, std::size_t at) {
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  return at;
+}
+
+}  // namespace
+
+OWord ReadOWord(std::string_view line) {
+  OWord word;
+  std::size_t at = Next(line, Next(line, 0) + 1);  // past the O
+  if (at < line.size() && line[at] == '<') {
+    std::size_t close = at + 1;
+    while (close < line.size() && line[close] != '>') ++close;
+    if (close == line.size()) return word;  // no closing ">": nothing can be told
+    for (; at <= close; ++at) {
+      if (!IsBlank(line[at])) word.name += Lower(line[at]);
+    }
+  } else if (at < line.size() && IsDigit(line[at])) {
+    for (; at < line.size() && IsDigit(line[at]); at = Next(line, at + 1)) {
+      if (line[at] != '0' || !word.name.empty()) word.name += line[at];  // no leading zeros
+    }
+    if (word.name.empty()) word.name.push_back('0');  // all zeros
+  } else if (at < line.size() && line[at] == '[') {
+    // A number computed as the program runs: the keyword still tells a call.
+    int depth = 0;
+    do {
+      depth += line[at] == '[' ? 1 : line[at] == ']' ? -1 : 0;
+      ++at;
+    } while (depth > 0 && at < line.size());
+    if (depth > 0) return word;
+  } else {
+    return word;
+  }
+  for (at = Next(line, at); at < line.size() && IsLetter(line[at]); at = Next(line, at + 1)) {
+    word.keyword += Lower(line[at]);
+  }
+  return word;
+}
+
+}  // namespace kivrel
