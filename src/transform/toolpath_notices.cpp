@@ -211,7 +211,8 @@ void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, std::string_view
   // A subroutine this program does not hold comes from a file of its own,
   // which this conversion does not touch.
   if (!any_change_) return;
-  const OWord word = ReadOWord(line);
+  OWord word = ReadOWord(line);
+  if (word.name.size() > kLongestName) word.name.clear();
   if (word.keyword == "sub") {
     if (!word.name.empty() && defined_.size() < kMostNames) defined_.insert(word.name);
     return;

@@ -109,13 +109,15 @@ class ToolpathNotices : public NoticeSink {
 
   // Subroutines the program holds, and calls to ones it has not held so
   // far: LinuxCNC finds a subroutine further down the file too, so those
-  // are judged at the end. Both are bounded; past the bound a call counts
-  // as one to another file.
+  // are judged at the end. Both are bounded, in names and in name length
+  // (LinuxCNC reads no line of more than 255 characters); a call past the
+  // bounds counts as one to another file.
   struct Calls {
     std::uint64_t first = 0;
     std::uint64_t count = 0;
   };
   static constexpr std::size_t kMostNames = 4096;
+  static constexpr std::size_t kLongestName = 255;
   std::unordered_set<std::string> defined_;
   std::unordered_map<std::string, Calls> pending_calls_;
 };

@@ -212,6 +212,9 @@ TEST(ToolpathNotices, CallsReachOtherFilesWhereTheProgramHoldsNoSuchSubroutine) 
       {{"o<a> call", "o<b> call", "o<b> sub", "o<b> endsub"}, {std::string("Line 1: ") + kOtherFile}},
       {{"o<a> call", "o<b> call", "o<a> sub", "o<a> endsub"}, {std::string("Line 2: ") + kOtherFile}},
       {{"o<a> call", "o<a> return", "o<a> if [#1 gt 0]"}, {std::string("Line 1: ") + kOtherFile}},
+      // No name is kept longer than LinuxCNC reads lines.
+      {{"o<" + std::string(300, 'a') + "> sub", "o<" + std::string(300, 'a') + "> call"},
+       {std::string("Line 2: ") + kOtherFile}},
   };
   for (const auto& c : cases) EXPECT_EQ(NoticesFor(c.program, feed), c.notices) << c.program.front();
 
