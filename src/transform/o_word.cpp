@@ -1,14 +1,15 @@
 #include "transform/o_word.h"
 
+#include "transform/protected_text.h"
 #include "transform/word_characters.h"
 
 namespace kivrel {
 namespace {
 
+using protected_text::IsDigit;
 using word_characters::IsBlank;
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // The place of the first character at or after `at` that is no blank.
@@ -36,17 +37,13 @@ OWord ReadOWord(std::string_view line) {
     if (word.name.empty()) word.name.push_back('0');  // all zeros
   } else if (at < line.size() && line[at] == '[') {
     // A number computed as the program runs: the keyword still tells a call.
-    int depth = 0;
-    do {
-      depth += line[at] == '[' ? 1 : line[at] == ']' ? -1 : 0;
-      ++at;
-    } while (depth > 0 && at < line.size());
-    if (depth > 0) return word;
+    at = protected_text::End(reinterpret_cast<const unsigned char*>(line.data()), line.size(), at);
   } else {
     return word;
   }
   for (at = Next(line, at); at < line.size() && IsLetter(line[at]); at = Next(line, at + 1)) {
     word.keyword += Lower(line[at]);
+    word.end = at + 1;
   }
   return word;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,8 @@ struct OWord {
   // "sub", "endsub", "call", "if", ... in lower case; empty for a bare
   // program number.
   std::string keyword;
+  // Where the keyword ends in the line: a call's arguments follow.
+  std::size_t end = 0;
 };
 
 // `line` is an O-word line: its first character that is no blank is O or o.

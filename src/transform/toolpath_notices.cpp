@@ -6,7 +6,6 @@
 
 #include "transform/g_codes.h"
 #include "transform/line_tables.h"
-#include "transform/o_word.h"
 #include "transform/word_characters.h"
 
 namespace kivrel {
@@ -192,26 +191,20 @@ void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFact
 }
 
 void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
-  NoteSubroutine(line_number, line);
-  // "O<name> call [1.5] [2]": the arguments may be lengths the subroutine
-  // moves by; they pass as they are.
-  if (!plane_moved_ && settings_.ZScale == 1) return;
-  const std::size_t open = line.find('[');
-  if (open == std::string_view::npos) return;
-  for (std::size_t i = 0; i + 4 <= open; ++i) {
-    if ((line[i] & ~0x20) == 'C' && (line[i + 1] & ~0x20) == 'A' && (line[i + 2] & ~0x20) == 'L' &&
-        (line[i + 3] & ~0x20) == 'L') {
-      Note(kCallArguments, line_number);
-      return;
-    }
-  }
-}
-
-void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, std::string_view line) {
-  // A subroutine this program does not hold comes from a file of its own,
-  // which this conversion does not touch.
   if (!any_change_) return;
   OWord word = ReadOWord(line);
+  // "O<name> call [1.5] [2]": the arguments may be lengths the subroutine
+  // moves by; they pass as they are.
+  if (word.keyword == "call" && (plane_moved_ || settings_.ZScale != 1) &&
+      line.find('[', word.end) != std::string_view::npos) {
+    Note(kCallArguments, line_number);
+  }
+  NoteSubroutine(line_number, word);
+}
+
+void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, OWord& word) {
+  // A subroutine this program does not hold comes from a file of its own,
+  // which this conversion does not touch.
   if (word.name.size() > kLongestName) word.name.clear();
   if (word.keyword == "sub") {
     if (!word.name.empty() && defined_.size() < kMostNames) defined_.insert(word.name);

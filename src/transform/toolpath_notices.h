@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "transform/o_word.h"
 #include "transform/notice_sink.h"
 
 namespace kivrel {
@@ -78,7 +79,7 @@ class ToolpathNotices : public NoticeSink {
   void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
   void NoteMachineWords(std::uint64_t line_number, const LineFacts& facts);
-  void NoteSubroutine(std::uint64_t line_number, std::string_view line);
+  void NoteSubroutine(std::uint64_t line_number, OWord& word);
   void Watch();
   std::string Message(int kind) const;
   // A word (letter and number) in `text` of a letter marked in `letters`.
