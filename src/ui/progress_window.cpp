@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-#include <algorithm>
 
 #include "common/version.h"
 #include "ui/progress_layout.h"
@@ -51,8 +50,7 @@ ProgressWindow::ProgressWindow()
 }
 
 int ProgressWindow::FillPixels() const {
-  // The fill may run past the track's end; it is drawn up to the end only.
-  return Pixels(std::clamp(fill_width_, 0.0f, kTrackWidth));
+  return Pixels(fill_.DrawnWidth());
 }
 
 void ProgressWindow::Show() {
@@ -63,25 +61,23 @@ void ProgressWindow::Show() {
 }
 
 void ProgressWindow::Repaint() {
-  if (!isVisible() || painted_pixels_ == FillPixels()) return;
+  if (!isVisible() || !fill_.Changed(FillPixels())) return;
   repaint();
 }
 
 void ProgressWindow::ProcessEvents() { QCoreApplication::processEvents(); }
 
-void ProgressWindow::SetFill(double fraction) {
-  fill_width_ = static_cast<float>(static_cast<double>(kTrackWidth) * fraction);
-}
+void ProgressWindow::SetFill(double fraction) { fill_.Set(fraction); }
 
 void ProgressWindow::Close() { close(); }
 
 void ProgressWindow::paintEvent(QPaintEvent*) {
-  ++paint_count_;
   QPainter painter(this);
   const QRect track = PixelRect(kTrack);
   painter.fillRect(track, Qt::black);  // Shape1
-  painted_pixels_ = FillPixels();
-  const QRect fill(track.left(), track.top(), painted_pixels_, track.height());  // Shape2
+  const int pixels = FillPixels();
+  fill_.Painted(pixels);
+  const QRect fill(track.left(), track.top(), pixels, track.height());  // Shape2
   painter.fillRect(fill, QColor(0, 192, 0));
   painter.setPen(Qt::black);
   painter.drawRect(fill.adjusted(0, 0, -1, -1));

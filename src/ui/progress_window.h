@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "transform/progress_view.h"
+#include "ui/progress_fill.h"
 #include "ui/progress_layout.h"
 
 class QLabel;
@@ -13,8 +14,7 @@ namespace kivrel {
 // the version line, "Processing..." and a green bar over a black track.
 class ProgressWindow : public QWidget, public ProgressView {
  public:
-  static constexpr float kTrackWidth = progress_layout::kTrack.width;
-  static constexpr float kStartWidth = progress_layout::kStartWidth;
+  static constexpr float kTrackWidth = ProgressFill::kTrackWidth;
 
   ProgressWindow();
 
@@ -28,8 +28,8 @@ class ProgressWindow : public QWidget, public ProgressView {
   bool Draws() const override { return true; }
 
   // The bar's width in twips, as last set.
-  float FillWidth() const { return fill_width_; }
-  int paint_count() const { return paint_count_; }
+  float FillWidth() const { return fill_.width(); }
+  int paint_count() const { return fill_.paint_count(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -37,9 +37,7 @@ class ProgressWindow : public QWidget, public ProgressView {
  private:
   int FillPixels() const;
 
-  float fill_width_ = kStartWidth;
-  int painted_pixels_ = -1;
-  int paint_count_ = 0;
+  ProgressFill fill_;
 };
 
 }  // namespace kivrel

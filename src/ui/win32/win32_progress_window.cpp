@@ -1,6 +1,5 @@
 #include "ui/win32/win32_progress_window.h"
 
-#include <algorithm>
 #include <string>
 
 #include "common/version.h"
@@ -45,28 +44,24 @@ void Win32ProgressWindow::Show() {
 }
 
 int Win32ProgressWindow::FillPixels() const {
-  // The fill may run past the track's end; it is drawn up to the end only.
-  return Pixels(std::clamp(fill_width_, 0.0f, kTrackWidth), dpi_);
+  return Pixels(fill_.DrawnWidth(), dpi_);
 }
 
 void Win32ProgressWindow::Repaint() {
-  if (window_ == nullptr || !IsWindowVisible(window_) || painted_pixels_ == FillPixels()) return;
+  if (window_ == nullptr || !IsWindowVisible(window_) || !fill_.Changed(FillPixels())) return;
   InvalidateRect(window_, nullptr, FALSE);
   UpdateWindow(window_);
 }
 
 void Win32ProgressWindow::ProcessEvents() { win32::PumpWaitingMessages(); }
 
-void Win32ProgressWindow::SetFill(double fraction) {
-  fill_width_ = static_cast<float>(static_cast<double>(kTrackWidth) * fraction);
-}
+void Win32ProgressWindow::SetFill(double fraction) { fill_.Set(fraction); }
 
 void Win32ProgressWindow::Close() {
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
 void Win32ProgressWindow::Paint(HWND window) {
-  ++paint_count_;
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
   RECT client;
@@ -81,12 +76,13 @@ void Win32ProgressWindow::Paint(HWND window) {
   // Label1 in white on top.
   const RECT track = PixelRect(kTrack, dpi_);
   FillRect(dc, &track, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  painted_pixels_ = FillPixels();
-  if (painted_pixels_ > 0) {
+  const int pixels = FillPixels();
+  fill_.Painted(pixels);
+  if (pixels > 0) {
     HBRUSH green = CreateSolidBrush(RGB(0, 192, 0));
     HGDIOBJ old_brush = SelectObject(dc, green);
     HGDIOBJ old_pen = SelectObject(dc, GetStockObject(BLACK_PEN));
-    Rectangle(dc, track.left, track.top, track.left + painted_pixels_, track.bottom);
+    Rectangle(dc, track.left, track.top, track.left + pixels, track.bottom);
     SelectObject(dc, old_pen);
     SelectObject(dc, old_brush);
     DeleteObject(green);

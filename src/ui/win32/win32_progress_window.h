@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "transform/progress_view.h"
-#include "ui/progress_layout.h"
+#include "ui/progress_fill.h"
 
 namespace kivrel {
 
@@ -11,8 +11,7 @@ namespace kivrel {
 // white on a green bar over a black track, all drawn in one paint.
 class Win32ProgressWindow : public ProgressView {
  public:
-  static constexpr float kTrackWidth = progress_layout::kTrack.width;
-  static constexpr float kStartWidth = progress_layout::kStartWidth;
+  static constexpr float kTrackWidth = ProgressFill::kTrackWidth;
 
   Win32ProgressWindow();
   ~Win32ProgressWindow() override;
@@ -28,8 +27,8 @@ class Win32ProgressWindow : public ProgressView {
   bool Draws() const override { return true; }
 
   HWND window() const { return window_; }
-  float FillWidth() const { return fill_width_; }
-  int paint_count() const { return paint_count_; }
+  float FillWidth() const { return fill_.width(); }
+  int paint_count() const { return fill_.paint_count(); }
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -41,9 +40,7 @@ class Win32ProgressWindow : public ProgressView {
   HFONT title_font_ = nullptr;
   HFONT version_font_ = nullptr;
   HFONT processing_font_ = nullptr;
-  float fill_width_ = kStartWidth;
-  int painted_pixels_ = -1;
-  int paint_count_ = 0;
+  ProgressFill fill_;
 };
 
 }  // namespace kivrel
