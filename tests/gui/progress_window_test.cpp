@@ -12,6 +12,7 @@
 #include "common/disk_file_system.h"
 #include "support/convert_text.h"
 #include "support/fake_platform.h"
+#include "support/progress_window_checks.h"
 #include "support/temp_folder.h"
 #include "transform/process_text.h"
 #include "ui/qt_message_boxes.h"
@@ -21,8 +22,6 @@
 
 namespace kivrel {
 namespace {
-
-void ConvertWithWindow(const std::string& input, ProgressWindow& window) { testing::ConvertText(input, window); }
 
 TEST(ProgressWindow, ShowsTitleVersionAndProcessing) {
   ProgressWindow window;
@@ -35,17 +34,13 @@ TEST(ProgressWindow, ShowsTitleVersionAndProcessing) {
 
 TEST(ProgressWindow, FillEndsAtTheTrackEndForACrLfFile) {
   ProgressWindow window;
-  window.Show();
-  std::string input;
-  for (int i = 0; i < 2500; ++i) input += "G1 X" + std::to_string(i) + "\r\n";
-  ConvertWithWindow(input, window);
-  EXPECT_EQ(window.FillWidth(), ProgressWindow::kTrackWidth);
+  testing::ExpectFillEndsAtTheTrackEnd(window);
 }
 
 TEST(ProgressWindow, EmptyInputLeavesTheStartWidth) {
   ProgressWindow window;
   window.Show();
-  ConvertWithWindow("", window);
+  testing::ConvertText("", window);
   EXPECT_EQ(window.FillWidth(), 45.0f);
 }
 
@@ -53,16 +48,7 @@ TEST(ProgressWindow, RepaintThatChangesNoPixelCostsNothing) {
   ProgressWindow window;
   window.Show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  window.ProcessEvents();
-  window.Repaint();
-  const int painted = window.paint_count();
-  EXPECT_GT(painted, 0);
-  window.SetFill(0.0105);  // 45 twips: still 3 pixels
-  window.Repaint();
-  EXPECT_EQ(window.paint_count(), painted);
-  window.SetFill(0.5);
-  window.Repaint();
-  EXPECT_EQ(window.paint_count(), painted + 1);
+  testing::ExpectRepaintOnlyWhenThePixelsChange(window);
 }
 
 // A real Qt message box, answered by a timer as an operator would.

@@ -9,34 +9,21 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/disk_file_system.h"
-#include "support/fake_platform.h"
-#include "support/temp_folder.h"
+#include "support/setup_start.h"
 
 namespace kivrel {
 namespace {
 
+using testing::kDefaultPrm;
 using testing::ReadFile;
 using testing::WriteFile;
 
-constexpr const char* kDefaultPrm =
-    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
-    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
-
-// One start in setup mode: the settings loaded, then the dialog built.
-class SettingsDialogTest : public ::testing::Test {
+class SettingsDialogTest : public testing::SetupStart<SettingsDialog> {
  protected:
-  SettingsDialogTest() { WriteFile(path, kDefaultPrm); }
-
   void Start() {
-    dialog.reset();
-    settings = Settings{};
-    model = std::make_unique<DialogModel>(settings);
-    LoadSettings(settings, Environment());
-    dialog = std::make_unique<SettingsDialog>(*model, Environment(), boxes);
+    Build();
     dialog->show();
   }
-  SettingsEnvironment Environment() { return {files, boxes, *model, path}; }
 
   template <typename T>
   T* Child(const char* name) {
@@ -56,13 +43,6 @@ class SettingsDialogTest : public ::testing::Test {
     QTest::mousePress(Child<QLabel>(label), button, modifiers);
   }
 
-  testing::TempFolder folder;
-  std::string path = folder / "kivrel.prm";
-  DiskFileSystem files;
-  testing::RecordingMessageBoxes boxes;
-  Settings settings;
-  std::unique_ptr<DialogModel> model;
-  std::unique_ptr<SettingsDialog> dialog;
 };
 
 TEST_F(SettingsDialogTest, OpensWithTheDefaultTextsAndNoMark) {

@@ -7,6 +7,7 @@
 #include "common/disk_file_system.h"
 #include "startup/main_program.h"
 #include "support/fake_platform.h"
+#include "support/progress_window_checks.h"
 #include "support/convert_text.h"
 #include "support/temp_folder.h"
 #include "transform/process_text.h"
@@ -15,8 +16,6 @@
 
 namespace kivrel {
 namespace {
-
-void ConvertWithWindow(const std::string& input, Win32ProgressWindow& window) { testing::ConvertText(input, window); }
 
 TEST(Win32ProgressWindow, ShowsItsCaptionAtItsSize) {
   Win32ProgressWindow window;
@@ -50,28 +49,15 @@ TEST(Win32ProgressWindow, BarIsDrawnGreenOnBlackWithTheWordInWhite) {
 
 TEST(Win32ProgressWindow, FillEndsAtTheTrackEndForACrLfFile) {
   Win32ProgressWindow window;
-  window.Show();
-  std::string input;
-  for (int i = 0; i < 2500; ++i) input += "G1 X" + std::to_string(i) + "\r\n";
-  ConvertWithWindow(input, window);
-  EXPECT_EQ(window.FillWidth(), Win32ProgressWindow::kTrackWidth);
-  ConvertWithWindow("", window);
+  testing::ExpectFillEndsAtTheTrackEnd(window);
+  testing::ConvertText("", window);
   EXPECT_EQ(window.FillWidth(), Win32ProgressWindow::kTrackWidth) << "an empty input moves nothing";
 }
 
 TEST(Win32ProgressWindow, RepaintThatChangesNoPixelCostsNothing) {
   Win32ProgressWindow window;
   window.Show();
-  window.ProcessEvents();
-  window.Repaint();
-  const int painted = window.paint_count();
-  EXPECT_GT(painted, 0);
-  window.SetFill(0.0105);  // 45 twips: still 3 pixels
-  window.Repaint();
-  EXPECT_EQ(window.paint_count(), painted);
-  window.SetFill(0.5);
-  window.Repaint();
-  EXPECT_EQ(window.paint_count(), painted + 1);
+  testing::ExpectRepaintOnlyWhenThePixelsChange(window);
 }
 
 TEST(Win32ProgressWindow, ClosedByTheOperatorTheConversionGoesOn) {

@@ -7,10 +7,8 @@
 #include <functional>
 #include <sstream>
 
-#include "common/disk_file_system.h"
 #include "startup/main_program.h"
-#include "support/fake_platform.h"
-#include "support/temp_folder.h"
+#include "support/setup_start.h"
 #include "ui/win32/win32_message_boxes.h"
 #include "ui/win32/win32_user_interface.h"
 #include "ui/win32/win32_window.h"
@@ -18,13 +16,11 @@
 namespace kivrel {
 namespace {
 
+using testing::kDefaultPrm;
 using testing::ReadFile;
 using testing::WriteFile;
 using Dialog = Win32SettingsDialog;
 
-constexpr const char* kDefaultPrm =
-    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
-    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 int FieldId(Field field) { return Dialog::kFirstField + static_cast<int>(field); }
@@ -36,21 +32,13 @@ RECT PlaceIn(HWND parent, HWND control) {
   return box;
 }
 
-// One start in setup mode: the settings loaded, then the dialog built.
-class Win32SettingsDialogTest : public ::testing::Test {
+class Win32SettingsDialogTest : public testing::SetupStart<Dialog> {
  protected:
-  Win32SettingsDialogTest() { WriteFile(path, kDefaultPrm); }
-
   void Start() {
-    dialog.reset();
-    settings = Settings{};
-    model = std::make_unique<DialogModel>(settings);
-    LoadSettings(settings, Environment());
-    dialog = std::make_unique<Dialog>(*model, Environment(), boxes);
+    Build();
     dialog->Show();
     win32::PumpWaitingMessages();
   }
-  SettingsEnvironment Environment() { return {files, boxes, *model, path}; }
 
   HWND Control(int id) { return dialog->Control(id); }
   std::string Text(int id) { return win32::Narrow(win32::WindowText(Control(id))); }
@@ -75,13 +63,6 @@ class Win32SettingsDialogTest : public ::testing::Test {
   void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
   void PressLabel(int id, UINT message, WPARAM keys) { SendMessageW(Control(id), message, keys, 0); }
 
-  testing::TempFolder folder;
-  std::string path = folder / "kivrel.prm";
-  DiskFileSystem files;
-  testing::RecordingMessageBoxes boxes;
-  Settings settings;
-  std::unique_ptr<DialogModel> model;
-  std::unique_ptr<Dialog> dialog;
 };
 
 TEST_F(Win32SettingsDialogTest, OpensWithTheDefaultTextsAtItsPlacesAndNoMark) {
