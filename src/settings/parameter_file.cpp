@@ -82,7 +82,7 @@ void CreateWithDefaults(Settings& settings, const SettingsEnvironment& environme
 // The file that could not be read is kept as kivrel.prm.bad before the
 // defaults replace it; where it cannot be kept (or is marked read-only) it
 // is not replaced at all, and the run goes on with the defaults.
-void RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
+ParameterFileFound RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
   FileSystem& files = environment.files;
   const std::string kept = environment.path + ".bad";
   bool moved = false;
@@ -95,11 +95,12 @@ void RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environ
   }
   environment.boxes.Notify(moved ? std::string(kUnreadable) + "\nThe old file was kept as " + kept : kUnreadable);
   AssignDefaults(settings);
-  if (moved) {
-    SaveSettings(settings, environment);
-  } else {
+  if (!moved) {
     environment.boxes.Notify(kUnableToSave);
+    return ParameterFileFound::LeftAsItIs;
   }
+  SaveSettings(settings, environment);
+  return ParameterFileFound::KeptAsBad;
 }
 
 }  // namespace
@@ -119,10 +120,10 @@ std::string ParameterFileText(const Settings& settings) {
   return text;
 }
 
-void LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
+ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
   if (!environment.files.Exists(environment.path)) {
     CreateWithDefaults(settings, environment);
-    return;
+    return ParameterFileFound::Missing;
   }
   std::optional<Settings> read;
   bool swap = false;
@@ -131,13 +132,11 @@ void LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
   } catch (const Failure&) {
     read.reset();
   }
-  if (!read) {
-    RecreateWithDefaults(settings, environment);
-    return;
-  }
+  if (!read) return RecreateWithDefaults(settings, environment);
   settings = *read;
   if (swap) environment.dialog.SwapXYDisplayOrder();
   environment.dialog.ClearUnsavedMark();
+  return ParameterFileFound::Readable;
 }
 
 bool SaveSettings(const Settings& settings, const SettingsEnvironment& environment) {

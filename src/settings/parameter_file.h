@@ -19,11 +19,20 @@ struct SettingsEnvironment {
   std::string path;  // the parameter file in the program's folder
 };
 
+// What LoadSettings found at the parameter file's path.
+enum class ParameterFileFound {
+  Readable,    // the settings are the file's
+  Missing,     // the defaults, written to a new file
+  KeptAsBad,   // unreadable: kept as kivrel.prm.bad, the defaults written in its place
+  LeftAsItIs,  // unreadable and not to be replaced (read-only, or it could not be moved)
+};
+
 // Fills `settings` from the parameter file, or assigns the defaults and
 // writes a new file when it is missing or cannot be read (after telling the
 // operator; a file that cannot be read is first kept as kivrel.prm.bad).
-// Returns in every case with the settings set.
-void LoadSettings(Settings& settings, const SettingsEnvironment& environment);
+// Returns in every case with the settings set, telling which it was; where
+// the defaults could not be written the operator has been told so too.
+ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& environment);
 
 // Replaces the parameter file by the whole record, through a temporary file,
 // so that the old file stays whole when writing fails. Returns false after

@@ -22,6 +22,12 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
   return true;
 }
 
+// True for a number whose digits before any exponent are all zeros.
+bool IsZero(std::string_view number) {
+  const std::string_view digits = number.substr(0, number.find_first_of("eE"));
+  return digits.find_first_of("123456789") == std::string_view::npos;
+}
+
 }  // namespace
 
 std::optional<float> StrictNumber(std::string_view line) {
@@ -40,17 +46,14 @@ std::optional<float> StrictNumber(std::string_view line) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
                                       std::chars_format::general);
   if (end != text.data() + text.size()) return std::nullopt;
-  if (error == std::errc::result_out_of_range) {
-    // Too small is zero; too large is refused.
-    std::size_t e = text.find_first_of("eE");
-    bool tiny = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
-    if (!tiny) return std::nullopt;
-    value = 0;
-  } else if (error != std::errc()) {
-    return std::nullopt;
-  }
+  if (IsZero(text)) return negative ? -0.0f : 0.0f;
+  // Beyond the 64-bit range, too large or too small.
+  if (error != std::errc()) return std::nullopt;
+  // Beyond the 32-bit range: too large, or so small that it would be held
+  // as 0 (and scale an axis away) or without its digits (subnormal).
   if (std::fabs(value) > FLT_MAX) return std::nullopt;
-  float single = static_cast<float>(value);
+  const float single = static_cast<float>(value);
+  if (!std::isnormal(single)) return std::nullopt;
   return negative ? -single : single;
 }
 

@@ -7,7 +7,9 @@ namespace kivrel {
 
 // A whole line of the parameter file read as a 32-bit number: blanks around
 // it, a sign, a fraction and an exponent are allowed; anything else, an
-// empty line or a magnitude beyond the 32-bit range gives nothing.
+// empty line or a magnitude beyond the 32-bit range gives nothing. A number
+// that is not zero but would be held as 0 or as a subnormal value lies
+// beyond that range too.
 std::optional<float> StrictNumber(std::string_view line);
 
 // Line 9 of the parameter file: True or False in any letter case, or a

@@ -139,5 +139,67 @@ TEST_F(FilterE2E, CreatesAMissingParameterFile) {
   EXPECT_EQ(filtered.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
 }
 
+TEST_F(FilterE2E, UnreadableParameterFileFailsAndTheNextRunUsesTheDefaults) {
+  const std::string prm = program.Path("kivrel.prm");
+  const std::string refusal = "Kivrel: the parameter file " + prm + " could not be read; the old file was kept as " +
+                              prm + ".bad; nothing was converted\n";
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  struct Case {
+    std::size_t line;
+    const char* text;
+  };
+  // A decimal comma, a display-order line that is no truth value, an X
+  // scale too small for 32 bits (which would remove every X word).
+  for (const Case c : {Case{0, "25,4"}, Case{8, "no"}, Case{1, "1e-50"}}) {
+    std::vector<std::string> lines = {"2", "25.4", "0.5", "1", "1.5", "True", "10", "1000.", "EOF"};
+    lines[c.line] = c.text;
+    program.Settings(lines);
+    const std::string unreadable = ReadFile(prm);
+    const ProgramRun refused = program.Filter({program.Job("part.nc")});
+    EXPECT_EQ(refused.status, 3) << c.text;
+    EXPECT_EQ(refused.output, "") << c.text;
+    EXPECT_EQ(refused.errors, refusal) << c.text;
+    EXPECT_EQ(ReadFile(prm + ".bad"), unreadable) << c.text;
+    const ProgramRun next = program.Filter({program.Job("part.nc")});
+    EXPECT_EQ(next.status, 0) << c.text;
+    EXPECT_EQ(next.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)") << c.text;
+    EXPECT_EQ(next.errors.find("Kivrel"), std::string::npos) << next.errors;
+  }
+}
+
+TEST_F(FilterE2E, ParameterFileItMayNotReadFailsTheFilter) {
+  if (OnWindows()) GTEST_SKIP() << "wine runs as the user that started it and cannot be bound by file permissions";
+  namespace fs = std::filesystem;
+  const std::string filter = program.Path(fs::path(KIVREL_FILTER_BINARY).filename().string());
+  const std::string prm = program.Path("kivrel.prm");
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  const std::string unreadable = ReadFile(prm);
+  // The folder is the filter's to write in; the file is not its to read.
+  fs::permissions(program.path(), fs::perms::all);
+
+  // Without any write permission the file is not replaced either.
+  fs::permissions(PathOf(prm), fs::perms::none);
+  ProgramRun run = RunBoundByPermissions(filter, {program.Job("part.nc")}, Utf8(program.jobs()));
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.errors, "Kivrel: the parameter file " + prm +
+                            " could not be read and could not be replaced, so it was left as it is; "
+                            "nothing was converted\n");
+  EXPECT_EQ(ListFolder(program.path()).find(".bad"), std::string::npos) << ListFolder(program.path());
+
+  // Write-only: kept as kivrel.prm.bad, and the next run has the defaults.
+  fs::permissions(PathOf(prm), fs::perms::owner_write);
+  run = RunBoundByPermissions(filter, {program.Job("part.nc")}, Utf8(program.jobs()));
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.errors, "Kivrel: the parameter file " + prm + " could not be read; the old file was kept as " +
+                            prm + ".bad; nothing was converted\n");
+  run = RunBoundByPermissions(filter, {program.Job("part.nc")}, Utf8(program.jobs()));
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+  fs::permissions(PathOf(prm + ".bad"), fs::perms::owner_read, fs::perm_options::add);
+  EXPECT_EQ(ReadFile(prm + ".bad"), unreadable);
+}
+
 }  // namespace
 }  // namespace kivrel::testing

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+
 #include "common/disk_file_system.h"
 #include "common/failure.h"
 #include "support/fake_platform.h"
@@ -34,7 +36,7 @@ class ParameterFileTest : public ::testing::Test {
   Settings Load() {
     Settings settings;
     dialog.settings = &settings;
-    LoadSettings(settings, Environment());
+    found = LoadSettings(settings, Environment());
     dialog.settings = nullptr;
     return settings;
   }
@@ -53,11 +55,13 @@ class ParameterFileTest : public ::testing::Test {
   testing::FaultyFileSystem faulty{disk};
   testing::RecordingMessageBoxes boxes;
   testing::RecordingDialogHooks dialog;
+  ParameterFileFound found{};
 };
 
 TEST_F(ParameterFileTest, MissingFileIsCreatedWithTheDefaults) {
   Settings settings = Load();
   EXPECT_EQ(boxes.notices, std::vector<std::string>{kNotFound});
+  EXPECT_EQ(found, ParameterFileFound::Missing);
   EXPECT_EQ(ReadFile(path), kDefaultFile);
   EXPECT_EQ(settings, Defaults());
   EXPECT_EQ(dialog.clears, 1);
@@ -68,6 +72,7 @@ TEST_F(ParameterFileTest, ReadsEveryLineInItsPlace) {
   WriteLines({"2.5", "-3", "0.5", "1e1", " 1.5 ", "TRUE", "-10.25", "1200.", "EOF"});
   Settings settings = Load();
   EXPECT_TRUE(boxes.notices.empty());
+  EXPECT_EQ(found, ParameterFileFound::Readable);
   EXPECT_EQ(settings.YScale, 2.5f);
   EXPECT_EQ(settings.XScale, -3.0f);
   EXPECT_EQ(settings.ZScale, 0.5f);
@@ -133,21 +138,46 @@ TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaults) {
   trailing[7] = "100.x";
   std::vector<std::string> infinity = good;
   infinity[4] = "inf";
+  // Not zero, but 0 or subnormal in 32 bits: as far outside the range as an
+  // overflow (an X scale of 0 would remove every X word).
+  std::vector<std::string> underflow = good;
+  underflow[1] = "1e-50";
+  std::vector<std::string> subnormal = good;
+  subnormal[0] = "1e-40";
+  std::vector<std::string> below_64_bits = good;
+  below_64_bits[6] = "-1e-400";
   for (const Case& c : {Case{"empty file", ""}, Case{"eight lines", lines(eight)},
                         Case{"a word for a number", lines(word)},
                         Case{"beyond the 32-bit range", lines(beyond)},
                         Case{"an empty number line", lines(empty_number)},
                         Case{"eof in lower case", lines(lower_eof)},
-                        Case{"text after a number", lines(trailing)}, Case{"inf", lines(infinity)}}) {
+                        Case{"text after a number", lines(trailing)}, Case{"inf", lines(infinity)},
+                        Case{"1e-50", lines(underflow)}, Case{"subnormal", lines(subnormal)},
+                        Case{"-1e-400", lines(below_64_bits)}}) {
     boxes.notices.clear();
     WriteFile(path, c.content);
     Settings settings = Load();
     EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept}) << c.name;
+    EXPECT_EQ(found, ParameterFileFound::KeptAsBad) << c.name;
     // Values read before the fault are discarded too.
     EXPECT_EQ(settings, Defaults()) << c.name;
     EXPECT_EQ(ReadFile(path), kDefaultFile) << c.name;
     EXPECT_EQ(ReadFile(path + ".bad"), c.content) << c.name << ": the old file is kept";
   }
+}
+
+TEST_F(ParameterFileTest, ZeroAndTheSmallestNormalValuesAreRead) {
+  struct Case {
+    const char* text;
+    float value;
+  };
+  // 1.1754943e-38 lies below the smallest normal 32-bit value but rounds to it.
+  for (const Case c : {Case{"0e-50", 0.0f}, Case{"-0.000e-400", 0.0f}, Case{"1.2e-38", 1.2e-38f},
+                       Case{"1.1754943e-38", FLT_MIN}, Case{"-1.1754943E-38", -FLT_MIN}}) {
+    WriteLines({"1", c.text, "1", "1", "1", "False", "0", "0.", "EOF"});
+    EXPECT_EQ(Load().XScale, c.value) << c.text;
+  }
+  EXPECT_TRUE(boxes.notices.empty());
 }
 
 TEST_F(ParameterFileTest, OldNineLineFormAndLfLineEnds) {
@@ -209,9 +239,21 @@ TEST_F(ParameterFileTest, FileThatCannotBeCreatedIsTheCallersFailure) {
 
 TEST_F(ParameterFileTest, UnopenableFileIsRecreated) {
   WriteLines({"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"});
+  const std::string unopenable = ReadFile(path);
   faulty.FailOn(FileOp::OpenForReading, "kivrel.prm");
   EXPECT_EQ(Load(), Defaults());
   EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept});
+  EXPECT_EQ(found, ParameterFileFound::KeptAsBad);
+  EXPECT_EQ(ReadFile(path + ".bad"), unopenable);
+
+  // Where it cannot be moved aside it stays as it is.
+  faulty.FailOn(FileOp::OpenForReading, "kivrel.prm", 2);
+  faulty.FailOn(FileOp::Rename, "kivrel.prm.bad", 2);
+  boxes.notices.clear();
+  EXPECT_EQ(Load(), Defaults());
+  EXPECT_EQ(boxes.notices, (std::vector<std::string>{kUnreadable, "Unable to save. Try again."}));
+  EXPECT_EQ(found, ParameterFileFound::LeftAsItIs);
+  EXPECT_EQ(ReadFile(path), kDefaultFile);
 }
 
 TEST_F(ParameterFileTest, ReadOnlyFileIsNeverReplaced) {
@@ -219,6 +261,7 @@ TEST_F(ParameterFileTest, ReadOnlyFileIsNeverReplaced) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_read);
   EXPECT_EQ(Load(), Defaults());
   EXPECT_EQ(boxes.notices, (std::vector<std::string>{kUnreadable, "Unable to save. Try again."}));
+  EXPECT_EQ(found, ParameterFileFound::LeftAsItIs);
   EXPECT_EQ(ReadFile(path), "two\r\n");
   std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
   std::filesystem::remove(path);
