@@ -12,6 +12,9 @@ namespace kivrel {
 // A plain number at the start of a text: a sign, digits, a point, digits.
 struct PlainNumber {
   double value = 0;        // when `exact`
+  std::uint64_t mantissa = 0;  // ... the digits without the point
+  int decimals = 0;            // ... of which are after it
+  bool negative = false;
   std::size_t end = 0;     // where the plain form ends
   std::size_t digits = 0;  // digits read, before and after the point
   bool point = false;
@@ -46,6 +49,9 @@ PlainNumber Read(const char* p, std::size_t n) {
     number.digits += decimals;
   }
   number.end = i;
+  number.mantissa = mantissa;
+  number.decimals = static_cast<int>(decimals);
+  number.negative = negative;
   if (number.exact()) {
     number.value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
     if (negative) number.value = -number.value;

@@ -47,6 +47,7 @@ Chunk& ChunkPipeline::Next() {
   chunk.characters = 0;
   chunk.status = RewriteStatus::Done;
   chunk.failed_word.clear();
+  chunk.zero_feed_in_program = false;
   chunk.heard.Clear();
   chunk.done = false;
   return chunk;
@@ -90,6 +91,7 @@ void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool
       if (status != RewriteStatus::Done) {
         chunk->status = status;
         chunk->failed_word = processor.failed_word();
+        chunk->zero_feed_in_program = processor.zero_feed_in_program();
         break;
       }
       chunk->output.Append("\r\n");

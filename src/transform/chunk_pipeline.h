@@ -25,6 +25,7 @@ struct Chunk {
   std::uint64_t characters = 0;  // their lengths, without line ends
   RewriteStatus status = RewriteStatus::Done;  // of the line after them, when not Done
   std::string failed_word;
+  bool zero_feed_in_program = false;  // after ZeroFeed: the word itself is 0
   NoticeRecorder heard{0};       // line numbers from 1 in the chunk
   bool done = false;
 };

@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-// The G codes the toolpath notices look at, as bits of one set per line.
+// The G and M codes the line rules and the toolpath notices look at, as
+// bits of one set per line.
 namespace kivrel::g_codes {
 
 enum : unsigned {
@@ -20,14 +21,23 @@ enum : unsigned {
   kFeedPerRev = 1u << 11,    // G95
   kSurfaceSpeed = 1u << 12,  // G96
   kSpindleRpm = 1u << 13,    // G97
+  kNoSpindleSpeed = 1u << 14,  // G4, G10, and M codes whose S is a time, a temperature or a fan's power
+  kConfiguration = 1u << 15,   // G130 and M codes that set the machine's configuration: no axis word is a position
+  kThreading = 1u << 16,       // G76
+  kDiameter = 1u << 17,        // G41.1, G42.1: D is a diameter
+  kBlending = 1u << 18,        // G64
+  kSpline = 1u << 19,          // G5, G5.1
 };
 
-// The bit of each whole code from 0 to 99.
+// The bits of each whole code from 0 to 199.
+inline constexpr unsigned kHighestCode = 199;
 struct CodeTable {
-  unsigned bit[100];
+  unsigned bit[kHighestCode + 1];
   constexpr CodeTable() : bit() {
     bit[2] = bit[3] = kArc;
-    bit[10] = kOffsets;
+    bit[4] = kNoSpindleSpeed;
+    bit[5] = kSpline;
+    bit[10] = kOffsets | kNoSpindleSpeed;
     bit[17] = kPlaneXY;
     bit[18] = kPlaneZX;
     bit[19] = kPlaneYZ;
@@ -35,11 +45,14 @@ struct CodeTable {
     bit[21] = kMillimetres;
     bit[41] = bit[42] = kCompensation;
     bit[53] = kMachine;
+    bit[64] = kBlending;
+    bit[76] = kThreading;
     bit[93] = kInverseTime;
     bit[94] = kFeedPerMinute;
     bit[95] = kFeedPerRev;
     bit[96] = kSurfaceSpeed;
     bit[97] = kSpindleRpm;
+    bit[130] = kConfiguration;
   }
 };
 inline constexpr CodeTable kCodeTable;
@@ -61,8 +74,8 @@ inline unsigned Classify(const unsigned char* text, std::size_t size) {
   if (i < size && text[i] == '+') ++i;
   const std::size_t start = i;
   unsigned code = 0;
-  for (; i < size && IsDigit(text[i]) && code < 100; ++i) code = code * 10 + (text[i] - '0');
-  if (i == start || code >= 100 || (i < size && IsDigit(text[i]))) return 0;
+  for (; i < size && IsDigit(text[i]) && code <= kHighestCode; ++i) code = code * 10 + (text[i] - '0');
+  if (i == start || code > kHighestCode || (i < size && IsDigit(text[i]))) return 0;
   if (i >= size || text[i] != '.') return kCodeTable.bit[code];
   // A decimal part: .0 (any number of zeros) is the code itself.
   ++i;
@@ -71,7 +84,37 @@ inline unsigned Classify(const unsigned char* text, std::size_t size) {
     if (text[i] != '0') return 0;
   }
   if (tenth == 0) return kCodeTable.bit[code];
-  return tenth == 1 && (code == 41 || code == 42) ? unsigned{kCompensation} : 0u;
+  if (tenth != 1) return 0;
+  if (code == 41 || code == 42) return kCompensation | kDiameter;
+  return code == 5 ? unsigned{kSpline} : 0u;
+}
+
+// The bits of the M word whose number starts at `text`, as for a G word:
+// M codes of printers and of machine set-up, whose S and axis words are no
+// spindle speeds and no positions.
+inline unsigned ClassifyM(const unsigned char* text, std::size_t size) {
+  std::size_t i = 0;
+  while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i < size && text[i] == '+') ++i;
+  const std::size_t start = i;
+  unsigned code = 0;
+  for (; i < size && IsDigit(text[i]) && code < 1000; ++i) code = code * 10 + (text[i] - '0');
+  // Most M words are M0 to M9: none of these.
+  if (i == start || code < 92 || code >= 1000) return 0;
+  if (i < size && text[i] == '.') {
+    for (++i; i < size && IsDigit(text[i]); ++i) {
+      if (text[i] != '0') return 0;
+    }
+  }
+  switch (code) {
+    case 104: case 106: case 107: case 108: case 109:  // hot end, fan
+    case 140: case 141: case 190: case 191:            // bed, chamber
+      return kNoSpindleSpeed;
+    case 92: case 350: case 906: case 907:  // steps per unit, microsteps, motor currents
+      return kConfiguration;
+    default:
+      return code >= 201 && code <= 208 ? unsigned{kConfiguration} : 0u;  // limits of the axes
+  }
 }
 
 }  // namespace kivrel::g_codes

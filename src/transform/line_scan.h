@@ -30,7 +30,10 @@ struct LineScan {
   unsigned seen = 0;                        // the rows of the letter table met before it, as bits
   bool removes = false;                     // a word is removed
   bool radius = false;                      // an R word
-  unsigned g_codes = 0;                     // the G codes the notices look at (g_codes.h)
+  bool extrusion = false;                   // an E word
+  bool uvw = false;                         // a U, V or W word
+  bool malformed = false;                   // a rewritten letter's run holds signs or points but no digit
+  unsigned g_codes = 0;                     // the G and M codes the rules and notices look at (g_codes.h)
   bool marker_letter = false;               // an M or a T, a comment or protected text: a marker may be there
   bool expression = false;                  // a rewritten letter's word is an expression or a parameter
   bool polar = false;                       // an "@" or "^" word

@@ -6,21 +6,21 @@ void NoticeRecorder::NoteLeaderLine(std::uint64_t line_number, std::string_view 
   if (line.empty()) return;
   LineFacts facts;
   facts.words = line;
-  events_.push_back({Event::kLeader, 0, 0, line_number, facts});
+  events_.push_back({Event::kLeader, {}, 0, line_number, facts});
 }
 
 void NoticeRecorder::NoteLine(std::uint64_t line_number, const LineFacts& facts) {
-  events_.push_back({Event::kLine, 0, 0, line_number, facts});
+  events_.push_back({Event::kLine, {}, 0, line_number, facts});
 }
 
 void NoticeRecorder::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
   LineFacts facts;
   facts.words = line;
-  events_.push_back({Event::kOWord, 0, 0, line_number, facts});
+  events_.push_back({Event::kOWord, {}, 0, line_number, facts});
 }
 
-void NoticeRecorder::NoteNegative(std::uint64_t line_number, char letter, std::string_view word) {
-  events_.push_back({Event::kNegative, letter, static_cast<std::uint32_t>(words_.size()), line_number, {}});
+void NoticeRecorder::NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) {
+  events_.push_back({Event::kWord, note, static_cast<std::uint32_t>(words_.size()), line_number, {}});
   words_.emplace_back(word);
 }
 
@@ -30,7 +30,7 @@ void NoticeRecorder::Replay(NoticeSink& notices, std::uint64_t base) const {
       case Event::kLeader: notices.NoteLeaderLine(base + event.line, event.facts.words); break;
       case Event::kLine: notices.NoteLine(base + event.line, event.facts); break;
       case Event::kOWord: notices.NoteOWordLine(base + event.line, event.facts.words); break;
-      case Event::kNegative: notices.NoteNegative(base + event.line, event.letter, words_[event.word]); break;
+      case Event::kWord: notices.NoteWord(base + event.line, event.note, words_[event.word]); break;
     }
   }
 }

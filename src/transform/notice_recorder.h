@@ -12,8 +12,8 @@ namespace kivrel {
 // The facts one thread of a conversion hears, kept in the order of the lines
 // so that the notices, whose modal states run from line to line, can hear
 // them later on the thread that writes. The texts heard stay where they are
-// (in the chunk being converted) until the replay; a word that comes out
-// negative is copied.
+// (in the chunk being converted) until the replay; a word that is named in a
+// notice is copied.
 class NoticeRecorder : public NoticeSink {
  public:
   // `watched_rows`: every row that some modal state watches.
@@ -22,7 +22,7 @@ class NoticeRecorder : public NoticeSink {
   void NoteLeaderLine(std::uint64_t line_number, std::string_view line) override;
   void NoteLine(std::uint64_t line_number, const LineFacts& facts) override;
   void NoteOWordLine(std::uint64_t line_number, std::string_view line) override;
-  void NoteNegative(std::uint64_t line_number, char letter, std::string_view word) override;
+  void NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) override;
   unsigned watched_rows() const override { return watched_rows_; }
 
   // Tells `notices` all it heard, in order, each line number moved on by
@@ -40,9 +40,9 @@ class NoticeRecorder : public NoticeSink {
  private:
   // Plain data, copied as bytes.
   struct Event {
-    enum Kind : unsigned char { kLeader, kLine, kOWord, kNegative } kind;
-    char letter;
-    std::uint32_t word;     // kNegative: its place in words_
+    enum Kind : unsigned char { kLeader, kLine, kOWord, kWord } kind;
+    WordNote note;          // kWord
+    std::uint32_t word;     // kWord: its place in words_
     std::uint64_t line;
     LineFacts facts;        // kLine; for kLeader and kOWord the line is in facts.words
   };

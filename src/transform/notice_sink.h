@@ -5,9 +5,18 @@
 
 namespace kivrel {
 
+// Words of a line the notices are told of one by one.
+enum class WordNote : unsigned char {
+  kNegativeFeed,     // a feed word that came out negative
+  kSpindleStopped,   // a spindle word that came out negative, or 0 from a speed that was not
+  kMalformed,        // a number that is not well-formed, left as read
+};
+
 // What the line scan found in the words of a line (before its comment).
 struct LineFacts {
   bool radius = false;      // an R word
+  bool extrusion = false;   // an E word
+  bool uvw = false;         // a U, V or W word
   unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
   unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
   bool expression = false;  // a rewritten letter's word is an expression or a parameter
@@ -28,8 +37,8 @@ class NoticeSink {
   virtual void NoteLine(std::uint64_t line_number, const LineFacts& facts) = 0;
   // A line of an O word (a subroutine, a loop, a call), which passes as read.
   virtual void NoteOWordLine(std::uint64_t line_number, std::string_view line) = 0;
-  // A rewritten feed (F) or spindle (S) word that came out negative.
-  virtual void NoteNegative(std::uint64_t line_number, char letter, std::string_view word) = 0;
+  // A word the notices are told of (`word` as written, where it is named).
+  virtual void NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) = 0;
   // The rows of the letter table whose words, seen on a line, must be heard
   // of even when nothing else on the line is; it may change after NoteLine.
   virtual unsigned watched_rows() const = 0;

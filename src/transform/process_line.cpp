@@ -57,19 +57,38 @@ bool HoldsMarkerInAnyCase(std::string_view line) {
   return std::search(line.begin(), line.end(), kMarker.begin(), kMarker.end(), same) != line.end();
 }
 
-// The word of `row` whose letter ends at `from` is left as it is: an
-// expression or a parameter stands in place of its number (after blanks,
-// signs and points without a digit, a "[" or "#"), or, for a feed word, it
-// has no number at all, so there is no feed to scale or to find 0.
-enum class Kept { No, Expression, NoNumber };
-Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from, int row) {
+// The word whose letter ends at `from` is left as it is: an expression or
+// a parameter stands in place of its number (after blanks, signs and points
+// without a digit, a "[" or "#"), or it has no number at all (nothing, or
+// only signs and points, which the controller refuses).
+enum class Kept { No, Expression, NoNumber, Malformed };
+Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from) {
+  bool marks = false;
   for (; from < size; ++from) {
     const unsigned char c = text[from];
     if (c == '[' || c == '#') return Kept::Expression;
     if (protected_text::IsDigit(c)) return Kept::No;
-    if (!(c == ' ' || c == '\t' || c == '+' || c == '-' || c == '.')) break;
+    if (c == '+' || c == '-' || c == '.') {
+      marks = true;
+    } else if (c != ' ' && c != '\t') {
+      break;
+    }
   }
-  return row == kFeedRow ? Kept::NoNumber : Kept::No;
+  return marks ? Kept::Malformed : Kept::NoNumber;
+}
+
+// The settings change the value of the row's words.
+bool ChangesValue(const RowSetting& row) { return row.active && (row.scale != 1 || row.addend != 0); }
+bool ChangesValue(const ScannedWord& word) { return word.scale != 1 || word.addend != 0; }
+
+// Takes the word of `row` out of those to rewrite.
+void Drop(LineScan& scan, int row) {
+  std::size_t kept = 0;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    if (scan.words[w].row != row) scan.words[kept++] = scan.words[w];
+  }
+  scan.count = kept;
+  scan.seen &= ~(1u << row);
 }
 
 void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std::string& copy, LineScan& scan) {
@@ -90,6 +109,9 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   std::size_t count = 0;
   bool removes = false;
   bool radius = false;
+  bool extrusion = false;
+  bool uvw = false;
+  bool malformed = false;
   unsigned g_codes = 0;
   bool marker_letter = false;
   bool expression = false;
@@ -121,9 +143,10 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
         const bool number = protected_text::IsDigit(next) ||
                             ((next == '-' || next == '.' || next == '+') && protected_text::IsDigit(in[at + 2]));
         if (!number) {
-          const Kept kept = LeftAsItIs(in, size, at + 1, kind);
+          const Kept kept = LeftAsItIs(in, size, at + 1);
           if (kept != Kept::No) {
             expression = expression || (row.active && kept == Kept::Expression);
+            malformed = malformed || (kept == Kept::Malformed && ChangesValue(row));
             continue;
           }
         }
@@ -152,15 +175,17 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
         }
         case kMarkerStart:
           marker_letter = true;
+          if (kClasses.upper[byte] == 'M') g_codes |= g_codes::ClassifyM(in + at + 1, size - at - 1);
           continue;
         case kPolar:
           polar = true;
           continue;
         case kNoticed:
-          if (kClasses.upper[byte] == 'R') {
-            radius = radius || word_characters::NumberFollows(line, at + 1);
-          } else {
-            g_codes |= g_codes::Classify(in + at + 1, size - at - 1);
+          switch (kClasses.upper[byte]) {
+            case 'G': g_codes |= g_codes::Classify(in + at + 1, size - at - 1); break;
+            case 'R': radius = radius || word_characters::NumberFollows(line, at + 1); break;
+            case 'E': extrusion = extrusion || word_characters::NumberFollows(line, at + 1); break;
+            default: uvw = uvw || word_characters::NumberFollows(line, at + 1); break;  // U, V, W
           }
           continue;
         default:
@@ -173,6 +198,9 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   scan.count = count;
   scan.removes = removes;
   scan.radius = radius;
+  scan.extrusion = extrusion;
+  scan.uvw = uvw;
+  scan.malformed = malformed;
   scan.g_codes = g_codes;
   scan.marker_letter = marker_letter || guarded;
   scan.expression = expression;
@@ -224,11 +252,21 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   }
   LineScan scan;
   ScanLine(line, rows_, exchange_in_scan_, spare_, scan);
+  // On a dwell, an offset or a printer's heater or fan the S word is no
+  // spindle speed: it stays as read.
+  if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0) Drop(scan, kSpindleRow);
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
-  if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar ||
-                              scan.comment != std::string::npos || (scan.seen & watched_rows_) != 0)) {
+  malformed_ = scan.malformed;
+  if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar || scan.extrusion ||
+                              scan.uvw || scan.comment != std::string::npos || (scan.seen & watched_rows_) != 0)) {
     NoteFacts(line, scan, line_number);
+  }
+  // A line that sets the machine's configuration (motor currents, steps per
+  // unit, axis limits) holds no position: it passes as read.
+  if ((scan.g_codes & g_codes::kConfiguration) != 0) {
+    out.Append(line);
+    return RewriteStatus::Done;
   }
   // Only a line with an M or a T (or protected text) can hold a marker. In
   // protected text the scan did not exchange X and Y.
@@ -241,10 +279,13 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   // Only the table-order way knows where protected text is after the words.
   const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
-  if (scan.removes || markers || (scan.guarded && exchange_after)) {
-    return RewriteInTableOrder(line, scan.words, scan.count, out);
+  const RewriteStatus status = scan.removes || markers || (scan.guarded && exchange_after)
+                                   ? RewriteInTableOrder(line, scan.words, scan.count, out)
+                                   : RewriteInLineOrder(line, scan.words, scan.count, out);
+  if (malformed_ && status == RewriteStatus::Done && notices_ != nullptr) {
+    notices_->NoteWord(line_number, WordNote::kMalformed, {});
   }
-  return RewriteInLineOrder(line, scan.words, scan.count, out);
+  return status;
 }
 
 RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
@@ -260,6 +301,8 @@ RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_n
 void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number) {
   LineFacts facts;
   facts.radius = scan.radius;
+  facts.extrusion = scan.extrusion;
+  facts.uvw = scan.uvw;
   facts.g_codes = scan.g_codes;
   facts.rows = scan.seen;
   const bool comment = scan.comment != std::string::npos;
@@ -274,13 +317,16 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
   watched_rows_ = notices_->watched_rows();
 }
 
-void LineProcessor::NoteSign(const ScannedWord& word, const FixedNumber& number) {
-  if (!number.negative || number.IsZero() || notices_ == nullptr || (word.row != kFeedRow && word.row != kSpindleRow)) {
-    return;
-  }
+void LineProcessor::NoteSign(const ScannedWord& word, const FixedNumber& number, bool read_zero) {
+  if (notices_ == nullptr || (word.row != kFeedRow && word.row != kSpindleRow)) return;
+  // A feed of 0 has stopped the conversion; a spindle stopped by the
+  // addend is told of, as a turned one is.
+  const bool negative = number.negative && !number.IsZero();
+  const bool stopped = word.row == kSpindleRow && number.IsZero() && !read_zero;
+  if (!negative && !stopped) return;
   std::string text(1, word.row == kFeedRow ? 'F' : 'S');
   AppendFixed(text, number);
-  notices_->NoteNegative(line_number_, text[0], text);
+  notices_->NoteWord(line_number_, word.row == kFeedRow ? WordNote::kNegativeFeed : WordNote::kSpindleStopped, text);
 }
 
 void LineProcessor::SortByRow(ScannedWord* words, std::size_t count) {
@@ -305,8 +351,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
     // A removed word may leave an expression or a parameter right after an
     // earlier letter, whose word then stays as it is.
     const auto* text = reinterpret_cast<const unsigned char*>(work.c_str());
-    if (!protected_text::IsDigit(text[position + 1]) &&
-        LeftAsItIs(text, work.size(), position + 1, words[w].row) != Kept::No) {
+    if (!protected_text::IsDigit(text[position + 1]) && LeftAsItIs(text, work.size(), position + 1) != Kept::No) {
       continue;
     }
     WordEdit edit;
@@ -315,7 +360,11 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
       failed_word_.assign(rewriter_.failed_word());
       return status;
     }
-    if (words[w].scale != 0) NoteSign(words[w], edit.number);
+    if (edit.kept) {
+      malformed_ = malformed_ || ChangesValue(words[w]);
+    } else if (words[w].scale != 0) {
+      NoteSign(words[w], edit.number, edit.read_zero);
+    }
     // A rewrite adds or removes no other letter: the words still to come
     // only move.
     for (std::size_t later = w + 1; later < count; ++later) {
@@ -364,7 +413,8 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   bool fits = true;
   std::size_t copied = 0;
   WordNumber word;
-  // The words with negative numbers, told to the notices once the line is done.
+  // The feed and spindle words that came out negative or 0, told to the
+  // notices once the line is done.
   std::size_t negative[kRows];
   std::size_t negatives = 0;
   for (std::size_t w = 0; w < count; ++w) {
@@ -380,9 +430,15 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
       }
       continue;
     }
+    if (word.kept) {  // the run stays in the text as read
+      malformed_ = malformed_ || ChangesValue(words[w]);
+      continue;
+    }
     fits = fits && word.number.fits;
     if (status != RewriteStatus::Done || !fits) continue;
-    if (word.number.negative && (words[w].row == kFeedRow || words[w].row == kSpindleRow)) negative[negatives++] = w;
+    if ((word.number.negative || word.number.IsZero()) && (words[w].row == kFeedRow || words[w].row == kSpindleRow)) {
+      negative[negatives++] = w;
+    }
     copy(copied, words[w].position + 1);
     out = WriteFixed(out, word.number);
     copied = word.run_end;
@@ -394,7 +450,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
     const ScannedWord& negative_word = words[negative[n]];
     rewriter_.ComputeNumber(line.data(), line.size(), negative_word.position, negative_word.scale,
                             negative_word.addend, word);
-    NoteSign(negative_word, word.number);
+    NoteSign(negative_word, word.number, word.read_zero);
   }
   copy(copied, upper.size());
   const char* start = begin;

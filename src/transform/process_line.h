@@ -35,11 +35,14 @@ class LineProcessor {
 
   // After OutOfRange: the word that could not be scaled.
   const std::string& failed_word() const { return failed_word_; }
+  // After ZeroFeed: the feed word is 0 in the program itself.
+  bool zero_feed_in_program() const { return rewriter_.zero_feed_in_program(); }
 
  private:
   void NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number);
-  // Tells the notices of a feed or spindle word that came out negative.
-  void NoteSign(const ScannedWord& word, const FixedNumber& number);
+  // Tells the notices of a feed or spindle word that came out negative, or
+  // of a spindle word made 0 from a speed that was not.
+  void NoteSign(const ScannedWord& word, const FixedNumber& number, bool read_zero);
   static void SortByRow(ScannedWord* words, std::size_t count);
   // Both start from the scanned line at the start of spare_ (which has
   // some bytes of room after it); `words` come in the order of the line. The
@@ -57,6 +60,7 @@ class LineProcessor {
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
   unsigned watched_rows_ = 0;             // the notices' watched rows, as they last said
   std::uint64_t line_number_ = 0;
+  bool malformed_ = false;                // the line keeps a number that is not well-formed
   std::string spare_;
   std::string table_line_;
   ByteBuffer padded_;                     // ProcessLine's line

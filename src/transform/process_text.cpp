@@ -29,7 +29,9 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const Settings& setti
       if (status != RewriteStatus::Done) {
         // The lines before go out: a filter's output stops right there.
         output.Write(converted.view());
-        if (status == RewriteStatus::ZeroFeed) return {TextOutcome::ZeroFeed, line_number};
+        if (status == RewriteStatus::ZeroFeed) {
+          return {TextOutcome::ZeroFeed, line_number, processor.zero_feed_in_program()};
+        }
         throw OutOfRange(line_number, processor.failed_word());
       }
       converted.Append("\r\n");
@@ -69,7 +71,9 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     progress.LinesDone(done->lines, done->characters);
     line_base += done->lines;
     if (done->status != RewriteStatus::Done) {
-      if (done->status == RewriteStatus::ZeroFeed) return {TextOutcome::ZeroFeed, line_base + 1};
+      if (done->status == RewriteStatus::ZeroFeed) {
+        return {TextOutcome::ZeroFeed, line_base + 1, done->zero_feed_in_program};
+      }
       throw OutOfRange(line_base + 1, done->failed_word);
     }
   }

@@ -19,6 +19,7 @@ enum class TextOutcome { Finished, ZeroFeed };
 struct TextEnd {
   TextOutcome outcome = TextOutcome::Finished;
   std::uint64_t line = 0;
+  bool zero_in_program = false;  // that feed word is 0 in the program itself
 };
 
 // How the text is cut up and shared out.

@@ -4,12 +4,14 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "common/fixed_text.h"
 #include "common/leading_number.h"
 #include "common/plain_number.h"
 #include "common/round_single.h"
+#include "transform/number_run.h"
 #include "transform/word_characters.h"
 
 namespace kivrel {
@@ -40,6 +42,17 @@ FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
   return ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
 }
 
+const FixedNumber& NumberRewriter::Stored(float scale) {
+  for (std::size_t i = 0; i < stored_count_; ++i) {
+    if (stored_[i].scale == scale) return stored_[i].stored;
+  }
+  StoredScale& entry = stored_[stored_next_];
+  stored_next_ = (stored_next_ + 1) % std::size(stored_);
+  if (stored_count_ < std::size(stored_)) ++stored_count_;
+  entry = {scale, StoredSetting(scale)};
+  return entry.stored;
+}
+
 RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std::size_t position, float scale,
                                             float addend, WordNumber& result) {
   char letter = p[position];
@@ -55,12 +68,20 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
   const std::size_t run_end = word_characters::RunEnd(p, plain_end);
   result.run_end = run_end;
 
-  // The value is read from the run alone, its blanks ignored. What follows
-  // the plain form changes it only when it is a blank inside the run
-  // ("X1 2" reads 12): a point or sign there cannot continue the number.
-  const bool plain = number_read.exact() && (run_end == plain_end || !IsBlank(p[plain_end]));
-  const double read =
-      plain ? number_read.value : LeadingNumber(line.substr(run_start, run_end - run_start));
+  // The value is read from the run alone, its blanks ignored. Most runs are
+  // the plain form and nothing more; any other must be one number.
+  const bool plain = number_read.exact() && run_end == plain_end;
+  double read = number_read.value;
+  if (!plain) {
+    if (!ReadRun(p, run_start, run_end).well_formed) {
+      result.kept = true;
+      result.read_zero = false;
+      return RewriteStatus::Done;
+    }
+    read = LeadingNumber(line.substr(run_start, run_end - run_start));
+  }
+  result.kept = false;
+  result.read_zero = read == 0;
   // A plain number has at most 15 digits and is well within the 32-bit range.
   const float product = plain || std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {
@@ -73,10 +94,25 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
   // The rounding chain works on the decimal value of each text it would
   // write, so reading a text back is not needed.
   FixedNumber& number = result.number;
-  number = ToPattern(RoundSingle(product), Pattern::FourDecimals);
+  bool exact = false;
+  if (std::fabs(product) >= 1000.0f) {
+    // From 1000 up, 7 significant digits leave out decimals that are
+    // written: the product is taken from the number as written.
+    RunNumber run;
+    if (plain) {
+      run.written = {number_read.negative, number_read.mantissa, number_read.decimals};
+    } else {
+      run = ReadRun(p, run_start, run_end);
+    }
+    exact = run.fits && ProductToFourDecimals(run.written, Stored(scale), number);
+  }
+  if (!exact) number = ToPattern(RoundSingle(product), Pattern::FourDecimals);
   if (addend != 0) number = OffsetNumber(number, addend);
   if (letter == 'S') number = ToPattern(RoundSignificant(number.Value(), 15), Pattern::Whole);
-  if (letter == 'F' && feed_scale_ != 0 && number.IsZero()) return RewriteStatus::ZeroFeed;
+  if (letter == 'F' && feed_scale_ != 0 && number.IsZero()) {
+    zero_feed_in_program_ = result.read_zero;
+    return RewriteStatus::ZeroFeed;
+  }
   return RewriteStatus::Done;
 }
 
@@ -85,15 +121,20 @@ RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, s
   WordNumber word;
   const RewriteStatus status = ComputeNumber(line.c_str(), line.size(), position, scale, addend, word);
   if (status != RewriteStatus::Done) return status;
+  edit.kept = word.kept;
+  edit.read_zero = word.read_zero;
   const std::size_t old_length = word.run_end - position;
-  std::size_t new_length = 0;
-  if (scale != 0) {
+  std::size_t new_length = old_length;
+  if (word.kept) {
+    // The run stays as read; the line's blanks are trimmed as for any word.
+  } else if (scale != 0) {
     text_.clear();
     AppendFixed(text_, word.number);
     line.replace(position + 1, word.run_end - position - 1, text_);
     new_length = 1 + text_.size();
   } else {
     line.erase(position, old_length);
+    new_length = 0;
   }
   const std::size_t leading = std::min(line.find_first_not_of(' '), line.size());
   line.erase(0, leading);

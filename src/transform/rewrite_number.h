@@ -16,12 +16,16 @@ struct WordEdit {
   std::ptrdiff_t shift = 0;
   std::size_t leading = 0;
   FixedNumber number;  // what replaced the run (unless the word was removed)
+  bool kept = false;   // the run is no number and stays as read
+  bool read_zero = false;  // the number as read is 0
 };
 
 // The new number of one word, before it is put into the line.
 struct WordNumber {
   std::size_t run_end = 0;  // where the word's number run ends in the line
   FixedNumber number;       // what replaces the run
+  bool kept = false;        // the run is no number: it stays as read
+  bool read_zero = false;   // the number as read is 0
 };
 
 // `number` (four decimals) offset by `addend`: the sum of the two as 64-bit
@@ -38,11 +42,14 @@ class NumberRewriter {
 
   // The word's letter stands at `position` (0-based) of the line, upper-cased
   // or as read. Its number run is the longest run of digits, points, signs
-  // and blanks after it, without the blanks at its end; its value is read
+  // and blanks after it, without the blanks at its end. A run that is not
+  // one number (see RunNumber) is kept as read. Otherwise its value is read
   // from the run alone with the blanks ignored (a sign, digits, at most one
   // point; no exponent), multiplied by `scale` as a 32-bit value, rounded
   // to 7 significant digits and then to four decimals, offset by `addend`,
-  // and for S made a whole number.
+  // and for S made a whole number. Where the product reaches 1000, and the
+  // 7 digits would leave out decimals that are written, it is taken from
+  // the number as written and the scale as stored, rounded once.
   // `text` holds `size` bytes and the byte after them is readable and ends
   // any number (a line end, or a string's terminating NUL).
   RewriteStatus ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale, float addend,
@@ -56,9 +63,23 @@ class NumberRewriter {
 
   // The word (letter and number run) whose value was out of range.
   const std::string& failed_word() const { return failed_word_; }
+  // After ZeroFeed: the feed word itself is 0, not made 0 by the settings.
+  bool zero_feed_in_program() const { return zero_feed_in_program_; }
 
  private:
+  // The scales as stored, for the products that take them (a few scales
+  // take turns).
+  const FixedNumber& Stored(float scale);
+
   float feed_scale_;
+  bool zero_feed_in_program_ = false;
+  struct StoredScale {
+    float scale = 0;
+    FixedNumber stored;
+  };
+  StoredScale stored_[4];
+  std::size_t stored_count_ = 0;
+  std::size_t stored_next_ = 0;
   std::string text_;
   std::string failed_word_;
 };

@@ -22,6 +22,25 @@ void Mark(bool* set, char letter) {
   set[static_cast<unsigned char>(letter - 'A' + 'a')] = true;
 }
 
+// The first word (letter and number, as the letter's run reads) in `text`
+// whose letter is one of `letters` (upper case), or nothing.
+std::string FirstWord(std::string_view text, std::string_view letters) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char letter = static_cast<char>(line_tables::kClasses.upper[static_cast<unsigned char>(text[i])]);
+    if (letters.find(letter) == std::string_view::npos || !word_characters::NumberFollows(text, i + 1)) continue;
+    std::size_t end = i + 1;
+    for (std::size_t k = i + 1; k < text.size() && word_characters::IsRunCharacter(text[k]); ++k) {
+      if (!word_characters::IsBlank(text[k])) end = k + 1;
+    }
+    std::string word(1, letter);
+    for (std::size_t k = i + 1; k < end; ++k) {
+      if (!word_characters::IsBlank(text[k])) word += text[k];
+    }
+    return word;
+  }
+  return {};
+}
+
 // The whole number of the first word of `letter` (either case) in `text`,
 // or -1 where there is none.
 long WordNumber(std::string_view text, char letter) {
@@ -66,8 +85,8 @@ ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
     units_ = Units::ToInches;
   }
   feed_changed_ = s.FeedScale != 1 || s.FeedAdd != 0;
-  lengths_changed_ = std::fabs(s.XScale) != 1 || std::fabs(s.YScale) != 1 || std::fabs(s.ZScale) != 1 ||
-                     std::fabs(s.AScale) != 1;
+  xyz_lengths_changed_ = std::fabs(s.XScale) != 1 || std::fabs(s.YScale) != 1 || std::fabs(s.ZScale) != 1;
+  lengths_changed_ = xyz_lengths_changed_ || std::fabs(s.AScale) != 1;
   any_change_ = changed_axes_ != 0 || feed_changed_ || s.SpindleRPM != 0;
   a_unit_factor_ = s.AScale == to_millimetres || s.AScale == to_inches;
   JudgePlanes();
@@ -105,6 +124,7 @@ void ToolpathNotices::Watch() {
   watched_rows_ = kCentres[static_cast<int>(plane_)];
   if (a_unit_factor_) watched_rows_ |= Row('A');
   if (inverse_time_ && (feed_changed_ || lengths_changed_)) watched_rows_ |= Row('F');
+  if (per_revolution_ && settings_.FeedAdd != 0) watched_rows_ |= Row('F');
   if (surface_speed_ && settings_.SpindleRPM != 0) watched_rows_ |= Row('S');
 }
 
@@ -124,6 +144,8 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (facts.g_codes & g_codes::kPlaneYZ) plane_ = Plane::YZ;
     if (facts.g_codes & g_codes::kInverseTime) inverse_time_ = true;
     if (facts.g_codes & (g_codes::kFeedPerMinute | g_codes::kFeedPerRev)) inverse_time_ = false;
+    if (facts.g_codes & g_codes::kFeedPerRev) per_revolution_ = true;
+    if (facts.g_codes & (g_codes::kFeedPerMinute | g_codes::kInverseTime)) per_revolution_ = false;
     if (facts.g_codes & g_codes::kSurfaceSpeed) surface_speed_ = true;
     if (facts.g_codes & g_codes::kSpindleRpm) surface_speed_ = false;
     Watch();
@@ -139,7 +161,12 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (feed_changed_) Note(kInverseTimeFeed, line_number);
     if (lengths_changed_) Note(kInverseTimeLengths, line_number);
   }
+  // A feed per revolution takes the addend, a rate per minute, all the same.
+  if (per_revolution_ && settings_.FeedAdd != 0 && (facts.rows & Row('F'))) Note(kFeedPerRevolution, line_number);
   if (surface_speed_ && settings_.SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
+  // On a threading line an E word is a taper's length, not an extrusion.
+  if (facts.extrusion && xyz_lengths_changed_ && !(facts.g_codes & g_codes::kThreading)) Note(kExtrusion, line_number);
+  NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
   if (facts.expression) Note(kExpressions, line_number);
   // After a comment the exchange still renames X and Y; only scales count.
@@ -190,6 +217,26 @@ void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFact
   }
 }
 
+void ToolpathNotices::NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts) {
+  if (units_ == Units::None) {
+    if (facts.uvw && xyz_lengths_changed_) Note(kUnscaledUVW, line_number);
+    return;
+  }
+  // Under a unit conversion every length must follow: these are lengths no
+  // rule converts.
+  constexpr unsigned kCodes = g_codes::kThreading | g_codes::kDiameter | g_codes::kBlending | g_codes::kSpline;
+  if (!facts.uvw && (facts.g_codes & kCodes) == 0) return;
+  std::string letters = facts.uvw ? "UVW" : "";
+  if (facts.g_codes & g_codes::kThreading) letters += "PE";  // the pitch, the taper's length
+  if (facts.g_codes & g_codes::kDiameter) letters += 'D';    // the tool's diameter
+  if (facts.g_codes & (g_codes::kBlending | g_codes::kSpline)) letters += "PQ";  // tolerances, control points
+  if (letters.empty()) return;
+  const std::string word = FirstWord(facts.words, letters);
+  if (word.empty()) return;
+  if (count_[kUnconvertedLengths] == 0) first_word_[kUnconvertedLengths] = word;
+  Note(kUnconvertedLengths, line_number);
+}
+
 void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
   if (!any_change_) return;
   OWord word = ReadOWord(line);
@@ -219,8 +266,10 @@ void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, OWord& word) {
   if (calls.count++ == 0) calls.first = line_number;
 }
 
-void ToolpathNotices::NoteNegative(std::uint64_t line_number, char letter, std::string_view word) {
-  const Kind kind = letter == 'F' ? kNegativeFeed : kNegativeSpindle;
+void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) {
+  const Kind kind = note == WordNote::kNegativeFeed     ? kNegativeFeed
+                    : note == WordNote::kSpindleStopped ? kNegativeSpindle
+                                                        : kMalformed;
   if (count_[kind] == 0) first_word_[kind] = word;
   Note(kind, line_number);
 }
@@ -261,8 +310,16 @@ std::string ToolpathNotices::Message(int kind) const {
     case kNegativeFeed:
       return "feed words come out negative, first " + first_word_[kind] + ": controllers refuse them";
     case kNegativeSpindle:
-      return "spindle words come out negative, first " + first_word_[kind] +
-             ": controllers refuse them or turn the spindle the wrong way";
+      return "spindle words come out as 0 or negative, first " + first_word_[kind] +
+             ": the spindle stands still, or controllers refuse them or turn it the wrong way";
+    case kFeedPerRevolution:
+      return "F words under feed per revolution (G95) get the feed addend, which is a rate per minute";
+    case kMalformed:
+      return "numbers that are not well-formed are left as they are: the controller reads or refuses them itself";
+    case kExtrusion: return "E words (extrusion) are not scaled";
+    case kUnconvertedLengths:
+      return "these words hold lengths the settings do not convert: first " + first_word_[kind];
+    case kUnscaledUVW: return "U, V and W words are not scaled";
     case kPolar: return "polar coordinates (@ and ^) are not scaled";
     case kCallArguments:
       return "subroutine calls pass their arguments as they are: lengths among them are not scaled";
@@ -273,7 +330,7 @@ std::string ToolpathNotices::Message(int kind) const {
   }
 }
 
-std::vector<std::string> ToolpathNotices::Notices() const {
+std::vector<std::string> ToolpathNotices::Notices(std::uint64_t lines_before) const {
   std::uint64_t first[kKinds];
   std::uint64_t count[kKinds];
   std::copy(std::begin(first_), std::end(first_), first);
@@ -285,10 +342,14 @@ std::vector<std::string> ToolpathNotices::Notices() const {
     if (count[kOtherFileCalls] == 0 || calls.first < other_first) other_first = calls.first;
     count[kOtherFileCalls] += calls.count;
   }
+  // In the order of their first lines, as the operator reads the program.
+  int order[kKinds];
+  for (int kind = 0; kind < kKinds; ++kind) order[kind] = kind;
+  std::stable_sort(std::begin(order), std::end(order), [&](int a, int b) { return first[a] < first[b]; });
   std::vector<std::string> notices;
-  for (int kind = 0; kind < kKinds; ++kind) {
+  for (int kind : order) {
     if (count[kind] == 0) continue;
-    std::string notice = "Line " + std::to_string(first[kind]);
+    std::string notice = "Line " + std::to_string(first[kind] + lines_before);
     if (count[kind] > 1) notice += " (and " + std::to_string(count[kind] - 1) + " more)";
     notice += ": ";
     notice += Message(kind);

@@ -29,14 +29,17 @@ class ToolpathNotices : public NoticeSink {
   void NoteLeaderLine(std::uint64_t line_number, std::string_view line) override;
   void NoteLine(std::uint64_t line_number, const LineFacts& facts) override;
   void NoteOWordLine(std::uint64_t line_number, std::string_view line) override;
-  void NoteNegative(std::uint64_t line_number, char letter, std::string_view word) override;
+  void NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) override;
   // In the current modal state.
   unsigned watched_rows() const override { return watched_rows_; }
   // In any modal state these settings can meet.
   unsigned watchable_rows() const;
 
-  // "Line N: ..." or "Line N (and M more): ...", one for each kind found.
-  std::vector<std::string> Notices() const;
+  // "Line N: ..." or "Line N (and M more): ...", one for each kind found,
+  // in the order of their first lines. The lines are those of the converted
+  // program, in which `lines_before` lines (the settings comment block) come
+  // before the program's own.
+  std::vector<std::string> Notices(std::uint64_t lines_before = 0) const;
 
  private:
   enum Kind {
@@ -56,9 +59,14 @@ class ToolpathNotices : public NoticeSink {
     kRotaryA,
     kInverseTimeFeed,
     kInverseTimeLengths,
+    kFeedPerRevolution,
     kSurfaceSpeedWords,
     kNegativeFeed,
     kNegativeSpindle,
+    kMalformed,
+    kExtrusion,
+    kUnconvertedLengths,
+    kUnscaledUVW,
     kPolar,
     kCallArguments,
     kOtherFileCalls,
@@ -79,6 +87,7 @@ class ToolpathNotices : public NoticeSink {
   void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
   void NoteMachineWords(std::uint64_t line_number, const LineFacts& facts);
+  void NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts);
   void NoteSubroutine(std::uint64_t line_number, OWord& word);
   void Watch();
   std::string Message(int kind) const;
@@ -94,6 +103,7 @@ class ToolpathNotices : public NoticeSink {
   Units units_ = Units::None;
   bool feed_changed_ = false;   // F words are scaled or offset
   bool lengths_changed_ = false;  // an axis scale changes how far the moves go
+  bool xyz_lengths_changed_ = false;  // ... an X, Y or Z scale
   bool a_unit_factor_ = false;  // A words take a unit-conversion factor
   bool any_change_ = false;     // the settings change some word
 
@@ -101,12 +111,13 @@ class ToolpathNotices : public NoticeSink {
   PlaneJudgement planes_[3];  // in the order of Plane
   Plane plane_ = Plane::XY;
   bool inverse_time_ = false;
+  bool per_revolution_ = false;
   bool surface_speed_ = false;
   unsigned watched_rows_ = 0;
 
   std::uint64_t first_[kKinds] = {};
   std::uint64_t count_[kKinds] = {};
-  std::string first_word_[kKinds];  // the negative word, for its notice
+  std::string first_word_[kKinds];  // the word a notice names
 
   // Subroutines the program holds, and calls to ones it has not held so
   // far: LinuxCNC finds a subroutine further down the file too, so those

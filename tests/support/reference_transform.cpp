@@ -234,6 +234,149 @@ std::string Exchange(const std::string& text) {
   return work;
 }
 
+// The digits of a whole number in text, without leading zeros ("0" for 0).
+std::string WithoutLeadingZeros(const std::string& digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string::npos ? "0" : digits.substr(first);
+}
+
+// The whole number in `digits` fits 64 bits.
+bool Fits64(const std::string& digits) {
+  const std::string number = WithoutLeadingZeros(digits);
+  static const std::string kLargest = std::to_string(std::numeric_limits<std::uint64_t>::max());
+  return number.size() < kLargest.size() || (number.size() == kLargest.size() && number <= kLargest);
+}
+
+// Schoolbook product of two whole numbers in text.
+std::string MultiplyDigits(const std::string& a, const std::string& b) {
+  std::vector<int> sum(a.size() + b.size(), 0);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    for (std::size_t j = 0; j < b.size(); ++j) sum[i + j + 1] += (a[i] - '0') * (b[j] - '0');
+  }
+  for (std::size_t k = sum.size() - 1; k > 0; --k) {
+    sum[k - 1] += sum[k] / 10;
+    sum[k] %= 10;
+  }
+  std::string text;
+  for (int d : sum) text += static_cast<char>('0' + d);
+  return WithoutLeadingZeros(text);
+}
+
+// A run read as one number: at most one sign, at its start, at most one
+// point, at least one digit, blanks anywhere.
+bool WellFormed(const std::string& run) {
+  std::string text;
+  for (char c : run) {
+    if (c != ' ' && c != '\t') text += c;
+  }
+  std::size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+  const std::string rest = text.substr(i);
+  return std::count(rest.begin(), rest.end(), '.') <= 1 && std::any_of(rest.begin(), rest.end(), IsDigitChar) &&
+         std::all_of(rest.begin(), rest.end(), [](char c) { return IsDigitChar(c) || c == '.'; });
+}
+
+// The run's number times the scale as the parameter file stores it (7
+// significant digits, ten decimals), rounded once to four decimals; empty
+// where the word has more than 19 digits from its first that is not 0, or
+// the stored scale or the result would not fit 64 bits as a whole number of
+// their last places.
+std::string ExactProduct(const std::string& run, float scale) {
+  bool negative = false;
+  std::string whole;
+  std::string fraction;
+  bool point = false;
+  for (char c : run) {
+    if (c == '-') negative = true;
+    if (c == '.') point = true;
+    if (IsDigitChar(c)) (point ? fraction : whole) += c;
+  }
+  const std::string digits = WithoutLeadingZeros(whole + fraction);
+  if (digits != "0" && digits.size() > 19) return "";
+  if (fraction.size() + 6 > 38) return "";
+  const std::string stored = WriteFixed(RoundExactly(scale, 7), 10);
+  std::string stored_digits;
+  for (char c : stored) {
+    if (IsDigitChar(c)) stored_digits += c;
+  }
+  if (!Fits64(stored_digits)) return "";
+  if (stored[0] == '-') negative = !negative;
+  // The product has fraction.size() + 10 decimals; four stay.
+  std::string product = MultiplyDigits(digits, stored_digits);
+  const std::size_t dropped = fraction.size() + 6;
+  if (product.size() <= dropped) product.insert(0, dropped - product.size() + 1, '0');
+  std::string kept = product.substr(0, product.size() - dropped);
+  if (product[product.size() - dropped] >= '5') {  // half away from zero
+    int k = static_cast<int>(kept.size()) - 1;
+    while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
+    if (k < 0) {
+      kept.insert(kept.begin(), '1');
+    } else {
+      ++kept[static_cast<std::size_t>(k)];
+    }
+  }
+  if (!Fits64(kept)) return "";
+  kept = WithoutLeadingZeros(kept);
+  if (kept.size() < 5) kept.insert(0, 5 - kept.size(), '0');
+  const bool zero = kept.find_first_not_of('0') == std::string::npos;
+  return (negative && !zero ? "-" : "") + kept.substr(0, kept.size() - 4) + "." + kept.substr(kept.size() - 4);
+}
+
+// The number after `letter` at `at` read as a code: blanks, a plus sign,
+// the digits of the whole code, and a decimal part; "" where none follows.
+struct Code {
+  std::string whole;     // without leading zeros
+  std::string decimals;  // as written
+  bool found = false;
+};
+Code ReadCode(const std::string& text, std::size_t at) {
+  Code code;
+  std::size_t i = at;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i < text.size() && text[i] == '+') ++i;
+  std::string digits;
+  while (i < text.size() && IsDigitChar(text[i])) digits += text[i++];
+  if (digits.empty()) return code;
+  code.found = true;
+  code.whole = WithoutLeadingZeros(digits);
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && IsDigitChar(text[i])) code.decimals += text[i++];
+  }
+  return code;
+}
+
+bool AllZeros(const std::string& digits) { return digits.find_first_not_of('0') == std::string::npos; }
+
+// What the G and M words before the comment say of the line's S and axis
+// words: an S that is no spindle speed, axis words that are no positions.
+struct CodeMeaning {
+  bool no_spindle_speed = false;
+  bool configuration = false;
+};
+CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
+  static const std::vector<std::string> kNoSpeedG = {"4", "10"};
+  static const std::vector<std::string> kNoSpeedM = {"104", "106", "107", "108", "109", "140", "141", "190", "191"};
+  static const std::vector<std::string> kConfigurationM = {"92",  "201", "202", "203", "204", "205", "206",
+                                                           "207", "208", "350", "906", "907"};
+  auto among = [](const std::vector<std::string>& codes, const std::string& code) {
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+  };
+  CodeMeaning meaning;
+  for (std::size_t at = 0; at < protection.comment; ++at) {
+    if (protection.inside[at] || (work[at] != 'G' && work[at] != 'M')) continue;
+    const Code code = ReadCode(work, at + 1);
+    if (!code.found || !AllZeros(code.decimals)) continue;
+    if (work[at] == 'G') {
+      meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedG, code.whole);
+      meaning.configuration = meaning.configuration || code.whole == "130";
+    } else {
+      meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedM, code.whole);
+      meaning.configuration = meaning.configuration || among(kConfigurationM, code.whole);
+    }
+  }
+  return meaning;
+}
+
 }  // namespace
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
@@ -246,6 +389,10 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
   if (work.find("M20ADDITION") != std::string::npos) return result;
   const std::size_t first = line.find_first_not_of(" \t");
   if (first != std::string::npos && (line[first] == 'O' || line[first] == 'o')) return result;  // an O word
+
+  // A line that sets the machine's configuration passes as read.
+  const CodeMeaning meaning = ReadCodes(work, Protect(work));
+  if (meaning.configuration) return result;
 
   struct Row {
     char letter;
@@ -264,7 +411,7 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
       position = work.find(row.letter, position + 1);
     }
     if (position == std::string::npos || position >= protection.comment) continue;
-    if (row.letter == 'S' && settings.SpindleRPM == 0) continue;
+    if (row.letter == 'S' && (settings.SpindleRPM == 0 || meaning.no_spindle_speed)) continue;
 
     // The run: number characters and blanks, without the blanks at its end;
     // its value, read with the blanks ignored, has no exponent.
@@ -273,13 +420,16 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
            std::string_view("1234567890.+- \t").find(work[run_end]) != std::string_view::npos) {
       ++run_end;
     }
-    // An expression or a parameter in place of the number: left as it is.
+    // No number, or an expression or a parameter in place of it: left as it
+    // is.
     const std::string run = work.substr(position + 1, run_end - position - 1);
-    if (std::none_of(run.begin(), run.end(), IsDigitChar) &&
-        (row.letter == 'F' || (run_end < work.size() && (work[run_end] == '[' || work[run_end] == '#')))) {
+    if (std::none_of(run.begin(), run.end(), IsDigitChar)) continue;
+    while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
+    // A run that is not one number stays as read.
+    if (!WellFormed(work.substr(position + 1, run_end - (position + 1)))) {
+      work = Trim(work);
       continue;
     }
-    while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
     const double read = ReferenceLeadingNumber(work.substr(position + 1, run_end - (position + 1)));
     if (!(std::fabs(read) <= FLT_MAX) || std::isinf(static_cast<float>(read) * row.scale)) {
       result.status = RewriteStatus::OutOfRange;
@@ -287,6 +437,11 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     }
     const float product = static_cast<float>(read) * row.scale;
     std::string text = WriteFixed(RoundExactly(product, 7), 4);
+    // From 1000 up the 7 digits would drop decimals that are written.
+    if (std::fabs(product) >= 1000.0f) {
+      const std::string exact = ExactProduct(work.substr(position + 1, run_end - (position + 1)), row.scale);
+      if (!exact.empty()) text = exact;
+    }
     if (row.addend != 0) text = WriteFixed(RoundExactly(ReadBack(text) + static_cast<double>(row.addend), 15), 4);
     if (row.letter == 'S') text = WriteFixed(RoundExactly(ReadBack(text), 15), 0);
     if (ReadBack(text) == 0 && row.letter == 'F' && settings.FeedScale != 0) {

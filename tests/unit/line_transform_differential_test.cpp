@@ -39,7 +39,9 @@ class LineGenerator {
         line += Choose({"(CUT X)", "(a", "%", "/", "#1", ";FAST", "M20ADDITION", "m20addition", "TEMP",
                         "__TEMP1__", "--TEMP2--", "__temp4__", "--TEMP3--", "te", "mp", "\xc3\xa4",
                         "[#1+x2/3]", "[FIX[#2]]", "#<xpos>", "##3", "#[1+y]", "@5", "^30", "[open x", "# note",
-                        "#<m20addition>", "#<__temp1__>", "#", "]"});
+                        "#<m20addition>", "#<__temp1__>", "#", "]", "G4", "g04", "G10", "G130", "G40", "M104",
+                        "m106", "M140", "M190", "M92", "M203", "M906", "M1040", "M2", "G 4.0", "M104.1",
+                        "X1.5.5", "Y1 - 2", "Z.", "S-", "F+-1", "X12178.6843", "Y-99999.99995"});
         continue;
       }
       line += Choose({"X", "Y", "Z", "I", "J", "K", "A", "F", "S", "x", "y", "f", "s", "G", "M", "N",

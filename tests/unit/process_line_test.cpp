@@ -103,14 +103,30 @@ const LineCase kNumbers[] = {
     {"spindle untouched at 0", Neutral, "M03 S1000", "M03 S1000"},
     {"spindle rounds to whole", Spindle(100), "M03 S1000.6", "M03 S1101."},
     {"spindle of 0 does not abort", Spindle(-100), "M03 S100", "M03 S0."},
-    {"seven digits first", Neutral, "G01 X12345.6789", "G01 X12345.6800"},
+    {"large coordinates keep their decimals", Neutral, "N630 G1 X478.7868 Y12178.6843",
+     "N630 G1 X478.7868 Y12178.6843"},
     {"four decimals", Neutral, "G01 X123.456789", "G01 X123.4568"},
-    {"tie at the seventh digit", Neutral, "G01 X1024.0625", "G01 X1024.0630"},
+    {"no tie at the seventh digit from 1000 up", Neutral, "G01 X1024.0625", "G01 X1024.0625"},
+    {"large product from the stored scale", XScale(25.4f), "G01 X1000.1234", "G01 X25403.1344"},
+    {"large product from the stored unit factor", XScale(static_cast<float>(1 / 25.4)), "G01 X-123456.789",
+     "G01 X-4860.5037"},
+    {"large product, mirrored", XScale(-1), "G01 X-12178.6843", "G01 X12178.6843"},
+    {"large feed offset", Feed(1.5f, 10), "G01 F1234.5678", "G01 F1861.8517"},
     {"leading point", Neutral, "G01 X.5", "G01 X0.5000"},
     {"negative scale", XScale(-2), "G01 X-.5", "G01 X1.0000"},
-    {"the whole run is replaced", Neutral, "G01 X1.2.3 Y1", "G01 X1.2000 Y1.0000"},
-    {"letter without a number", Neutral, "G01 X Y2", "G01 X0.0000 Y2.0000"},
-    {"letter at the end of the line", Neutral, "G01 X", "G01 X0.0000"},
+    // A run that is not one number stays as read: the controller reads or
+    // refuses it itself.
+    {"two points", XScale(2), "G01 X1.2.3 Y1", "G01 X1.2.3 Y1.0000"},
+    {"a sign inside the run", XScale(2), "G01 X1 - 2 Y1", "G01 X1 - 2 Y1.0000"},
+    {"two signs", XScale(2), "G01 X+-1 Y1", "G01 X+-1 Y1.0000"},
+    {"a point alone", [](Settings& s) { s.ZScale = 2; }, "G0 Z. X1", "G0 Z. X1.0000"},
+    {"a sign alone", [](Settings& s) { s.ZScale = 2; }, "G0 Z- X1", "G0 Z- X1.0000"},
+    {"a kept run still ends the line's blanks", XScale(2), " G01 X1.5.5 ", "G01 X1.5.5"},
+    {"a kept run is not removed", XScale(0), "G01 X1.5.5 Y1", "G01 X1.5.5 Y1.0000"},
+    {"a kept feed does not abort", Neutral, "G01 F0.0.1", "G01 F0.0.1"},
+    {"letter without a number", Neutral, "G01 X Y2", "G01 X Y2.0000"},
+    {"letter at the end of the line", XScale(2), "G0 Z", "G0 Z"},
+    {"spindle letter without a number", Spindle(100), "M3 S", "M3 S"},
     {"blanks inside the run are ignored", Neutral, "G01 X1 2", "G01 X12.0000"},
     {"blank between letter and number", All(XScale(2), [](Settings& s) { s.YScale = 2; }),
      "G1 X 12.5 Y 3 F100", "G1 X25.0000 Y6.0000 F100.0000"},
@@ -143,8 +159,28 @@ const LineCase kNumbers[] = {
      RewriteStatus::OutOfRange},
     {"largest value in range", Neutral, "G01 X3" + std::string(38, '0'),
      "G01 X3" + std::string(38, '0') + ".0000"},
-    {"signs in the run", Neutral, "G01 X--1", "G01 X0.0000"},
-    {"sign and point only", Neutral, "G01 X+.", "G01 X0.0000"},
+    {"signs in the run", XScale(2), "G01 X--1", "G01 X--1"},
+    {"sign and point only", XScale(2), "G01 X+.", "G01 X+."},
+};
+
+// S words that are no spindle speed, and axis words that are no positions.
+const LineCase kMeanings[] = {
+    {"dwell", Spindle(100), "G4 S3", "G4 S3"},
+    {"dwell with a leading zero", Spindle(100), "g04 s3 x1", "G04 S3 X1.0000"},
+    {"offsets", Spindle(100), "G10 S200 P0", "G10 S200 P0"},
+    {"hot end temperature", Spindle(100), "M104 S200", "M104 S200"},
+    {"hot end off stays off", Spindle(100), "m104 s0", "M104 S0"},
+    {"bed and wait", Spindle(100), "M190 S60", "M190 S60"},
+    {"fan", Spindle(100), "M106 S255", "M106 S255"},
+    {"the code after the word", Spindle(100), "S60 M140", "S60 M140"},
+    {"a code that only begins like one", Spindle(100), "G40 S100", "G40 S200."},
+    {"a longer M code", Spindle(100), "M1040 S100", "M1040 S200."},
+    {"after the comment the code counts for nothing", Spindle(100), "M3 S100 (M104)", "M3 S200. (M104)"},
+    {"stepper currents", All(XScale(2), Exchange()), "G130 X20 Y20 Z20 A20", "G130 X20 Y20 Z20 A20"},
+    {"steps per unit", XScale(-1), "M92 X80 Y80 E93", "M92 X80 Y80 E93"},
+    {"axis limits", XScale(2), "M203 X500 Y500", "M203 X500 Y500"},
+    {"motor current", XScale(2), "M906 X800", "M906 X800"},
+    {"not a configuration code", XScale(2), "M209 X1", "M209 X2.0000"},
 };
 
 auto YScale(float v) { return [v](Settings& s) { s.YScale = v; }; }
@@ -160,7 +196,7 @@ const LineCase kDialect[] = {
     {"division in an expression", YScale(2), "G1 X[#1/2] Y3", "G1 X[#1/2] Y6.0000"},
     {"a hash that starts no parameter leads a comment", XScale(2), "G1 X1 # note", "G1 X2.0000 # NOTE"},
     {"parameter feed does not abort", Neutral, "F#<feed>", "F#<FEED>"},
-    {"a feed letter without a number is no feed", Neutral, "EMC_ABORT_TASK_STATE_OFF = 4,", "EMC_A0.0000BORT_TASK0.0000_STATE_OFF = 4,"},
+    {"letters without a number are no words", Neutral, "EMC_ABORT_TASK_STATE_OFF = 4,", "EMC_ABORT_TASK_STATE_OFF = 4,"},
     {"negated parameter", XScale(2), "G1 X-#1 Y1", "G1 X-#1 Y1.0000"},
     {"unmatched bracket protects to the end", Exchange(), "G1 X1 [y2", "G1 Y1.0000 [Y2"},
     {"parameter of a parameter", XScale(2), "G1 X##2 Z1", "G1 X##2 Z1.0000"},
@@ -171,6 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Classification, ProcessLineTest, ::testing::ValuesIn(kC
 INSTANTIATE_TEST_SUITE_P(Dialect, ProcessLineTest, ::testing::ValuesIn(kDialect));
 INSTANTIATE_TEST_SUITE_P(Words, ProcessLineTest, ::testing::ValuesIn(kWords));
 INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers));
+INSTANTIATE_TEST_SUITE_P(Meanings, ProcessLineTest, ::testing::ValuesIn(kMeanings));
 
 TEST(ProcessLine, NamesTheWordOutOfRange) {
   Settings settings;

@@ -19,6 +19,8 @@ constexpr const char* kBlockDelete = "block-delete lines are not scaled";
 constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
 constexpr const char* kMirror = "arcs run the wrong way round: the settings mirror the part";
 constexpr const char* kExpression = "expressions and parameters are not scaled";
+constexpr const char* kMalformed =
+    "numbers that are not well-formed are left as they are: the controller reads or refuses them itself";
 constexpr const char* kOtherFile =
     "subroutines called from other files are not converted: their moves, feeds and speeds stay as they are";
 constexpr const char* kCompensation =
@@ -141,8 +143,29 @@ INSTANTIATE_TEST_SUITE_P(
                    "feed words come out negative, first F-10.0000: controllers refuse them"},
         NoticeCase{"negative_spindle", "M3 S100", [](Settings& s) { s.SpindleRPM = -200; },
                    [](Settings& s) { s.SpindleRPM = -50; },
-                   "spindle words come out negative, first S-100.: controllers refuse them or turn the spindle the "
-                   "wrong way"}),
+                   "spindle words come out as 0 or negative, first S-100.: the spindle stands still, or controllers "
+                   "refuse them or turn it the wrong way"},
+        NoticeCase{"spindle_stopped", "M3 S1000", [](Settings& s) { s.SpindleRPM = -1000; },
+                   [](Settings& s) { s.SpindleRPM = -999; },
+                   "spindle words come out as 0 or negative, first S0.: the spindle stands still, or controllers "
+                   "refuse them or turn it the wrong way"},
+        NoticeCase{"malformed", "G1 X1.5.5 Y1", Scale(2, 1), Scale(1, 2), kMalformed},
+        NoticeCase{"malformed_without_a_digit", "G0 Z- X1", Axes(1, 1, 2), Axes(2, 1, 1), kMalformed},
+        NoticeCase{"feed_per_revolution", "G95 G1 X1 F0.1", [](Settings& s) { s.FeedAdd = 10; },
+                   [](Settings& s) { s.FeedScale = 2; },
+                   "F words under feed per revolution (G95) get the feed addend, which is a rate per minute"},
+        NoticeCase{"extrusion", "G1 X10 Y5 E1.5", Axes(2, 2, 1), Exchange(-1, 1), "E words (extrusion) are not scaled"},
+        NoticeCase{"uvw", "G0 X1 V2", Axes(1, 1, 0.5f), Exchange(), "U, V and W words are not scaled"},
+        NoticeCase{"uvw_in_a_unit_conversion", "G0 W1.5 X1", Axes(25.4f, 25.4f, 25.4f), Neutral,
+                   "these words hold lengths the settings do not convert: first W1.5"},
+        NoticeCase{"threading_pitch", "G76 P1.5 Z-10 I-0.5 J0.2 K1 Q29.5 H3 E1 L3", Axes(25.4f, 25.4f, 25.4f),
+                   Axes(2, 2, 2), "these words hold lengths the settings do not convert: first P1.5"},
+        NoticeCase{"blending_tolerance", "G64 P0.01 Q 0.005", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Axes(2, 2, 2),
+                   "these words hold lengths the settings do not convert: first P0.01"},
+        NoticeCase{"dynamic_compensation_diameter", "g41.1 d5 x1", Axes(25.4f, 25.4f, 25.4f), Axes(2, 2, 2),
+                   "these words hold lengths the settings do not convert: first D5"},
+        NoticeCase{"spline_control_point", "G5 I1 J0 P1 Q-1 X2 Y0", Axes(25.4f, 25.4f, 25.4f), Axes(2, 2, 2),
+                   "these words hold lengths the settings do not convert: first P1"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // The plane, the feed mode and the spindle mode hold from the line that
@@ -164,6 +187,13 @@ TEST(ToolpathNotices, ModalStatesRunAcrossLines) {
                 "of the tool",
                 "Line 10: S words under constant surface speed (G96) are surface speeds, not revolutions: the "
                 "spindle addend changes them"}));
+  // Feed per revolution from G95 until G93 or G94.
+  const auto addend = [](Settings& s) { s.FeedAdd = 10; };
+  EXPECT_EQ(NoticesFor({"G94 F100", "G95", "G1 X1 F0.1", "G1 X2 F0.2", "G93", "G1 X3 F2", "G95 G94 F100"}, addend),
+            (std::vector<std::string>{"Line 3 (and 1 more): F words under feed per revolution (G95) get the feed "
+                                      "addend, which is a rate per minute",
+                                      "Line 6: F words under inverse-time feed (G93) are no rates: the feed "
+                                      "settings change how long the moves take"}));
 }
 
 TEST(ToolpathNotices, ExpressionsAfterARewrittenLetterAreAlwaysWrong) {
@@ -191,9 +221,13 @@ TEST(ToolpathNotices, CountsLinesAndNamesTheFirst) {
   EXPECT_EQ(NoticesFor(program, Scale(2, 2)),
             (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kRadius,
                                       std::string("Line 6 (and 1 more): ") + kBlockDelete}));
+  // In the order of their first lines.
   EXPECT_EQ(NoticesFor(program, Exchange(1, 1)),
-            (std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kBlockDelete,
-                                      std::string("Line 3 (and 2 more): ") + kMirror}));
+            (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kMirror,
+                                      std::string("Line 6 (and 1 more): ") + kBlockDelete}));
+  // One line with two such numbers counts once.
+  EXPECT_EQ(NoticesFor({"G1 X1.2.3 Y--1", "G1 Z1 X1..", "G1 X2"}, Scale(2, 2)),
+            std::vector<std::string>{std::string("Line 1 (and 1 more): ") + kMalformed});
 }
 
 // A subroutine is the program's own where a "sub" line anywhere in it names
@@ -258,7 +292,9 @@ TEST(ToolpathNotices, ReportedAfterAFinishedConversionOnly) {
   ui.watched_file = folder / "prepre.res";
   Platform platform{files, boxes, clock, ui, ui.errors, folder.path().string(), folder / "part.nc"};
   EXPECT_EQ(RunProgram(platform), ExitStatus::Done);
-  EXPECT_EQ(ui.notices, std::vector<std::string>{std::string("Line 1: ") + kRadius});
+  // The line as the converted program counts it, after the settings block.
+  EXPECT_EQ(ui.notices, std::vector<std::string>{std::string("Line 10: ") + kRadius});
+  EXPECT_EQ(ui.notices_program, folder / "part.nc");
   EXPECT_EQ(ui.events, std::vector<std::string>{"notices after close"});
   EXPECT_FALSE(ui.watched_file_existed);
 
