@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "common/line_ends.h"
 #include "common/failure.h"
@@ -21,6 +22,24 @@ bool TextReader::Fill() {
   end_ = file_->Read(buffer_.data(), buffer_.size());
   if (end_ == 0) exhausted_ = true;
   return end_ > 0;
+}
+
+bool TextReader::TakeByteOrderMark() {
+  static constexpr std::string_view kMark = "\xEF\xBB\xBF";
+  // A file may hand out fewer bytes a read than the mark has.
+  while (end_ - position_ < kMark.size() && !exhausted_) {
+    std::memmove(buffer_.data(), buffer_.data() + position_, end_ - position_);
+    end_ -= position_;
+    position_ = 0;
+    const std::size_t read = file_->Read(buffer_.data() + end_, buffer_.size() - end_);
+    if (read == 0) exhausted_ = true;
+    end_ += read;
+  }
+  if (end_ - position_ < kMark.size() || std::string_view(buffer_.data() + position_, kMark.size()) != kMark) {
+    return false;
+  }
+  position_ += kMark.size();
+  return true;
 }
 
 bool TextReader::AtEndOfStream() { return position_ == end_ && !Fill(); }

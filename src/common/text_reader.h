@@ -24,6 +24,10 @@ class TextReader {
   // The next byte without taking it, or -1 at the end.
   int PeekByte();
 
+  // At the start of the text: takes a UTF-8 byte-order mark, if one is
+  // there, and says so.
+  bool TakeByteOrderMark();
+
   // Appends to `chunk` the next whole lines, with their terminators, as read:
   // at least `target` bytes unless the text ends first, and never a CR
   // without the LF that follows it. False at the end of the text. The file

@@ -17,6 +17,9 @@ bool NextLineIsEmpty(TextReader& input) {
 
 TextEnd ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
                       ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices) {
+  // A byte-order mark stays the first bytes of the output; the lines are
+  // read without it.
+  if (input.TakeByteOrderMark()) output.Write("\xEF\xBB\xBF");
   std::uint64_t lines_before = 0;
   // Lines read ahead: empty ones, and a "%" line after them. Each passes
   // through unchanged and holds nothing the notices look for.

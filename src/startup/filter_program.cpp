@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <new>
 #include <system_error>
+#include <vector>
 
 #include "common/failure.h"
 #include "settings/parameter_file.h"
 #include "startup/convert_stream.h"
+#include "startup/notice_text.h"
 #include "startup/run_conversion.h"
 
 namespace kivrel {
@@ -35,11 +37,61 @@ class FilterProgress : public ProgressView {
   int reported_ = -1;
 };
 
+// Keeps the notices of loading the settings until it is known whether the
+// filter converts with them.
+class HeldNotices : public MessageBoxes {
+ public:
+  explicit HeldNotices(MessageBoxes& boxes) : boxes_(boxes) {}
+  void Notify(const std::string& text) override { held_.push_back(text); }
+  bool Ask(const std::string& text) override { return boxes_.Ask(text); }
+  void Pass() {
+    for (const std::string& text : held_) boxes_.Notify(text);
+    held_.clear();
+  }
+
+ private:
+  MessageBoxes& boxes_;
+  std::vector<std::string> held_;
+};
+
+// Loads the settings; false where the parameter file could not be read,
+// after one line on `errors` instead of the usual notices. Converting with
+// the defaults then would hand the controller a program the operator takes
+// for converted: a front end shows a filter's standard error only when it
+// fails.
+bool LoadSettingsToConvertWith(FilterPlatform& platform, Settings& settings) {
+  NoDialog dialog(settings);
+  const std::string path = PathInFolder(platform.program_folder, kParameterFileName);
+  HeldNotices notices(platform.boxes);
+  ParameterFileFound found;
+  try {
+    found = LoadSettings(settings, {platform.files, notices, dialog, path});
+  } catch (...) {
+    notices.Pass();
+    throw;
+  }
+  switch (found) {
+    case ParameterFileFound::Readable:
+    case ParameterFileFound::Missing:
+      notices.Pass();
+      return true;
+    case ParameterFileFound::KeptAsBad:
+      platform.errors << "Kivrel: the parameter file " << path << " could not be read; the old file was kept as "
+                      << path << ".bad; nothing was converted\n";
+      break;
+    case ParameterFileFound::LeftAsItIs:
+      platform.errors << "Kivrel: the parameter file " << path
+                      << " could not be read and could not be replaced, so it was left as it is; nothing was "
+                         "converted\n";
+      break;
+  }
+  platform.errors << std::flush;
+  return false;
+}
+
 ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output) {
   Settings settings;
-  NoDialog dialog(settings);
-  LoadSettings(settings, {platform.files, platform.boxes, dialog,
-                          PathInFolder(platform.program_folder, kParameterFileName)});
+  if (!LoadSettingsToConvertWith(platform, settings)) return ExitStatus::Failure;
   if (platform.CommandText.empty()) {
     throw Failure(static_cast<int>(std::errc::invalid_argument), "no input file given (kivrel-filter PATH)");
   }
@@ -58,17 +110,14 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
   if (end.outcome == TextOutcome::ZeroFeed) {
     // What was written lacks its closing comment: no complete program.
     platform.boxes.Notify(kZeroFeedNotice);
-    ReportZeroFeedLine(platform.errors, end.line);
+    ReportZeroFeedLine(platform.errors, end);
     return ExitStatus::ZeroFeed;
   }
   progress_view.Close();
-  std::string text;
-  for (const std::string& notice : notices.Notices()) {
-    platform.errors << "Kivrel: warning: " << notice << '\n';
-    text += (text.empty() ? "" : "\n") + notice;
-  }
+  const std::vector<std::string> found = ConvertedProgramNotices(notices, settings);
+  for (const std::string& notice : found) platform.errors << "Kivrel: warning: " << notice << '\n';
   platform.errors << std::flush;
-  if (!text.empty() && platform.notice_box) platform.notice_box(text);
+  if (!found.empty() && platform.notice_box) platform.notice_box(NoticeBoxText(platform.CommandText, found));
   return ExitStatus::Done;
 }
 

@@ -32,7 +32,8 @@ struct FilterPlatform {
 // program has gone out (a front end shows a filter's standard error only
 // when it fails). No other window, no result file, no file beside the
 // input; the parameter file is read (or created) in the program's folder as
-// usual.
+// usual, but one that cannot be read fails the filter (status Failure,
+// nothing on `output`) where kivrel would go on with the defaults.
 ExitStatus RunFilter(FilterPlatform& platform, std::unique_ptr<WritableFile> output);
 
 }  // namespace kivrel

@@ -26,9 +26,9 @@ class UserInterface {
   virtual ProgressView& Progress() = 0;
   // Tells the operator of a failure that ends the program.
   virtual void ReportFailure(const std::string& text) = 0;
-  // Tells the operator, after a finished conversion, where the program will
-  // not move as the settings say.
-  virtual void ReportNotices(const std::vector<std::string>& notices) = 0;
+  // Tells the operator, after a finished conversion of the program at
+  // `program`, where it will not move as the settings say.
+  virtual void ReportNotices(const std::string& program, const std::vector<std::string>& notices) = 0;
 };
 
 // Everything one start of the program takes from its surroundings.

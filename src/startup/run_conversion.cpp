@@ -8,6 +8,7 @@
 #include "common/text_reader.h"
 #include "common/text_writer.h"
 #include "startup/convert_stream.h"
+#include "startup/notice_text.h"
 #include "startup/result_file.h"
 #include "transform/process_text.h"
 
@@ -17,8 +18,9 @@ void ReportInputMissing(std::ostream& errors, const std::string& path) {
   errors << "Kivrel: input file not found: " << path << '\n' << std::flush;
 }
 
-void ReportZeroFeedLine(std::ostream& errors, std::uint64_t line) {
-  errors << "Kivrel: the feed word of line " << line << " comes out as 0\n" << std::flush;
+void ReportZeroFeedLine(std::ostream& errors, const TextEnd& end) {
+  errors << "Kivrel: the feed word of line " << end.line
+         << (end.zero_in_program ? " is 0 in the program itself\n" : " comes out as 0\n") << std::flush;
 }
 
 ExitStatus RunConversion(Platform& platform, const Settings& settings, const std::string& output_name,
@@ -50,7 +52,7 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings, const std
       files.Rename(temporary, output_name);
     } else {
       platform.boxes.Notify(kZeroFeedNotice);
-      ReportZeroFeedLine(platform.errors, end.line);
+      ReportZeroFeedLine(platform.errors, end);
       InputStream.Close();
     }
   } catch (...) {
@@ -62,8 +64,8 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings, const std
     WriteResultFile(files, result_path, std::string(), ResultStatus::ZeroFeed, kZeroFeedMessage);
     return ExitStatus::ZeroFeed;
   }
-  const std::vector<std::string> found = notices.Notices();
-  if (!found.empty()) platform.ui.ReportNotices(found);
+  const std::vector<std::string> found = ConvertedProgramNotices(notices, settings);
+  if (!found.empty()) platform.ui.ReportNotices(platform.CommandText, found);
   result->Commit(ResultFileText(output_line, ResultStatus::Done, ""));
   return ExitStatus::Done;
 }

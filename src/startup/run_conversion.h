@@ -7,6 +7,7 @@
 #include "settings/settings.h"
 #include "startup/exit_status.h"
 #include "startup/platform.h"
+#include "transform/process_text.h"
 
 namespace kivrel {
 
@@ -16,7 +17,9 @@ inline constexpr const char* kZeroFeedNotice =
 
 // The console lines that say why a conversion did not finish.
 void ReportInputMissing(std::ostream& errors, const std::string& path);
-void ReportZeroFeedLine(std::ostream& errors, std::uint64_t line);
+// The zero-feed line names the input's line, and whether the program itself
+// holds the feed of 0 or the settings made it.
+void ReportZeroFeedLine(std::ostream& errors, const TextEnd& end);
 
 // Converts the input file (the command text) into `output_name`: the settings
 // comment block, the transformed lines, "(Finished Kivrel)"; then writes the

@@ -77,7 +77,7 @@ TEST_F(ConversionE2E, ZeroFeedInTheMiddle) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.errors,
             "Kivrel: Feed rate of 0 has been introduced. Check your feed rate modifier. This will cause "
-            "a problem. Exiting now.\nKivrel: the feed word of line 2 comes out as 0\n");
+            "a problem. Exiting now.\nKivrel: the feed word of line 2 is 0 in the program itself\n");
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
   EXPECT_EQ(ListFolder(program.jobs()), "part.nc part.pr1 ");
@@ -85,6 +85,32 @@ TEST_F(ConversionE2E, ZeroFeedInTheMiddle) {
   std::filesystem::remove(program.Job("part.pr1"));
   EXPECT_EQ(program.Run({program.Job("part.nc")}).status, 2);
   EXPECT_EQ(ListFolder(program.jobs()), "part.nc ") << "no partial program";
+}
+
+// Where the settings make the feed 0, the line says so, as the message does.
+TEST_F(ConversionE2E, ZeroFeedMadeByTheSettings) {
+  program.Settings({"1", "1", "1", "1", "1", "False", "-10", "0.", "EOF"});
+  WriteFile(program.Job("part.nc"), "G1 X1 F20\r\nG1 X2 F10\r\n");
+  const ProgramRun run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.errors.find("\nKivrel: the feed word of line 2 comes out as 0\n"), std::string::npos) << run.errors;
+  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+}
+
+// A UTF-8 byte-order mark stays the first bytes of the output, ahead of the
+// comment block (and of a first "%" line the filter moves up); the lines are
+// read without it.
+TEST_F(ConversionE2E, ByteOrderMarkStaysFirst) {
+  const std::string mark = "\xEF\xBB\xBF";
+  WriteFile(program.Job("part.nc"), mark + "%\r\nx1\r\n%\r\n");
+  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
+  const std::string output = ReadFile(program.Job("part.pr1"));
+  EXPECT_EQ(output.substr(0, 4), mark + "(");
+  EXPECT_EQ(output.substr(output.find("(SpindleRPM:0. )\r\n") + 18), "%\r\nX1.0000\r\n%\r\n(Finished Kivrel)");
+  const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+  ASSERT_EQ(filtered.status, 0) << filtered.errors;
+  const std::string block = output.substr(3, output.find('%') - 3);
+  EXPECT_EQ(filtered.output, mark + "%\r\n" + block + "X1.0000\r\n%\r\n(Finished Kivrel)");
 }
 
 TEST_F(ConversionE2E, NumberBeyondTheRangeEndsTheRunWithNothingLeft) {
@@ -109,6 +135,7 @@ TEST_F(ConversionE2E, ProgressWindowChangesNoByte) {
   std::filesystem::remove(program.Job("part.pr1"));
   ProgramRun windowed = program.Run({program.Job("part.nc")}, "", {"QT_QPA_PLATFORM=offscreen"});
   EXPECT_EQ(windowed.status, 0) << windowed.errors;
+  EXPECT_EQ(windowed.errors.find("QStandardPaths"), std::string::npos) << "Qt's own warnings stay off standard error";
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), headless);
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
 }

@@ -16,11 +16,19 @@ constexpr const char* kProgram =
     "G3 X0 Y0 R5\r\n"
     "M2\r\n";
 
+// The lines of the converted program: nine lines of settings come first.
 constexpr const char* kWarnings =
-    "Kivrel: warning: Line 3 (and 1 more): R words are not scaled: radius arcs and canned-cycle R planes "
+    "Kivrel: warning: Line 12 (and 1 more): R words are not scaled: radius arcs and canned-cycle R planes "
     "will be wrong\n"
-    "Kivrel: warning: Line 4: words after a comment are not scaled\n"
-    "Kivrel: warning: Line 5: block-delete lines are not scaled\n";
+    "Kivrel: warning: Line 13: words after a comment are not scaled\n"
+    "Kivrel: warning: Line 14: block-delete lines are not scaled\n";
+
+// Line `number` (from 1) of a text with CR LF line ends.
+std::string LineOf(const std::string& text, int number) {
+  std::size_t start = 0;
+  for (int n = 1; n < number; ++n) start = text.find("\r\n", start) + 2;
+  return text.substr(start, text.find("\r\n", start) - start);
+}
 
 TEST(NoticesE2E, WarnAfterAFinishedConversion) {
   ProgramFolder program;
@@ -49,9 +57,15 @@ TEST(NoticesE2E, InchProgramConvertedToMillimetresIsWarnedOf) {
   const ProgramRun run = program.Run({program.Job("part.nc")});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.errors,
-            "Kivrel: warning: Line 3: G20 stays while the settings convert inches to millimetres: it must become "
+            "Kivrel: warning: Line 12: G20 stays while the settings convert inches to millimetres: it must become "
             "G21\n");
   const std::string output = ReadFile(program.Job("part.pr1"));
+  // The line named is that line of the converted program, with a first "%"
+  // line moved up by the filter as well.
+  EXPECT_EQ(LineOf(output, 12), "G20 G90");
+  const ProgramRun filtered = program.Filter({program.Job("part.nc")});
+  EXPECT_EQ(filtered.errors.substr(filtered.errors.find("Kivrel:")), run.errors);
+  EXPECT_EQ(LineOf(filtered.output, 12), "G20 G90");
   EXPECT_EQ(output.substr(output.find("(SpindleRPM:0. )\r\n") + 18),
             "%\r\n(inch part)\r\nG20 G90\r\nG0 X25.4000 Y12.7000\r\nG1 Z-2.5400 F254.0000\r\nM30\r\n%\r\n"
             "(Finished Kivrel)");

@@ -87,7 +87,8 @@ class FakeUserInterface : public UserInterface {
   }
   ProgressView& Progress() override { return progress; }
   void ReportFailure(const std::string& text) override { failures.push_back(text); }
-  void ReportNotices(const std::vector<std::string>& found) override {
+  void ReportNotices(const std::string& program, const std::vector<std::string>& found) override {
+    notices_program = program;
     notices.insert(notices.end(), found.begin(), found.end());
     events.push_back(progress.events.empty() ? "notices" : "notices after " + progress.events.back());
     if (!watched_file.empty()) watched_file_existed = std::filesystem::exists(watched_file);
@@ -98,6 +99,7 @@ class FakeUserInterface : public UserInterface {
   std::function<void(Settings&, const SettingsEnvironment&)> on_dialog;
   int dialogs_shown = 0;
   std::vector<std::string> failures;
+  std::string notices_program;
   std::vector<std::string> notices;
   std::vector<std::string> events;
   std::ostringstream errors;  // the platform's standard error
