@@ -31,7 +31,7 @@ void ConsoleUserInterface::ReportFailure(const std::string& text) {
   errors_ << "Kivrel: " << text << '\n' << std::flush;
 }
 
-void ConsoleUserInterface::ReportNotices(const std::vector<std::string>& notices) {
+void ConsoleUserInterface::ReportNotices(const std::string&, const std::vector<std::string>& notices) {
   for (const std::string& notice : notices) errors_ << "Kivrel: warning: " << notice << '\n';
   errors_ << std::flush;
 }

@@ -42,7 +42,7 @@ class ConsoleUserInterface : public UserInterface {
   void ShowSetupDialog(Settings& settings, const SettingsEnvironment& environment) override;
   ProgressView& Progress() override { return progress_; }
   void ReportFailure(const std::string& text) override;
-  void ReportNotices(const std::vector<std::string>& notices) override;
+  void ReportNotices(const std::string& program, const std::vector<std::string>& notices) override;
 
  private:
   std::ostream& output_;

@@ -5,7 +5,7 @@
 namespace kivrel {
 
 // Modal Qt message boxes: no icon, the program's title, OK (or Yes and No,
-// Yes the default).
+// Yes the default), kept above every other window.
 class QtMessageBoxes : public MessageBoxes {
  public:
   void Notify(const std::string& text) override;

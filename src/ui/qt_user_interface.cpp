@@ -8,6 +8,7 @@
 #include "common/process_info.h"
 #include "startup/main_program.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_message_filter.h"
 #include "ui/settings_dialog.h"
 
 namespace kivrel {
@@ -31,6 +32,7 @@ int RunWithWindows(int argc, char** argv) {
   const std::string program_folder = ExecutableFolder(argc > 0 ? argv[0] : nullptr);
   int qt_argc = 1;
   char* qt_argv[] = {argc > 0 ? argv[0] : const_cast<char*>("kivrel"), nullptr};
+  InstallQtMessageFilter();
   QApplication application(qt_argc, qt_argv);
   // Closing the progress window does not stop the conversion.
   application.setQuitOnLastWindowClosed(false);

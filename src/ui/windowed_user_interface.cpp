@@ -1,5 +1,7 @@
 #include "ui/windowed_user_interface.h"
 
+#include "startup/notice_text.h"
+
 namespace kivrel {
 
 DialogModel& WindowedUserInterface::Model(Settings& settings) {
@@ -14,10 +16,8 @@ void WindowedUserInterface::ReportFailure(const std::string& text) {
   boxes_.Notify(text);
 }
 
-void WindowedUserInterface::ReportNotices(const std::vector<std::string>& notices) {
-  std::string text;
-  for (const std::string& notice : notices) text += (text.empty() ? "" : "\n") + notice;
-  boxes_.Notify(text);
+void WindowedUserInterface::ReportNotices(const std::string& program, const std::vector<std::string>& notices) {
+  boxes_.Notify(NoticeBoxText(program, notices));
 }
 
 }  // namespace kivrel

@@ -19,7 +19,7 @@ class WindowedUserInterface : public UserInterface {
   DialogHooks& Dialog(Settings& settings) override;
   void ReportFailure(const std::string& text) override;
   // One message box with every notice, a line each.
-  void ReportNotices(const std::vector<std::string>& notices) override;
+  void ReportNotices(const std::string& program, const std::vector<std::string>& notices) override;
 
  protected:
   DialogModel& Model(Settings& settings);

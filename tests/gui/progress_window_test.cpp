@@ -1,6 +1,7 @@
 #include "ui/progress_window.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -8,17 +9,21 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <string>
 
 #include "common/disk_file_system.h"
+#include "startup/filter_program.h"
 #include "support/convert_text.h"
 #include "support/fake_platform.h"
 #include "support/progress_window_checks.h"
 #include "support/temp_folder.h"
 #include "transform/process_text.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_message_filter.h"
 #include "ui/qt_user_interface.h"
-#include "startup/filter_program.h"
-#include <sstream>
 
 namespace kivrel {
 namespace {
@@ -57,12 +62,14 @@ TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
   QString title;
   QString text;
   bool had_icon = true;
+  bool on_top = false;
   QTimer::singleShot(50, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     title = box->windowTitle();
     text = box->text();
     had_icon = box->icon() != QMessageBox::NoIcon;
+    on_top = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
     box->button(QMessageBox::No)->click();
   });
@@ -70,14 +77,22 @@ TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
   EXPECT_EQ(title, "Kivrel Preprocessor");
   EXPECT_EQ(text, "Do you want to swap the X and Y display order?");
   EXPECT_FALSE(had_icon);
+  // A host waiting for the answer takes no input: the box must not go
+  // behind the host's window when the operator clicks there.
+  EXPECT_TRUE(on_top) << "the question stays above other windows";
 
-  QTimer::singleShot(50, [] {
+  on_top = false;
+  QTimer::singleShot(50, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    text = box->text();
+    on_top = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     box->button(QMessageBox::Ok)->click();
   });
-  boxes.Notify("Unable to save. Try again.");
+  boxes.Notify("part.nc: Line 2: R words are not scaled");
+  EXPECT_EQ(text, "part.nc: Line 2: R words are not scaled");
+  EXPECT_TRUE(on_top) << "the notice stays above other windows";
 }
 
 // What the next message box says, as an operator reads it before pressing OK.
@@ -95,15 +110,18 @@ void AnswerNextBoxWithOk(SeenBox& seen) {
   });
 }
 
-// The notices of a finished conversion come in one box that waits for OK.
+// The notices of a finished conversion come in one box that waits for OK and
+// names the program.
 TEST(QtUserInterface, NoticesComeInOneBox) {
   QtMessageBoxes boxes;
   QtUserInterface ui(boxes);
   SeenBox seen;
   AnswerNextBoxWithOk(seen);
-  ui.ReportNotices({"Line 3: block-delete lines are not scaled", "Line 9 (and 2 more): words after a comment are not scaled"});
+  ui.ReportNotices("C:\\jobs\\part.nc",
+                   {"Line 3: block-delete lines are not scaled", "Line 9 (and 2 more): words after a comment are not scaled"});
   EXPECT_EQ(seen.title, "Kivrel Preprocessor");
-  EXPECT_EQ(seen.text, "Line 3: block-delete lines are not scaled\nLine 9 (and 2 more): words after a comment are not scaled");
+  EXPECT_EQ(seen.text,
+            "part.nc:\nLine 3: block-delete lines are not scaled\nLine 9 (and 2 more): words after a comment are not scaled");
 }
 
 // kivrel-filter with a display: the notices come in the program's box once
@@ -137,7 +155,8 @@ TEST(QtUserInterface, FilterNoticesComeInTheBoxAndChangeNoByte) {
   }, errors);
   EXPECT_EQ(windowed, plain);
   EXPECT_EQ(seen.title, "Kivrel Preprocessor");
-  EXPECT_EQ(seen.text, "Line 2: R words are not scaled: radius arcs and canned-cycle R planes will be wrong");
+  // The program's name first; the line as the converted program counts it.
+  EXPECT_EQ(seen.text, "part.nc:\nLine 11: R words are not scaled: radius arcs and canned-cycle R planes will be wrong");
   EXPECT_EQ(errors, plain_errors) << "standard error as ever";
 }
 
@@ -149,6 +168,42 @@ TEST(QtUserInterface, FailureComesInABox) {
   AnswerNextBoxWithOk(seen);
   ui.ReportFailure("error 5: cannot write \"/jobs/part.pr1.0a1b.tmp\": Input/output error");
   EXPECT_EQ(seen.text, "error 5: cannot write \"/jobs/part.pr1.0a1b.tmp\": Input/output error");
+}
+
+// What the process writes to its standard error (the file, not only the
+// stream) while `write` runs.
+std::string StandardErrorOf(const std::function<void()>& write) {
+  std::fflush(stderr);
+  std::FILE* capture = std::tmpfile();
+  const int saved = dup(STDERR_FILENO);
+  dup2(fileno(capture), STDERR_FILENO);
+  write();
+  std::fflush(stderr);
+  dup2(saved, STDERR_FILENO);
+  close(saved);
+  std::rewind(capture);
+  std::string text;
+  char buffer[512];
+  for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, capture)) > 0;) text.append(buffer, read);
+  std::fclose(capture);
+  return text;
+}
+
+// A host reads the program's standard error as its report: Qt's own chatter
+// (under su, "QStandardPaths: XDG_RUNTIME_DIR not set" at every start of Qt)
+// must not land there; Qt's critical messages still do.
+TEST(QtMessageFilter, QtsOwnWarningsStayOffStandardError) {
+  InstallQtMessageFilter();
+  const std::string chatter = StandardErrorOf([] {
+    qWarning("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'");
+    qInfo("an info message");
+    qDebug("a debug message");
+  });
+  const std::string critical = StandardErrorOf([] { qCritical("a critical message"); });
+  qInstallMessageHandler(nullptr);
+  EXPECT_EQ(chatter, "");
+  EXPECT_NE(critical.find("a critical message"), std::string::npos)
+      << "Qt's critical messages still reach standard error";
 }
 
 }  // namespace

@@ -254,12 +254,29 @@ TEST_F(Win32SettingsDialogTest, SetupStartWritesTheSetupResultWhenTheDialogClose
   EXPECT_EQ(ReadFile(folder / "prepre.res"), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
 }
 
+// The text of a message box: the static control that is no icon.
+std::string BoxText(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t kind[32];
+    GetClassNameW(child, kind, 32);
+    if (std::wstring(kind) == L"Static" && (GetWindowLongPtrW(child, GWL_STYLE) & SS_ICON) != SS_ICON &&
+        !win32::WindowText(child).empty()) {
+      return win32::Narrow(win32::WindowText(child));
+    }
+  }
+  return "";
+}
+
+// A host waiting for the answer takes no input: the box must stay above the
+// host's window when the operator clicks there.
+bool OnTop(HWND box) { return (GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
 // A real message box, answered by a timer as an operator would.
 TEST(Win32MessageBoxes, RealBoxesWaitForTheirAnswer) {
   Win32MessageBoxes boxes;
   std::string title;
   std::string text;
-  LONG_PTR style = 0;
+  bool on_top = false;
   g_operator = [&] {
     HWND box = FindWindowW(L"#32770", L"Kivrel Preprocessor");
     ASSERT_NE(box, nullptr);
@@ -268,21 +285,29 @@ TEST(Win32MessageBoxes, RealBoxesWaitForTheirAnswer) {
     ASSERT_NE(no, nullptr);
     EXPECT_EQ(GetDlgItem(box, IDOK), nullptr);
     EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(box, IDYES), GWL_STYLE) & BS_DEFPUSHBUTTON) << "Yes is the default";
-    // The text is the static control that is no button and no icon.
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-      wchar_t kind[32];
-      GetClassNameW(child, kind, 32);
-      if (std::wstring(kind) == L"Static") {
-        style = GetWindowLongPtrW(child, GWL_STYLE);
-        if ((style & SS_ICON) != SS_ICON && !win32::WindowText(child).empty()) text = win32::Narrow(win32::WindowText(child));
-      }
-    }
+    text = BoxText(box);
+    on_top = OnTop(box);
     SendMessageW(no, BM_CLICK, 0, 0);
   };
   SetTimer(nullptr, 0, 100, Act);
   EXPECT_FALSE(boxes.Ask("Do you want to swap the X and Y display order?"));
   EXPECT_EQ(title, "Kivrel Preprocessor");
   EXPECT_EQ(text, "Do you want to swap the X and Y display order?");
+  EXPECT_TRUE(on_top) << "the question stays above other windows";
+
+  text.clear();
+  on_top = false;
+  g_operator = [&] {
+    HWND box = FindWindowW(L"#32770", L"Kivrel Preprocessor");
+    ASSERT_NE(box, nullptr);
+    text = BoxText(box);
+    on_top = OnTop(box);
+    SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  };
+  SetTimer(nullptr, 0, 100, Act);
+  boxes.Notify("part.nc: Line 2: R words are not scaled");
+  EXPECT_EQ(text, "part.nc: Line 2: R words are not scaled");
+  EXPECT_TRUE(on_top) << "the notice stays above other windows";
 }
 
 }  // namespace
