@@ -1,6 +1,6 @@
 // A whole start on arbitrary bytes as the input program: the output either
-// is complete (comment block first, "(Finished Kivrel)" last) or does not
-// exist, the result file tells the truth, and no temporary file is left.
+// is complete (comment block first, after a byte-order mark the input starts
+// with, and "(Finished Kivrel)" last) or does not exist, the result file tells the truth, and no temporary file is left.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const kivrel::Settings settings = kivrel::fuzzing::TakeSettings(data, size);
   kivrel::testing::TempFolder folder;
   kivrel::testing::WriteFile(folder / "kivrel.prm", kivrel::ParameterFileText(settings));
-  kivrel::testing::WriteFile(folder / "part.nc", std::string(reinterpret_cast<const char*>(data), size));
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  kivrel::testing::WriteFile(folder / "part.nc", input);
 
   kivrel::DiskFileSystem files;
   kivrel::testing::RecordingMessageBoxes boxes;
@@ -32,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (status) {
     case kivrel::ExitStatus::Done: {
       const std::string text = kivrel::testing::ReadFile(output);
-      const std::string block = kivrel::SettingsCommentBlock(settings);
+      const std::string mark = "\xEF\xBB\xBF";
+      const std::string block = (input.compare(0, mark.size(), mark) == 0 ? mark : "") +
+                                kivrel::SettingsCommentBlock(settings);
       const std::string end = "(Finished Kivrel)";
       if (text.compare(0, block.size(), block) != 0 || text.size() < block.size() + end.size() ||
           text.compare(text.size() - end.size(), end.size(), end) != 0) {

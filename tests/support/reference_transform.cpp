@@ -109,6 +109,17 @@ Digits RoundExactly(double value, int significant) {
   return result;
 }
 
+// Adds one to the whole number in `digits`, carrying (a rounding up).
+void AddOneToLastDigit(std::string& digits) {
+  int k = static_cast<int>(digits.size()) - 1;
+  while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9') digits[static_cast<std::size_t>(k--)] = '0';
+  if (k < 0) {
+    digits.insert(digits.begin(), '1');
+  } else {
+    ++digits[static_cast<std::size_t>(k)];
+  }
+}
+
 // The decimal written with `decimals` decimals, rounded half away from zero.
 std::string WriteFixed(const Digits& number, int decimals) {
   // Spell the number out in plain notation with plenty of decimals.
@@ -127,15 +138,7 @@ std::string WriteFixed(const Digits& number, int decimals) {
   }
   fraction += std::string(static_cast<std::size_t>(decimals + 1), '0');
   std::string kept = whole + fraction.substr(0, static_cast<std::size_t>(decimals));
-  if (fraction[static_cast<std::size_t>(decimals)] >= '5') {
-    int k = static_cast<int>(kept.size()) - 1;
-    while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
-    if (k < 0) {
-      kept.insert(kept.begin(), '1');
-    } else {
-      ++kept[static_cast<std::size_t>(k)];
-    }
-  }
+  if (fraction[static_cast<std::size_t>(decimals)] >= '5') AddOneToLastDigit(kept);
   std::string integer = kept.substr(0, kept.size() - static_cast<std::size_t>(decimals));
   while (integer.size() > 1 && integer[0] == '0') integer.erase(0, 1);
   const bool zero = kept.find_first_not_of('0') == std::string::npos;
@@ -305,15 +308,7 @@ std::string ExactProduct(const std::string& run, float scale) {
   const std::size_t dropped = fraction.size() + 6;
   if (product.size() <= dropped) product.insert(0, dropped - product.size() + 1, '0');
   std::string kept = product.substr(0, product.size() - dropped);
-  if (product[product.size() - dropped] >= '5') {  // half away from zero
-    int k = static_cast<int>(kept.size()) - 1;
-    while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
-    if (k < 0) {
-      kept.insert(kept.begin(), '1');
-    } else {
-      ++kept[static_cast<std::size_t>(k)];
-    }
-  }
+  if (product[product.size() - dropped] >= '5') AddOneToLastDigit(kept);  // half away from zero
   if (!Fits64(kept)) return "";
   kept = WithoutLeadingZeros(kept);
   if (kept.size() < 5) kept.insert(0, 5 - kept.size(), '0');
@@ -377,15 +372,24 @@ CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
   return meaning;
 }
 
+std::string UpperCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
 }  // namespace
+
+bool ReferenceSetsConfiguration(const std::string& line) {
+  const std::string work = UpperCase(line);
+  return ReadCodes(work, Protect(work)).configuration;
+}
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
   ReferenceLine result{RewriteStatus::Done, line};
   if (line.empty() || std::string_view("(/%#;").find(line[0]) != std::string_view::npos) return result;
-  std::string work = line;
-  for (char& c : work) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  std::string work = UpperCase(line);
   if (work.find("M20ADDITION") != std::string::npos) return result;
   const std::size_t first = line.find_first_not_of(" \t");
   if (first != std::string::npos && (line[first] == 'O' || line[first] == 'o')) return result;  // an O word

@@ -17,6 +17,10 @@ struct ReferenceLine {
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings);
 
+// The line sets the machine's configuration (G130, M92, M201 to M208, M350,
+// M906, M907 before its comment), so it passes as read.
+bool ReferenceSetsConfiguration(const std::string& line);
+
 // The value of the number at the start of `text`, read by the plain rules.
 double ReferenceLeadingNumber(const std::string& text);
 
