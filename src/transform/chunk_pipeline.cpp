@@ -1,6 +1,7 @@
 #include "transform/chunk_pipeline.h"
 
 #include <string_view>
+#include <system_error>
 
 #include "common/line_ends.h"
 #include "transform/process_line.h"
@@ -13,7 +14,8 @@ unsigned ChunkPipeline::Cores() {
 }
 
 ChunkPipeline::ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers,
-                             std::size_t chunk_bytes) {
+                             std::size_t chunk_bytes,
+                             const std::function<std::thread(std::function<void()>)>& start_thread) {
   // Each worker busy with one chunk and one waiting, and two more: one being
   // written, one being read.
   slots_.resize(2 * static_cast<std::size_t>(workers) + 2);
@@ -26,7 +28,12 @@ ChunkPipeline::ChunkPipeline(const Settings& settings, unsigned watchable_rows, 
   }
   threads_.reserve(workers);
   for (unsigned i = 0; i < workers; ++i) {
-    threads_.emplace_back([this, &settings, watchable_rows, record] { Work(settings, watchable_rows, record); });
+    std::function<void()> work = [this, &settings, watchable_rows, record] { Work(settings, watchable_rows, record); };
+    try {
+      threads_.push_back(start_thread ? start_thread(std::move(work)) : std::thread(std::move(work)));
+    } catch (const std::system_error&) {
+      break;  // the system has no more threads to give: the ones started do the work
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -41,13 +42,17 @@ class ChunkPipeline {
   // `watchable_rows` and `record`: whether (and for which rows) the workers
   // keep the facts the notices hear. Each chunk's buffers are made ready for
   // `chunk_bytes` of input at the start, so that they need not grow.
+  // `start_thread` starts each worker (unset: std::thread); where it fails,
+  // the pipeline goes on with the workers it has, which may be none.
   ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers,
-                std::size_t chunk_bytes);
+                std::size_t chunk_bytes, const std::function<std::thread(std::function<void()>)>& start_thread = {});
   // Stops the workers (a chunk being converted is finished first).
   ~ChunkPipeline();
   ChunkPipeline(const ChunkPipeline&) = delete;
   ChunkPipeline& operator=(const ChunkPipeline&) = delete;
 
+  // Workers were started: chunks submitted will be converted.
+  bool HasWorkers() const { return !threads_.empty(); }
   // A free chunk can be read now.
   bool HasRoom() const { return submitted_ - taken_ < slots_.size(); }
   // The next free chunk, cleared, to read into.

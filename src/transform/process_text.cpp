@@ -50,7 +50,10 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
                           ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
                           const EngineOptions& options, unsigned workers) {
   ChunkPipeline pipeline(settings, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers,
-                         options.chunk_bytes);
+                         options.chunk_bytes, options.start_thread);
+  if (!pipeline.HasWorkers()) {  // not one thread could be started
+    return ConvertHere(input, output, settings, progress, notices, lines_before, options);
+  }
   std::uint64_t line_base = lines_before;
   bool more = true;
   for (;;) {

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <thread>
 
 #include "common/failure.h"
 #include "common/text_reader.h"
@@ -31,6 +33,9 @@ struct EngineOptions {
   // starts no thread.
   unsigned workers = 0;
   std::uint64_t parallel_from = 1024 * 1024;
+  // Starts a worker thread; may throw (std::system_error) where the system
+  // has no more threads to give. Unset: std::thread.
+  std::function<std::thread(std::function<void()>)> start_thread;
 };
 
 // "number out of range in line N, word W".

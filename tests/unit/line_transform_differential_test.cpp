@@ -8,6 +8,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "common/failure.h"
@@ -179,7 +181,7 @@ ProgramRun OneLineAtATime(const std::string& program, const Settings& settings, 
     progress.LineRead(line.size());
     const RewriteStatus status = processor.ProcessLine(line, number);
     if (status == RewriteStatus::ZeroFeed) {
-      run.end = {TextOutcome::ZeroFeed, number};
+      run.end = {TextOutcome::ZeroFeed, number, processor.zero_feed_in_program()};
       break;
     }
     if (status != RewriteStatus::Done) {
@@ -262,12 +264,24 @@ TEST(ChunkedConversion, AgreesWithOneLineAtATime) {
     options.workers = 1 + static_cast<unsigned>(random() % 3);
     // Now and then on the calling thread alone, chunk by chunk.
     options.parallel_from = random() % 4 == 0 ? std::numeric_limits<std::uint64_t>::max() : 0;
+    // Now and then the system gives fewer threads than asked for, or none.
+    if (random() % 4 == 0) {
+      const unsigned granted = static_cast<unsigned>(random() % (options.workers + 1));
+      auto started = std::make_shared<unsigned>(0);
+      options.start_thread = [granted, started](std::function<void()> work) {
+        if ((*started)++ >= granted) {
+          throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        return std::thread(std::move(work));
+      };
+    }
     const ProgramRun run = Engine(text, settings, lines_before, options);
     SCOPED_TRACE("program #" + std::to_string(program) + ", chunks of " + std::to_string(options.chunk_bytes) +
                  " bytes, " + std::to_string(options.workers) + " workers");
     ASSERT_EQ(run.output, expected.output);
     ASSERT_EQ(run.end.outcome, expected.end.outcome);
     ASSERT_EQ(run.end.line, expected.end.line);
+    ASSERT_EQ(run.end.zero_in_program, expected.end.zero_in_program);
     ASSERT_EQ(run.failure, expected.failure);
     ASSERT_EQ(run.notices, expected.notices);
     ASSERT_EQ(run.fill, expected.fill);
