@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <sstream>
 
@@ -30,6 +32,44 @@ RECT PlaceIn(HWND parent, HWND control) {
   GetWindowRect(control, &box);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
   return box;
+}
+
+// The pixels of a part of a window's client area as they stand: what the
+// operator sees there, read without asking the window to paint again.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+Picture PictureOf(HWND window, const RECT& box) {
+  Picture picture{box.right - box.left, box.bottom - box.top, {}};
+  HDC dc = GetDC(window);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, picture.width, picture.height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, picture.width, picture.height, dc, box.left, box.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(picture.height), picture.pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window, dc);
+  return picture;
+}
+
+std::size_t PixelsApart(const Picture& a, const Picture& b) {
+  if (a.pixels.size() != b.pixels.size()) return std::max(a.pixels.size(), b.pixels.size());
+  std::size_t apart = 0;
+  for (std::size_t i = 0; i < a.pixels.size(); ++i) apart += (a.pixels[i] & 0xFFFFFF) != (b.pixels[i] & 0xFFFFFF);
+  return apart;
 }
 
 class Win32SettingsDialogTest : public testing::SetupStart<Dialog> {
@@ -189,6 +229,31 @@ TEST_F(Win32SettingsDialogTest, ShiftRightClickAloneSwapsTheRows) {
   PressLabel(Dialog::kLabel2, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT);
   EXPECT_EQ(PlaceIn(dialog->window(), Control(FieldId(Field::txtxscale))).top, 57) << "No changes nothing";
   EXPECT_FALSE(Marked());
+}
+
+// What the operator sees after the swap: the two top rows, each with its own
+// label and a whole box, drawn as a start in the swapped order draws them;
+// and after a swap back, as the designed order.
+TEST_F(Win32SettingsDialogTest, SwappedRowsLookAsAStartInThatOrderDrawsThem) {
+  // The band of the two rows, left of the help box; no field has the focus,
+  // so no caret blinks in it.
+  const RECT band = win32::PixelRect({0, 360, 3480, 885}, win32::ScreenDpi());
+  auto seen = [&] {
+    SetFocus(Control(Dialog::kCancel));
+    win32::PumpWaitingMessages();
+    return PictureOf(dialog->window(), band);
+  };
+  Start();
+  const Picture designed = seen();
+  PressLabel(Dialog::kLabel1, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT);
+  const Picture swapped = seen();
+  ASSERT_NE(PixelsApart(designed, swapped), 0u) << "the picture shows the swap";
+
+  WriteFile(path, "1\r\n1\r\n1\r\n1\r\n1\r\nFalse\r\n0\r\n0\r\nTrue\r\nEOF\r\n");
+  Start();
+  EXPECT_EQ(PixelsApart(seen(), swapped), 0u) << "the swapped rows as a start in that order draws them";
+  PressLabel(Dialog::kLabel2, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT);
+  EXPECT_EQ(PixelsApart(seen(), designed), 0u) << "swapped back, the rows as first drawn";
 }
 
 // The modal loop: Escape and Enter do nothing; Cancel/Close ends it without

@@ -120,14 +120,30 @@ void Win32SettingsDialog::Refresh() {
     if (win32::WindowText(edit) != text) SetWindowTextW(edit, text.c_str());
   }
   SendMessageW(Control(kExchange), BM_SETCHECK, model_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-  const int moving[] = {FieldId(Field::txtyscale), kLabel1, FieldId(Field::txtxscale), kLabel2};
-  for (int i = 0; i < 4; ++i) {
-    const TwipsRect place = model_.Place(static_cast<MovingControl>(i));
-    SetWindowPos(Control(moving[i]), nullptr, win32::Pixels(place.left, dpi_), win32::Pixels(place.top, dpi_), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  MoveRows();
   InvalidateRect(Control(kSave), nullptr, TRUE);
   refreshing_ = false;
+}
+
+void Win32SettingsDialog::MoveRows() {
+  // The X and Y rows stand where the model puts them. A moved control is
+  // drawn afresh at its new place, never by copying its old pixels there: the
+  // two rows trade places, so a copy would show one label twice. The place
+  // each left behind is painted again too.
+  const int moving[] = {FieldId(Field::txtyscale), kLabel1, FieldId(Field::txtxscale), kLabel2};
+  bool moved = false;
+  for (int i = 0; i < 4; ++i) {
+    HWND control = Control(moving[i]);
+    const TwipsRect place = model_.Place(static_cast<MovingControl>(i));
+    POINT at{win32::Pixels(place.left, dpi_), win32::Pixels(place.top, dpi_)};
+    RECT now;
+    GetWindowRect(control, &now);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == at.x && now.top == at.y) continue;
+    SetWindowPos(control, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    moved = true;
+  }
+  if (moved) RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Win32SettingsDialog::Command(int id, int notification) {

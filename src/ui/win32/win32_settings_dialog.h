@@ -56,6 +56,7 @@ class Win32SettingsDialog {
   void Command(int id, int notification);
   void DrawSave(const DRAWITEMSTRUCT& item);
   void Refresh();
+  void MoveRows();
 
   DialogModel& model_;
   SettingsEnvironment environment_;

@@ -25,8 +25,8 @@ ProgressView& Win32UserInterface::Progress() {
 }
 
 int RunWithWindows(const std::string& program_folder, const std::string& command_text) {
-  // The layout is drawn at the screen's real DPI, not scaled up blurred.
-  SetProcessDPIAware();
+  // The layout is drawn at the screen's real DPI, not scaled up blurred: the
+  // programs' manifest declares them DPI-aware (packaging/windows).
   DiskFileSystem files;
   SystemClock clock;
   Win32MessageBoxes boxes;
