@@ -91,6 +91,13 @@ void Drop(LineScan& scan, int row) {
   scan.seen &= ~(1u << row);
 }
 
+// Where the comment that opens at `at` with "(" ends, after its ")"; 0 when
+// it does not close on the line.
+std::size_t ClosedCommentEnd(const unsigned char* text, std::size_t size, std::size_t at) {
+  const void* close = std::memchr(text + at + 1, ')', size - at - 1);
+  return close == nullptr ? 0 : static_cast<std::size_t>(static_cast<const unsigned char*>(close) - text) + 1;
+}
+
 void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std::string& copy, LineScan& scan) {
   // One pass upper-cases the line into `copy` (exchanging X and Y on the
   // way, where that is done here) and collects, up to the comment start, the
@@ -157,6 +164,21 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
       }
       switch (kind) {
         case kLeader:
+          // A comment in parentheses ends at its ")": the words after it are
+          // words. Its text is upper-cased and exchanged, and holds none.
+          if (byte == '(') {
+            const std::size_t stop = ClosedCommentEnd(in, size, at);
+            if (stop == 0) {
+              i = at;  // an open comment runs to the end of the line
+              break;
+            }
+            const unsigned char* exchanged = exchange ? kExchanged : kClasses.upper;
+            for (std::size_t k = at; k < stop; ++k) out[k] = exchanged[kClasses.upper[in[k]]];
+            marker_letter = true;  // a marker may stand in the comment
+            block = stop - 16;
+            marks = 1;
+            continue;
+          }
           if (byte != '#' || !protected_text::StartsParameter(in, size, at)) {
             i = at;  // the comment starts here
             break;
@@ -240,6 +262,18 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
 }
 
 RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number) {
+  // A block-delete line runs whenever the operator's switch is off: its
+  // words are converted behind the "/", which stays in front.
+  if (!line.empty() && (line.front() == '/' || line.front() == ' ' || line.front() == '\t')) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first != std::string_view::npos && line[first] == '/') {
+      const std::size_t before = out.size();
+      out.Append(line.substr(0, first + 1));
+      const RewriteStatus status = ConvertLine(line.substr(first + 1), out, line_number);
+      if (status != RewriteStatus::Done) out.Shrink(out.size() - before);
+      return status;
+    }
+  }
   if (line.empty() || kClasses.kind[static_cast<unsigned char>(line.front())] == kLeader) {
     if (notices_ != nullptr) notices_->NoteLeaderLine(line_number, line);
     out.Append(line);
@@ -259,7 +293,7 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   line_number_ = line_number;
   malformed_ = scan.malformed;
   if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar || scan.extrusion ||
-                              scan.uvw || scan.comment != std::string::npos || (scan.seen & watched_rows_) != 0)) {
+                              scan.uvw || (scan.seen & watched_rows_) != 0)) {
     NoteFacts(line, scan, line_number);
   }
   // A line that sets the machine's configuration (motor currents, steps per
@@ -309,10 +343,6 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
   facts.words = line.substr(0, comment ? scan.comment : line.size());
   facts.expression = scan.expression;
   facts.polar = scan.polar;
-  if (comment && line[scan.comment] == '(') {
-    const std::size_t close = line.find(')', scan.comment);
-    if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
-  }
   notices_->NoteLine(line_number, facts);
   watched_rows_ = notices_->watched_rows();
 }

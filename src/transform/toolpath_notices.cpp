@@ -106,9 +106,7 @@ bool ToolpathNotices::HasWord(std::string_view text, const bool* letters) {
 
 void ToolpathNotices::NoteLeaderLine(std::uint64_t line_number, std::string_view line) {
   if (line.empty()) return;
-  if (line.front() == '/') {  // passes unchanged: nothing in it is scaled or exchanged
-    if (HasWord(line, transformed_)) Note(kBlockDelete, line_number);
-  } else if (line.front() == '(') {  // words after its closing parenthesis stay as they are
+  if (line.front() == '(') {  // a comment line passes as read, words after its ")" too
     const std::size_t close = line.find(')');
     if (close != std::string_view::npos && HasWord(line.substr(close + 1), transformed_)) {
       Note(kAfterComment, line_number);
@@ -169,8 +167,6 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
   if (facts.expression) Note(kExpressions, line_number);
-  // After a comment the exchange still renames X and Y; only scales count.
-  if (!facts.after_comment.empty() && HasWord(facts.after_comment, scaled_)) Note(kAfterComment, line_number);
 }
 
 void ToolpathNotices::JudgePlanes() {
@@ -279,7 +275,6 @@ std::string ToolpathNotices::Message(int kind) const {
   switch (kind) {
     case kRadius: return "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
     case kAfterComment: return "words after a comment are not scaled";
-    case kBlockDelete: return "block-delete lines are not scaled";
     case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
     case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
     case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";

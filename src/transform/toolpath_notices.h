@@ -45,7 +45,6 @@ class ToolpathNotices : public NoticeSink {
   enum Kind {
     kRadius,
     kAfterComment,
-    kBlockDelete,
     kUnequalXY,
     kUnequalZX,
     kUnequalYZ,

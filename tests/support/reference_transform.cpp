@@ -201,10 +201,12 @@ std::size_t ParameterEnd(const std::string& line, std::size_t at) {
 struct Protection {
   std::vector<bool> inside;
   std::size_t comment;
+  std::vector<bool> in_comment;  // the text of a closed "(...)" comment before the comment start
+  bool Word(std::size_t at) const { return at < comment && !inside[at] && !in_comment[at]; }
 };
 
 Protection Protect(const std::string& line) {
-  Protection protection{std::vector<bool>(line.size(), false), line.size()};
+  Protection protection{std::vector<bool>(line.size(), false), line.size(), std::vector<bool>(line.size(), false)};
   for (std::size_t at = 0; at < line.size();) {
     const char c = line[at];
     const bool parameter = c == '#' && at + 1 < line.size() &&
@@ -214,6 +216,10 @@ Protection Protect(const std::string& line) {
       const std::size_t end = c == '[' ? BracketEnd(line, at) : ParameterEnd(line, at);
       for (std::size_t k = at; k < end; ++k) protection.inside[k] = true;
       at = end;
+    } else if (c == '(' && line.find(')', at) != std::string::npos) {
+      const std::size_t close = line.find(')', at);
+      for (std::size_t k = at; k <= close; ++k) protection.in_comment[k] = true;
+      at = close + 1;
     } else if (c == '(' || c == '/' || c == '%' || c == '#' || c == ';') {
       protection.comment = at;
       break;
@@ -358,7 +364,7 @@ CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
   };
   CodeMeaning meaning;
   for (std::size_t at = 0; at < protection.comment; ++at) {
-    if (protection.inside[at] || (work[at] != 'G' && work[at] != 'M')) continue;
+    if (!protection.Word(at) || (work[at] != 'G' && work[at] != 'M')) continue;
     const Code code = ReadCode(work, at + 1);
     if (!code.found || !AllZeros(code.decimals)) continue;
     if (work[at] == 'G') {
@@ -387,6 +393,13 @@ bool ReferenceSetsConfiguration(const std::string& line) {
 }
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
+  // A block-delete line: its words are converted behind the "/".
+  const std::size_t slash = line.find_first_not_of(" \t");
+  if (slash != std::string::npos && line[slash] == '/') {
+    ReferenceLine rest = ReferenceProcessLine(line.substr(slash + 1), settings);
+    if (rest.status == RewriteStatus::Done) rest.line = line.substr(0, slash + 1) + rest.line;
+    return rest;
+  }
   ReferenceLine result{RewriteStatus::Done, line};
   if (line.empty() || std::string_view("(/%#;").find(line[0]) != std::string_view::npos) return result;
   std::string work = UpperCase(line);
@@ -411,7 +424,7 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
   for (const Row& row : rows) {
     const Protection protection = Protect(work);
     std::size_t position = work.find(row.letter);
-    while (position != std::string::npos && position < protection.comment && protection.inside[position]) {
+    while (position != std::string::npos && position < protection.comment && !protection.Word(position)) {
       position = work.find(row.letter, position + 1);
     }
     if (position == std::string::npos || position >= protection.comment) continue;

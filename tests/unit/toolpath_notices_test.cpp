@@ -15,7 +15,6 @@ namespace {
 
 constexpr const char* kRadius = "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
 constexpr const char* kAfterComment = "words after a comment are not scaled";
-constexpr const char* kBlockDelete = "block-delete lines are not scaled";
 constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
 constexpr const char* kMirror = "arcs run the wrong way round: the settings mirror the part";
 constexpr const char* kExpression = "expressions and parameters are not scaled";
@@ -90,12 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"radius_after_a_blank", "G1 X1 Y1 R 5", Scale(2, 2), Exchange(), kRadius},
         NoticeCase{"mirror_arc_code_after_a_blank", "G 2 X1 Y1", Scale(-1, 1), Scale(-1, -1), kMirror},
         NoticeCase{"after_comment_blank_word", "(note) X 5", Scale(2, 1), Neutral, kAfterComment},
-        NoticeCase{"after_comment", "G1 (A) X1 Y2", Scale(2, 1), Exchange(), kAfterComment},
         NoticeCase{"after_comment_line", "(note) X5", Scale(2, 1), [](Settings& s) { s.ZScale = 2; }, kAfterComment},
         NoticeCase{"after_comment_line_exchanged", "(note) Y5", Exchange(), Neutral, kAfterComment},
-        NoticeCase{"block_delete", "/G1 X1", Scale(2, 1), [](Settings& s) { s.YScale = 3; }, kBlockDelete},
-        NoticeCase{"block_delete_exchanged", "/g1 y1", Exchange(), Neutral, kBlockDelete},
-        NoticeCase{"block_delete_feed", "/G1 F100", [](Settings& s) { s.FeedAdd = 5; }, Neutral, kBlockDelete},
+        // A block-delete line's words are converted; its notices are those
+        // of any line.
+        NoticeCase{"block_delete_radius", "/G2 X1 Y1 R1", Scale(2, 2), Neutral, kRadius},
+        NoticeCase{"block_delete_comment_line", "/(note) X5", Scale(2, 1), Neutral, kAfterComment},
         NoticeCase{"unequal_arc", "G1 X1 J0", Scale(2, 3), Scale(2, 2), kUnequal},
         NoticeCase{"mirror", "G03 X1 Y1", Exchange(), Exchange(-1, 1), kMirror},
         NoticeCase{"mirror_by_scale", "g2 x1 y1", Scale(-1, 1), Scale(-1, -1), kMirror},
@@ -217,14 +216,14 @@ TEST(ToolpathNotices, WhatLiesInCommentsIsNoWord) {
 
 TEST(ToolpathNotices, CountsLinesAndNamesTheFirst) {
   const std::vector<std::string> program = {"G21", "G0 X0 Y0", "G2 X1 Y1 R1", "G1 X2", "g3 x0 y0 r1",
-                                            "/G1 X5", "G2 X1 Y1 R0.5", "(X2)", "/G0 X1"};
+                                            "(a) X5", "G2 X1 Y1 R0.5", "(X2)", "(b) G0 X1"};
   EXPECT_EQ(NoticesFor(program, Scale(2, 2)),
             (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kRadius,
-                                      std::string("Line 6 (and 1 more): ") + kBlockDelete}));
+                                      std::string("Line 6 (and 1 more): ") + kAfterComment}));
   // In the order of their first lines.
   EXPECT_EQ(NoticesFor(program, Exchange(1, 1)),
             (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kMirror,
-                                      std::string("Line 6 (and 1 more): ") + kBlockDelete}));
+                                      std::string("Line 6 (and 1 more): ") + kAfterComment}));
   // One line with two such numbers counts once.
   EXPECT_EQ(NoticesFor({"G1 X1.2.3 Y--1", "G1 Z1 X1..", "G1 X2"}, Scale(2, 2)),
             std::vector<std::string>{std::string("Line 1 (and 1 more): ") + kMalformed});
@@ -276,7 +275,7 @@ TEST(ToolpathNotices, LeaveTheConvertedBytesAlone) {
     EXPECT_EQ(with.ProcessLine(a, ++number), without.ProcessLine(b));
     EXPECT_EQ(a, b);
   }
-  EXPECT_EQ(notices.Notices().size(), 5u);
+  EXPECT_EQ(notices.Notices().size(), 4u);
 }
 
 // A whole start: the notices come after the progress window has closed and
