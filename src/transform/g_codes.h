@@ -29,6 +29,9 @@ enum : unsigned {
   kSpline = 1u << 19,          // G5, G5.1
 };
 
+// The codes whose number a rule may change by one digit.
+inline constexpr unsigned kEditable = kArc | kInches | kMillimetres | kCompensation;
+
 // The bits of each whole code from 0 to 199.
 inline constexpr unsigned kHighestCode = 199;
 struct CodeTable {
@@ -87,6 +90,16 @@ inline unsigned Classify(const unsigned char* text, std::size_t size) {
   if (tenth != 1) return 0;
   if (code == 41 || code == 42) return kCompensation | kDiameter;
   return code == 5 ? unsigned{kSpline} : 0u;
+}
+
+// Where the whole number of the G word whose number starts at `from` ends:
+// its last digit (`text` ends in a byte that is no digit, blank or sign).
+inline std::size_t LastWholeDigit(const char* text, std::size_t from) {
+  std::size_t i = from;
+  while (text[i] == ' ' || text[i] == '\t') ++i;
+  if (text[i] == '+') ++i;
+  while (IsDigit(static_cast<unsigned char>(text[i + 1]))) ++i;
+  return i;
 }
 
 // The bits of the M word whose number starts at `text`, as for a G word:

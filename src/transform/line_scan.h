@@ -38,6 +38,12 @@ struct LineScan {
   bool expression = false;                  // a rewritten letter's word is an expression or a parameter
   bool polar = false;                       // an "@" or "^" word
   bool guarded = false;                     // protected text (an expression, a parameter) before the comment
+  // G words whose code a rule may change (units, arcs, compensation): the
+  // letter's place and the code's bits, the first few.
+  static constexpr std::size_t kMostCodes = 8;
+  std::size_t code_at[kMostCodes];
+  unsigned code_bits[kMostCodes];
+  std::size_t codes = 0;
 };
 
 }  // namespace kivrel

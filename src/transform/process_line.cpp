@@ -204,7 +204,15 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
           continue;
         case kNoticed:
           switch (kClasses.upper[byte]) {
-            case 'G': g_codes |= g_codes::Classify(in + at + 1, size - at - 1); break;
+            case 'G': {
+              const unsigned bits = g_codes::Classify(in + at + 1, size - at - 1);
+              g_codes |= bits;
+              if ((bits & g_codes::kEditable) != 0 && scan.codes < LineScan::kMostCodes) {
+                scan.code_at[scan.codes] = at;
+                scan.code_bits[scan.codes++] = bits;
+              }
+              break;
+            }
             case 'R': radius = radius || word_characters::NumberFollows(line, at + 1); break;
             case 'E': extrusion = extrusion || word_characters::NumberFollows(line, at + 1); break;
             default: uvw = uvw || word_characters::NumberFollows(line, at + 1); break;  // U, V, W
@@ -223,7 +231,7 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   scan.extrusion = extrusion;
   scan.uvw = uvw;
   scan.malformed = malformed;
-  scan.g_codes = g_codes;
+  scan.g_codes = g_codes;  // (the codes were stored as they came)
   scan.marker_letter = marker_letter || guarded;
   scan.expression = expression;
   scan.polar = polar;
@@ -257,6 +265,7 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
   // exchange can be done while upper-casing. The marker is then looked for
   // as it reads after the exchange.
   exchange_in_scan_ = settings.XYexchange && !removal;
+  units_ = UnitConversionOf(settings);
   marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
   if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();
 }
@@ -302,6 +311,8 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
     out.Append(line);
     return RewriteStatus::Done;
   }
+  PlanCodeEdits(line, scan);
+  for (std::size_t e = 0; e < edit_count_; ++e) spare_[edits_[e].at] = edits_[e].digit;
   // Only a line with an M or a T (or protected text) can hold a marker. In
   // protected text the scan did not exchange X and Y.
   const std::string_view upper(spare_.data(), line.size());
@@ -320,6 +331,21 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
     notices_->NoteWord(line_number, WordNote::kMalformed, {});
   }
   return status;
+}
+
+void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan) {
+  edit_count_ = 0;
+  for (std::size_t c = 0; c < scan.codes; ++c) {
+    const unsigned bits = scan.code_bits[c];
+    const std::size_t at = g_codes::LastWholeDigit(line.data(), scan.code_at[c] + 1);
+    const char digit = line[at];
+    char edited = digit;
+    // A unit conversion names the units it converts to: G20 becomes G21,
+    // or G21 G20.
+    if ((bits & g_codes::kInches) != 0 && units_ == UnitConversion::ToMillimetres) edited = '1';
+    if ((bits & g_codes::kMillimetres) != 0 && units_ == UnitConversion::ToInches) edited = '0';
+    if (edited != digit) edits_[edit_count_++] = {at, edited};
+  }
 }
 
 RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
@@ -375,6 +401,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
   } else {
     work.assign(spare_, 0, line.size());
   }
+  for (std::size_t e = 0; e < edit_count_; ++e) work[edits_[e].at] = edits_[e].digit;
   SortByRow(words, count);
   for (std::size_t w = 0; w < count; ++w) {
     const std::size_t position = words[w].position;

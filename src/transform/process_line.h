@@ -6,6 +6,7 @@
 
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
+#include "settings/unit_factors.h"
 #include "transform/line_scan.h"
 #include "transform/notice_sink.h"
 #include "transform/rewrite_number.h"
@@ -44,6 +45,8 @@ class LineProcessor {
   // of a spindle word made 0 from a speed that was not.
   void NoteSign(const ScannedWord& word, const FixedNumber& number, bool read_zero);
   static void SortByRow(ScannedWord* words, std::size_t count);
+  // The digits of G codes the rules change on this line (into edits_).
+  void PlanCodeEdits(std::string_view line, const LineScan& scan);
   // Both start from the scanned line at the start of spare_ (which has
   // some bytes of room after it); `words` come in the order of the line. The
   // first rewrites them one after the other in the order of the letter table
@@ -61,6 +64,13 @@ class LineProcessor {
   unsigned watched_rows_ = 0;             // the notices' watched rows, as they last said
   std::uint64_t line_number_ = 0;
   bool malformed_ = false;                // the line keeps a number that is not well-formed
+  UnitConversion units_ = UnitConversion::None;
+  struct CodeEdit {
+    std::size_t at;  // a digit of a G code in the line
+    char digit;      // what it becomes
+  };
+  CodeEdit edits_[LineScan::kMostCodes];
+  std::size_t edit_count_ = 0;
   std::string spare_;
   std::string table_line_;
   ByteBuffer padded_;                     // ProcessLine's line

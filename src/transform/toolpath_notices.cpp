@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "settings/unit_factors.h"
 #include "transform/g_codes.h"
 #include "transform/line_tables.h"
 #include "transform/word_characters.h"
@@ -76,19 +77,12 @@ ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
   if (s.AScale != 1) changed_axes_ |= Row('A');
   radius_ = s.XScale != 1 || s.YScale != 1 || s.ZScale != 1;
   plane_moved_ = s.XScale != 1 || s.YScale != 1 || s.XYexchange;
-  // The unit buttons set every scale to one of two factors, as 32-bit values.
-  const float to_millimetres = 25.4f;
-  const auto to_inches = static_cast<float>(0.039370078740);
-  if (s.XScale == to_millimetres && s.YScale == to_millimetres && s.ZScale == to_millimetres) {
-    units_ = Units::ToMillimetres;
-  } else if (s.XScale == to_inches && s.YScale == to_inches && s.ZScale == to_inches) {
-    units_ = Units::ToInches;
-  }
+  units_ = UnitConversionOf(s);
   feed_changed_ = s.FeedScale != 1 || s.FeedAdd != 0;
   xyz_lengths_changed_ = std::fabs(s.XScale) != 1 || std::fabs(s.YScale) != 1 || std::fabs(s.ZScale) != 1;
   lengths_changed_ = xyz_lengths_changed_ || std::fabs(s.AScale) != 1;
   any_change_ = changed_axes_ != 0 || feed_changed_ || s.SpindleRPM != 0;
-  a_unit_factor_ = s.AScale == to_millimetres || s.AScale == to_inches;
+  a_unit_factor_ = s.AScale == kInchesToMillimetres || s.AScale == kMillimetresToInches;
   JudgePlanes();
   Watch();
 }
@@ -147,8 +141,12 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (facts.g_codes & g_codes::kSurfaceSpeed) surface_speed_ = true;
     if (facts.g_codes & g_codes::kSpindleRpm) surface_speed_ = false;
     Watch();
-    if (units_ != Units::None && (facts.g_codes & g_codes::kInches)) Note(kUnitInches, line_number);
-    if (units_ != Units::None && (facts.g_codes & g_codes::kMillimetres)) Note(kUnitMillimetres, line_number);
+    // A G20 that the conversion to millimetres makes G21 is right, and so is
+    // a G21 made G20; a program already in the units converted to is not.
+    if (units_ == UnitConversion::ToInches && (facts.g_codes & g_codes::kInches)) Note(kUnitInches, line_number);
+    if (units_ == UnitConversion::ToMillimetres && (facts.g_codes & g_codes::kMillimetres)) {
+      Note(kUnitMillimetres, line_number);
+    }
     NoteMachineWords(line_number, facts);
   }
   if (facts.radius && radius_) Note(kRadius, line_number);
@@ -214,7 +212,7 @@ void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFact
 }
 
 void ToolpathNotices::NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts) {
-  if (units_ == Units::None) {
+  if (units_ == UnitConversion::None) {
     if (facts.uvw && xyz_lengths_changed_) Note(kUnscaledUVW, line_number);
     return;
   }
@@ -271,7 +269,6 @@ void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::st
 }
 
 std::string ToolpathNotices::Message(int kind) const {
-  const bool to_millimetres = units_ == Units::ToMillimetres;
   switch (kind) {
     case kRadius: return "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
     case kAfterComment: return "words after a comment are not scaled";
@@ -283,12 +280,9 @@ std::string ToolpathNotices::Message(int kind) const {
     case kCompensationSide:
       return "cutter compensation runs on the wrong side: the settings mirror the part, so G41 and G42 must "
              "trade places";
-    case kUnitInches:
-      return to_millimetres ? "G20 stays while the settings convert inches to millimetres: it must become G21"
-                            : "G20: the program is in inches already, yet the settings convert it from millimetres";
+    case kUnitInches: return "G20: the program is in inches already, yet the settings convert it from millimetres";
     case kUnitMillimetres:
-      return to_millimetres ? "G21: the program is in millimetres already, yet the settings convert it from inches"
-                            : "G21 stays while the settings convert millimetres to inches: it must become G20";
+      return "G21: the program is in millimetres already, yet the settings convert it from inches";
     case kMachineMoves: return "G53 moves are measured on the machine: the settings move their words elsewhere";
     case kMachineOffsets:
       return "G10 sets offsets and tool data measured on the machine: the settings change its words";

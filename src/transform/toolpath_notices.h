@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/unit_factors.h"
 #include "transform/o_word.h"
 #include "transform/notice_sink.h"
 
@@ -73,7 +74,6 @@ class ToolpathNotices : public NoticeSink {
     kKinds
   };
   enum class Plane { XY, ZX, YZ };
-  enum class Units { None, ToMillimetres, ToInches };
 
   void Note(Kind kind, std::uint64_t line_number);
   // What each plane's arcs suffer under these settings.
@@ -99,7 +99,7 @@ class ToolpathNotices : public NoticeSink {
   unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change
   bool radius_ = false;         // X, Y or Z is scaled
   bool plane_moved_ = false;    // the XY plane is scaled or exchanged
-  Units units_ = Units::None;
+  UnitConversion units_ = UnitConversion::None;
   bool feed_changed_ = false;   // F words are scaled or offset
   bool lengths_changed_ = false;  // an axis scale changes how far the moves go
   bool xyz_lengths_changed_ = false;  // ... an X, Y or Z scale

@@ -1,5 +1,7 @@
 #include "support/reference_transform.h"
 
+#include "settings/unit_factors.h"
+
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -385,6 +387,33 @@ std::string UpperCase(std::string text) {
   return text;
 }
 
+// The G words of the line whose code a rule changes by a digit, at most the
+// first eight of G2, G3, G20, G21, G41, G42, G41.1 and G42.1 (with blanks,
+// a plus sign, leading zeros and zeros after a point allowed).
+void EditCodes(std::string& work, const Settings& settings) {
+  const Protection protection = Protect(work);
+  const UnitConversion units = UnitConversionOf(settings);
+  int editable = 0;
+  for (std::size_t at = 0; at < protection.comment && editable < 8; ++at) {
+    if (!protection.Word(at) || work[at] != 'G') continue;
+    const Code code = ReadCode(work, at + 1);
+    if (!code.found) continue;
+    const bool whole = AllZeros(code.decimals);
+    const bool tenth = !code.decimals.empty() && code.decimals[0] == '1' && AllZeros(code.decimals.substr(1));
+    const std::string& c = code.whole;
+    const bool counted = (whole && (c == "2" || c == "3" || c == "20" || c == "21" || c == "41" || c == "42")) ||
+                         (tenth && (c == "41" || c == "42"));
+    if (!counted) continue;
+    ++editable;
+    // The last digit of the whole number.
+    std::size_t last = at + 1;
+    while (!IsDigitChar(work[last])) ++last;
+    while (last + 1 < work.size() && IsDigitChar(work[last + 1])) ++last;
+    if (whole && c == "20" && units == UnitConversion::ToMillimetres) work[last] = '1';
+    if (whole && c == "21" && units == UnitConversion::ToInches) work[last] = '0';
+  }
+}
+
 }  // namespace
 
 bool ReferenceSetsConfiguration(const std::string& line) {
@@ -410,6 +439,7 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
   // A line that sets the machine's configuration passes as read.
   const CodeMeaning meaning = ReadCodes(work, Protect(work));
   if (meaning.configuration) return result;
+  EditCodes(work, settings);
 
   struct Row {
     char letter;

@@ -43,7 +43,8 @@ class LineGenerator {
                         "[#1+x2/3]", "[FIX[#2]]", "#<xpos>", "##3", "#[1+y]", "@5", "^30", "[open x", "# note",
                         "#<m20addition>", "#<__temp1__>", "#", "]", "G4", "g04", "G10", "G130", "G40", "M104",
                         "m106", "M140", "M190", "M92", "M203", "M906", "M1040", "M2", "G 4.0", "M104.1",
-                        "X1.5.5", "Y1 - 2", "Z.", "S-", "F+-1", "X12178.6843", "Y-99999.99995"});
+                        "X1.5.5", "Y1 - 2", "Z.", "S-", "F+-1", "X12178.6843", "Y-99999.99995", "G20", "g21",
+                        "G 020.0", "G20.1", "G2", "g03", "G41", "G42.1", "(a)", "(x1) y", "/"});
         continue;
       }
       line += Choose({"X", "Y", "Z", "I", "J", "K", "A", "F", "S", "x", "y", "f", "s", "G", "M", "N",
@@ -66,6 +67,8 @@ class LineGenerator {
     s.FeedAdd = kAddends[Pick(std::size(kAddends))];
     s.SpindleRPM = kAddends[Pick(std::size(kAddends))];
     s.XYexchange = Pick(2) == 0;
+    // Now and then a conversion of units, as the dialog's buttons set it.
+    if (Pick(8) == 0) s.XScale = s.YScale = s.ZScale = Pick(2) == 0 ? 25.4f : static_cast<float>(0.039370078740);
     return s;
   }
 

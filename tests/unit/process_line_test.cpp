@@ -174,6 +174,23 @@ const LineCase kNumbers[] = {
     {"sign and point only", XScale(2), "G01 X+.", "G01 X+."},
 };
 
+auto Units(float factor) {
+  return [factor](Settings& s) { s.XScale = s.YScale = s.ZScale = factor; };
+}
+
+// A conversion of units names the units it converts to.
+const LineCase kUnitWords[] = {
+    {"inches to millimetres", Units(25.4f), "G20 G0 X1", "G21 G0 X25.4000"},
+    {"leading zeros", Units(25.4f), "g020 x1", "G021 X25.4000"},
+    {"a blank and a decimal zero", Units(25.4f), "G 20.0 X1", "G 21.0 X25.4000"},
+    {"millimetres to inches", Units(static_cast<float>(0.039370078740)), "G21 G0 X10", "G20 G0 X0.3937"},
+    {"G20 in a comment stays", Units(25.4f), "G0 (G20) G20", "G0 (G20) G21"},
+    {"after the comment it stays", Units(25.4f), "G20 ; G20", "G21 ; G20"},
+    {"no unit conversion", [](Settings& s) { s.XScale = 25.4f; }, "G20 X1", "G20 X25.4000"},
+    {"a program in the units converted to", Units(25.4f), "G21 X1", "G21 X25.4000"},
+    {"G20.5 is another code", Units(25.4f), "G20.5", "G20.5"},
+};
+
 // S words that are no spindle speed, and axis words that are no positions.
 const LineCase kMeanings[] = {
     {"dwell", Spindle(100), "G4 S3", "G4 S3"},
@@ -219,6 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Dialect, ProcessLineTest, ::testing::ValuesIn(kDialect)
 INSTANTIATE_TEST_SUITE_P(Words, ProcessLineTest, ::testing::ValuesIn(kWords));
 INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers));
 INSTANTIATE_TEST_SUITE_P(Meanings, ProcessLineTest, ::testing::ValuesIn(kMeanings));
+INSTANTIATE_TEST_SUITE_P(UnitWords, ProcessLineTest, ::testing::ValuesIn(kUnitWords));
 
 TEST(ProcessLine, NamesTheWordOutOfRange) {
   Settings settings;

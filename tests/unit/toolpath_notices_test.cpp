@@ -117,10 +117,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y"},
         NoticeCase{"compensation", "G41 D1 X1 Y1", Scale(-1, 1), Scale(-1, -1), kCompensation},
         NoticeCase{"compensation_dynamic", "g42.1 d2 x1", Exchange(), Exchange(-1, 1), kCompensation},
-        NoticeCase{"inch_program_to_millimetres", "G20 G0 X1", Axes(25.4f, 25.4f, 25.4f), Axes(25.4f, 25.4f, 1),
-                   "G20 stays while the settings convert inches to millimetres: it must become G21"},
-        NoticeCase{"metric_program_to_inches", "G21", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Neutral,
-                   "G21 stays while the settings convert millimetres to inches: it must become G20"},
+        // A conversion of units makes the unit word right; a program already
+        // in the units converted to is wrong all the same.
+        NoticeCase{"metric_program_to_millimetres", "G21 G0 X1", Axes(25.4f, 25.4f, 25.4f), Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f),
+                   "G21: the program is in millimetres already, yet the settings convert it from inches"},
+        NoticeCase{"inch_program_to_inches", "G20", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Axes(25.4f, 25.4f, 25.4f),
+                   "G20: the program is in inches already, yet the settings convert it from millimetres"},
         NoticeCase{"machine_move", "G53 G0 Z-10", Axes(1, 1, 2), Scale(2, 2),
                    "G53 moves are measured on the machine: the settings move their words elsewhere"},
         NoticeCase{"work_offset", "G10 L2 P1 X10 Y5", Exchange(), Axes(1, 1, 2),
