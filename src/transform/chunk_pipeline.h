@@ -13,6 +13,7 @@
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
 #include "transform/notice_recorder.h"
+#include "transform/process_line.h"
 #include "transform/rewrite_number.h"
 
 namespace kivrel {
@@ -29,7 +30,18 @@ struct Chunk {
   bool zero_feed_in_program = false;  // after ZeroFeed: the word itself is 0
   NoticeRecorder heard{0};       // line numbers from 1 in the chunk
   bool done = false;
+  // The modes it was converted on, and what its lines did with them: the
+  // modes at its end, which of them its lines set, and whether a line
+  // relied on the assumed ones before they were set.
+  Modal assumed;
+  Modal modal;
+  bool plane_set = false;
+  bool motion_set = false;
+  bool consulted = false;
 };
+
+// Converts the chunk's input with `processor` on the `assumed` modes.
+void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk);
 
 // Worker threads that convert chunks while the thread that owns the
 // pipeline reads and writes them. Chunks are taken back in the order they

@@ -27,7 +27,16 @@ enum : unsigned {
   kDiameter = 1u << 17,        // G41.1, G42.1: D is a diameter
   kBlending = 1u << 18,        // G64
   kSpline = 1u << 19,          // G5, G5.1
+  // The other codes of the motion mode, which the R and Q rules follow.
+  kStraight = 1u << 20,        // G0, G1, G33, G38.n, G76, G80, G5.x: no radius, no retract plane
+  kDrilling = 1u << 21,        // G81, G82, G84 to G89
+  kPeckDrilling = 1u << 22,    // G73, G83
 };
+
+// The codes that set the motion mode, and those the notices need not hear of.
+inline constexpr unsigned kMotion = kArc | kStraight | kDrilling | kPeckDrilling;
+inline constexpr unsigned kMotionOnly = kStraight | kDrilling | kPeckDrilling;
+inline constexpr unsigned kPlanes = kPlaneXY | kPlaneZX | kPlaneYZ;
 
 // The codes whose number a rule may change by one digit.
 inline constexpr unsigned kEditable = kArc | kInches | kMillimetres | kCompensation;
@@ -37,9 +46,13 @@ inline constexpr unsigned kHighestCode = 199;
 struct CodeTable {
   unsigned bit[kHighestCode + 1];
   constexpr CodeTable() : bit() {
+    bit[0] = bit[1] = bit[33] = bit[80] = kStraight;
     bit[2] = bit[3] = kArc;
     bit[4] = kNoSpindleSpeed;
-    bit[5] = kSpline;
+    bit[5] = kSpline | kStraight;
+    bit[73] = bit[83] = kPeckDrilling;
+    bit[81] = bit[82] = kDrilling;
+    for (int code = 84; code <= 89; ++code) bit[code] = kDrilling;
     bit[10] = kOffsets | kNoSpindleSpeed;
     bit[17] = kPlaneXY;
     bit[18] = kPlaneZX;
@@ -49,7 +62,7 @@ struct CodeTable {
     bit[41] = bit[42] = kCompensation;
     bit[53] = kMachine;
     bit[64] = kBlending;
-    bit[76] = kThreading;
+    bit[76] = kThreading | kStraight;
     bit[93] = kInverseTime;
     bit[94] = kFeedPerMinute;
     bit[95] = kFeedPerRev;
@@ -66,12 +79,12 @@ constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 // blanks and a plus sign allowed), or 0 for a code no notice looks at. A
 // decimal other than .0 makes another code (G41.1 is one of those looked at).
 inline unsigned Classify(const unsigned char* text, std::size_t size) {
-  // Most G words of a program are G0, G1, G00 and G01: no notice's business.
+  // Most G words of a program are G0, G1, G00 and G01: straight moves.
   const unsigned char first = size > 0 ? text[0] : 0;
   const unsigned char second = size > 1 ? text[1] : 0;
   const unsigned char third = size > 2 ? text[2] : 0;
-  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.') return 0;
-  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.') return 0;
+  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.') return kStraight;
+  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.') return kStraight;
   std::size_t i = 0;
   while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
   if (i < size && text[i] == '+') ++i;
@@ -87,9 +100,11 @@ inline unsigned Classify(const unsigned char* text, std::size_t size) {
     if (text[i] != '0') return 0;
   }
   if (tenth == 0) return kCodeTable.bit[code];
+  if (code == 38 && tenth >= 2 && tenth <= 5) return kStraight;  // probing
+  if (code == 5 && tenth <= 3) return tenth == 1 ? kSpline | kStraight : unsigned{kStraight};
   if (tenth != 1) return 0;
   if (code == 41 || code == 42) return kCompensation | kDiameter;
-  return code == 5 ? unsigned{kSpline} : 0u;
+  return code == 33 ? unsigned{kStraight} : 0u;  // rigid tapping
 }
 
 // Where the whole number of the G word whose number starts at `from` ends:

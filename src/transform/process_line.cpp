@@ -1,6 +1,7 @@
 #include "transform/process_line.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <string_view>
@@ -19,9 +20,12 @@ using namespace line_tables;
 
 namespace {
 
-// The rows of the feed and spindle words, whose signs the notices watch.
+// The rows of the feed and spindle words, whose signs the notices watch, and
+// of the words whose scales follow the motion mode.
 constexpr int kFeedRow = kClasses.kind[static_cast<unsigned char>('F')];
 constexpr int kSpindleRow = kClasses.kind[static_cast<unsigned char>('S')];
+constexpr int kRadiusRow = kClasses.kind[static_cast<unsigned char>('R')];
+constexpr int kPeckRow = kClasses.kind[static_cast<unsigned char>('Q')];
 
 // Bytes readable after the scanned line in its copy, and writable after
 // the text in the rewritten line.
@@ -207,13 +211,14 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
             case 'G': {
               const unsigned bits = g_codes::Classify(in + at + 1, size - at - 1);
               g_codes |= bits;
+              if ((bits & g_codes::kPlanes) != 0) scan.plane = bits & g_codes::kPlanes;
+              if ((bits & g_codes::kMotion) != 0) scan.motion = bits & g_codes::kMotion;
               if ((bits & g_codes::kEditable) != 0 && scan.codes < LineScan::kMostCodes) {
                 scan.code_at[scan.codes] = at;
                 scan.code_bits[scan.codes++] = bits;
               }
               break;
             }
-            case 'R': radius = radius || word_characters::NumberFollows(line, at + 1); break;
             case 'E': extrusion = extrusion || word_characters::NumberFollows(line, at + 1); break;
             default: uvw = uvw || word_characters::NumberFollows(line, at + 1); break;  // U, V, W
           }
@@ -256,8 +261,12 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
     const LetterRow& letter = kLetterTable[row];
     rows_[row].scale = letter.scale != nullptr ? settings.*letter.scale : 1.0f;
     rows_[row].addend = letter.addend != nullptr ? settings.*letter.addend : 0.0f;
-    // S words are rewritten only to add a spindle speed.
-    rows_[row].active = letter.letter != 'S' || rows_[row].addend != 0;
+    // S words are rewritten only to add a spindle speed; R words where a
+    // length changes, Q words in a conversion of units.
+    rows_[row].active = letter.letter == 'S'   ? rows_[row].addend != 0
+                        : letter.letter == 'R' ? settings.XScale != 1 || settings.YScale != 1 || settings.ZScale != 1
+                        : letter.letter == 'Q' ? UnitConversionOf(settings) != UnitConversion::None
+                                               : true;
     rows_[row].removes = rows_[row].active && rows_[row].scale == 0;
     removal = removal || rows_[row].removes;
   }
@@ -266,6 +275,15 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
   // as it reads after the exchange.
   exchange_in_scan_ = settings.XYexchange && !removal;
   units_ = UnitConversionOf(settings);
+  // Each plane's two axes; the exchange is a mirror in XY and takes the
+  // other planes out of themselves (their arcs are not turned round then).
+  const float axes[3][2] = {{settings.XScale, settings.YScale}, {settings.ZScale, settings.XScale},
+                            {settings.YScale, settings.ZScale}};
+  for (int p = 0; p < 3; ++p) {
+    const int mirrors = (p == 0 && settings.XYexchange ? 1 : 0) + (axes[p][0] < 0 ? 1 : 0) + (axes[p][1] < 0 ? 1 : 0);
+    turned_over_[p] = mirrors % 2 == 1 && (p == 0 || !settings.XYexchange);
+    mirrors_ = mirrors_ || turned_over_[p];
+  }
   marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
   if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();
 }
@@ -298,10 +316,12 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   // On a dwell, an offset or a printer's heater or fan the S word is no
   // spindle speed: it stays as read.
   if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0) Drop(scan, kSpindleRow);
+  FollowModes(scan);
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
   malformed_ = scan.malformed;
-  if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar || scan.extrusion ||
+  if (notices_ != nullptr && (scan.radius || (scan.g_codes & ~g_codes::kMotionOnly) != 0 || scan.expression ||
+                              scan.polar || scan.extrusion ||
                               scan.uvw || (scan.seen & watched_rows_) != 0)) {
     NoteFacts(line, scan, line_number);
   }
@@ -333,6 +353,70 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   return status;
 }
 
+void LineProcessor::StartChunk(const Modal& assumed) {
+  modal_ = assumed;
+  plane_set_ = motion_set_ = consulted_ = false;
+}
+
+void LineProcessor::FollowModes(LineScan& scan) {
+  if (scan.plane != 0) {
+    modal_.plane = scan.plane == g_codes::kPlaneXY ? Plane::XY : scan.plane == g_codes::kPlaneZX ? Plane::ZX : Plane::YZ;
+    plane_set_ = true;
+  }
+  if (scan.motion != 0) {
+    modal_.motion = scan.motion == g_codes::kArc            ? Motion::Arc
+                    : scan.motion == g_codes::kDrilling     ? Motion::Drilling
+                    : scan.motion == g_codes::kPeckDrilling ? Motion::PeckDrilling
+                                                            : Motion::Other;
+    motion_set_ = true;
+  }
+  const unsigned rows = scan.seen & ((1u << kRadiusRow) | (1u << kPeckRow));
+  // A line that relies on modes set before its chunk.
+  if ((rows != 0 || (scan.codes != 0 && mirrors_)) && !plane_set_) consulted_ = true;
+  if (rows != 0 && !motion_set_) consulted_ = true;
+  if (rows == 0) return;
+  const int plane = static_cast<int>(modal_.plane);
+  static constexpr float Settings::*kPlaneAxes[3][3] = {
+      {&Settings::XScale, &Settings::YScale, &Settings::ZScale},  // the plane's two axes, then its normal
+      {&Settings::ZScale, &Settings::XScale, &Settings::YScale},
+      {&Settings::YScale, &Settings::ZScale, &Settings::XScale}};
+  const float first = settings_.*kPlaneAxes[plane][0];
+  const float second = settings_.*kPlaneAxes[plane][1];
+  const bool offsets = (scan.g_codes & g_codes::kOffsets) != 0;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    ScannedWord& word = scan.words[w];
+    if (word.row == kRadiusRow) {
+      // An arc's radius takes the plane's scale where both axes have the
+      // same; a cycle's retract plane is a position on the plane's normal.
+      bool scaled = !offsets;
+      if (modal_.motion == Motion::Arc && std::fabs(first) == std::fabs(second)) {
+        word.scale = std::fabs(first);
+      } else if (modal_.motion == Motion::Drilling || modal_.motion == Motion::PeckDrilling) {
+        word.scale = settings_.*kPlaneAxes[plane][2];
+      } else {
+        scaled = false;
+      }
+      if (!scaled) word.row = -1;
+      scan.radius = scan.radius || !scaled;
+      scan.removes = scan.removes || (scaled && word.scale == 0);
+    } else if (word.row == kPeckRow) {
+      // A peck's depth is a length of the process: only a conversion of
+      // units changes it.
+      if (modal_.motion == Motion::PeckDrilling) {
+        word.scale = settings_.XScale;
+      } else {
+        word.row = -1;
+      }
+    }
+  }
+  // The words that stay as read leave the list.
+  std::size_t kept = 0;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    if (scan.words[w].row >= 0) scan.words[kept++] = scan.words[w];
+  }
+  scan.count = kept;
+}
+
 void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan) {
   edit_count_ = 0;
   for (std::size_t c = 0; c < scan.codes; ++c) {
@@ -344,6 +428,11 @@ void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan) {
     // or G21 G20.
     if ((bits & g_codes::kInches) != 0 && units_ == UnitConversion::ToMillimetres) edited = '1';
     if ((bits & g_codes::kMillimetres) != 0 && units_ == UnitConversion::ToInches) edited = '0';
+    // Where the settings turn the plane over, arcs and cutter compensation
+    // run the other way: G2 and G3, G41 and G42 trade places.
+    if ((bits & (g_codes::kArc | g_codes::kCompensation)) != 0 && turned_over_[static_cast<int>(modal_.plane)]) {
+      edited = digit == '2' ? ((bits & g_codes::kArc) != 0 ? '3' : '1') : digit == '3' ? '2' : digit == '1' ? '2' : digit;
+    }
     if (edited != digit) edits_[edit_count_++] = {at, edited};
   }
 }

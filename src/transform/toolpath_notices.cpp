@@ -169,22 +169,16 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
 
 void ToolpathNotices::JudgePlanes() {
   const Settings& s = settings_;
-  // Each plane's two axes, and whether the settings turn it over (an odd
-  // number of mirrors; the exchange is one in the XY plane). Under G18 or
-  // G19 the exchange takes X into Y: the plane itself moves.
+  // Each plane's two axes. Under G18 or G19 the exchange takes X into Y:
+  // the plane itself moves.
   const struct {
     float first;
     float second;
-    int exchange_mirrors;
     Kind unequal;
-  } planes[] = {{s.XScale, s.YScale, s.XYexchange ? 1 : 0, kUnequalXY},
-                {s.ZScale, s.XScale, 0, kUnequalZX},
-                {s.YScale, s.ZScale, 0, kUnequalYZ}};
+  } planes[] = {{s.XScale, s.YScale, kUnequalXY}, {s.ZScale, s.XScale, kUnequalZX}, {s.YScale, s.ZScale, kUnequalYZ}};
   for (int p = 0; p < 3; ++p) {
     PlaneJudgement& judgement = planes_[p];
-    const int mirrors = planes[p].exchange_mirrors + (planes[p].first < 0 ? 1 : 0) + (planes[p].second < 0 ? 1 : 0);
     judgement.moved = p != 0 && s.XYexchange;
-    judgement.turned_over = mirrors % 2 == 1 && !judgement.moved;
     judgement.distorted = std::fabs(planes[p].first) != std::fabs(planes[p].second) && !judgement.moved;
     judgement.unequal = planes[p].unequal;
   }
@@ -196,9 +190,9 @@ void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const L
   if (arc) {
     if (plane.moved) Note(kOutOfPlane, line_number);
     if (plane.distorted) Note(plane.unequal, line_number);
-    if (plane.turned_over) Note(kMirroredArcs, line_number);
   }
-  if ((facts.g_codes & g_codes::kCompensation) && plane.turned_over) Note(kCompensationSide, line_number);
+  // Arcs and cutter compensation in a plane the settings turn over are
+  // turned round by the conversion itself (G2 and G3, G41 and G42 trade).
 }
 
 void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFacts& facts) {
@@ -275,11 +269,7 @@ std::string ToolpathNotices::Message(int kind) const {
     case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
     case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
     case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";
-    case kMirroredArcs: return "arcs run the wrong way round: the settings mirror the part";
     case kOutOfPlane: return "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y";
-    case kCompensationSide:
-      return "cutter compensation runs on the wrong side: the settings mirror the part, so G41 and G42 must "
-             "trade places";
     case kUnitInches: return "G20: the program is in inches already, yet the settings convert it from millimetres";
     case kUnitMillimetres:
       return "G21: the program is in millimetres already, yet the settings convert it from inches";

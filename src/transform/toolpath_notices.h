@@ -49,9 +49,7 @@ class ToolpathNotices : public NoticeSink {
     kUnequalXY,
     kUnequalZX,
     kUnequalYZ,
-    kMirroredArcs,
     kOutOfPlane,
-    kCompensationSide,
     kUnitInches,
     kUnitMillimetres,
     kMachineMoves,
@@ -80,7 +78,6 @@ class ToolpathNotices : public NoticeSink {
   struct PlaneJudgement {
     bool moved = false;        // out of their plane (the exchange under G18, G19)
     bool distorted = false;    // unequal scales of the plane's axes
-    bool turned_over = false;  // an odd number of mirrors
     Kind unequal = kUnequalXY;
   };
   void JudgePlanes();

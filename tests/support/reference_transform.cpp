@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace kivrel::testing {
@@ -390,7 +391,10 @@ std::string UpperCase(std::string text) {
 // The G words of the line whose code a rule changes by a digit, at most the
 // first eight of G2, G3, G20, G21, G41, G42, G41.1 and G42.1 (with blanks,
 // a plus sign, leading zeros and zeros after a point allowed).
-void EditCodes(std::string& work, const Settings& settings) {
+bool TurnedOver(const Settings& s, int plane);
+
+void EditCodes(std::string& work, const Settings& settings, int plane) {
+  const bool turned_over = TurnedOver(settings, plane);
   const Protection protection = Protect(work);
   const UnitConversion units = UnitConversionOf(settings);
   int editable = 0;
@@ -411,6 +415,43 @@ void EditCodes(std::string& work, const Settings& settings) {
     while (last + 1 < work.size() && IsDigitChar(work[last + 1])) ++last;
     if (whole && c == "20" && units == UnitConversion::ToMillimetres) work[last] = '1';
     if (whole && c == "21" && units == UnitConversion::ToInches) work[last] = '0';
+    // In a plane the settings turn over (an odd number of mirrors; the
+    // exchange is one in XY and moves the other planes out of themselves).
+    if (turned_over && (c == "2" || c == "3") && whole) work[last] = c == "2" ? '3' : '2';
+    if (turned_over && (c == "41" || c == "42")) work[last] = c == "41" ? '2' : '1';
+  }
+}
+
+bool TurnedOver(const Settings& s, int plane) {
+  const float first = plane == 17 ? s.XScale : plane == 18 ? s.ZScale : s.YScale;
+  const float second = plane == 17 ? s.YScale : plane == 18 ? s.XScale : s.ZScale;
+  if (plane != 17 && s.XYexchange) return false;
+  const int mirrors = (plane == 17 && s.XYexchange ? 1 : 0) + (first < 0 ? 1 : 0) + (second < 0 ? 1 : 0);
+  return mirrors % 2 == 1;
+}
+
+// The plane and motion codes of the line, in order, the last of each
+// counting.
+void FollowModes(const std::string& work, ReferenceModes& modes) {
+  const Protection protection = Protect(work);
+  for (std::size_t at = 0; at < protection.comment; ++at) {
+    if (!protection.Word(at) || work[at] != 'G') continue;
+    const Code code = ReadCode(work, at + 1);
+    if (!code.found) continue;
+    const std::string& c = code.whole;
+    const std::string& d = code.decimals;
+    const bool whole = AllZeros(d);
+    const int tenth = d.empty() ? 0 : d[0] - '0';
+    const bool one_decimal = d.empty() || AllZeros(d.substr(1));
+    if (whole && (c == "17" || c == "18" || c == "19")) modes.plane = std::stoi(c);
+    if (whole && (c == "2" || c == "3")) modes.motion = ReferenceModes::kArc;
+    if (whole && (c == "73" || c == "83")) modes.motion = ReferenceModes::kPeck;
+    if (whole && c.size() == 2 && c[0] == '8' && c != "80" && c != "83") modes.motion = ReferenceModes::kDrilling;
+    const bool straight = (whole && (c == "0" || c == "1" || c == "33" || c == "76" || c == "80" || c == "5")) ||
+                          (one_decimal && c == "38" && tenth >= 2 && tenth <= 5) ||
+                          (one_decimal && c == "5" && tenth >= 1 && tenth <= 3) ||
+                          (one_decimal && c == "33" && tenth == 1);
+    if (straight) modes.motion = ReferenceModes::kOther;
   }
 }
 
@@ -422,24 +463,57 @@ bool ReferenceSetsConfiguration(const std::string& line) {
 }
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
+  ReferenceModes modes;
+  return ReferenceProcessLine(line, settings, modes);
+}
+
+ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings, ReferenceModes& modes) {
   // A block-delete line: its words are converted behind the "/".
   const std::size_t slash = line.find_first_not_of(" \t");
   if (slash != std::string::npos && line[slash] == '/') {
-    ReferenceLine rest = ReferenceProcessLine(line.substr(slash + 1), settings);
+    ReferenceLine rest = ReferenceProcessLine(line.substr(slash + 1), settings, modes);
     if (rest.status == RewriteStatus::Done) rest.line = line.substr(0, slash + 1) + rest.line;
     return rest;
   }
   ReferenceLine result{RewriteStatus::Done, line};
   if (line.empty() || std::string_view("(/%#;").find(line[0]) != std::string_view::npos) return result;
   std::string work = UpperCase(line);
-  if (work.find("M20ADDITION") != std::string::npos) return result;
   const std::size_t first = line.find_first_not_of(" \t");
   if (first != std::string::npos && (line[first] == 'O' || line[first] == 'o')) return result;  // an O word
+  FollowModes(work, modes);
+  if (work.find("M20ADDITION") != std::string::npos) return result;
 
   // A line that sets the machine's configuration passes as read.
   const CodeMeaning meaning = ReadCodes(work, Protect(work));
   if (meaning.configuration) return result;
-  EditCodes(work, settings);
+  EditCodes(work, settings, modes.plane);
+  const bool offsets = [&] {
+    const Protection protection = Protect(work);
+    for (std::size_t at = 0; at < protection.comment; ++at) {
+      if (!protection.Word(at) || work[at] != 'G') continue;
+      const Code code = ReadCode(work, at + 1);
+      if (code.found && code.whole == "10" && AllZeros(code.decimals)) return true;
+    }
+    return false;
+  }();
+  // R: an arc's radius where the plane's axes have scales of one size, a
+  // cycle's retract plane on the plane's normal; Q: a peck's depth in a
+  // conversion of units. Elsewhere they stay (nullopt).
+  const float plane_first = modes.plane == 17 ? settings.XScale : modes.plane == 18 ? settings.ZScale : settings.YScale;
+  const float plane_second = modes.plane == 17 ? settings.YScale : modes.plane == 18 ? settings.XScale : settings.ZScale;
+  const float normal = modes.plane == 17 ? settings.ZScale : modes.plane == 18 ? settings.YScale : settings.XScale;
+  std::optional<float> radius;
+  if (settings.XScale != 1 || settings.YScale != 1 || settings.ZScale != 1) {
+    if (modes.motion == ReferenceModes::kArc && std::fabs(plane_first) == std::fabs(plane_second)) {
+      radius = std::fabs(plane_first);
+    }
+    if (modes.motion == ReferenceModes::kDrilling || modes.motion == ReferenceModes::kPeck) radius = normal;
+    if (offsets) radius.reset();
+  }
+  std::optional<float> peck;
+  if (UnitConversionOf(settings) != UnitConversion::None && modes.motion == ReferenceModes::kPeck) {
+    peck = settings.XScale;
+  }
 
   struct Row {
     char letter;
@@ -450,8 +524,11 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
                       {'Y', settings.YScale, 0},        {'J', settings.YScale, 0},
                       {'Z', settings.ZScale, 0},        {'K', settings.ZScale, 0},
                       {'A', settings.AScale, 0},        {'F', settings.FeedScale, settings.FeedAdd},
-                      {'S', 1, settings.SpindleRPM}};
+                      {'S', 1, settings.SpindleRPM},
+                      {'R', radius.value_or(0), 0},
+                      {'Q', peck.value_or(0), 0}};
   for (const Row& row : rows) {
+    if ((row.letter == 'R' && !radius) || (row.letter == 'Q' && !peck)) continue;
     const Protection protection = Protect(work);
     std::size_t position = work.find(row.letter);
     while (position != std::string::npos && position < protection.comment && !protection.Word(position)) {

@@ -86,7 +86,7 @@ const LineCase kWords[] = {
      "G01 X3.0000 Y-2.0000 F160.0000"},
     {"arc centre follows its axis", All(XScale(2), [](Settings& s) { s.YScale = 3; }),
      "G02 X2 Y0 I1 J0", "G02 X4.0000 Y0.0000 I2.0000 J0.0000"},
-    {"exchange", Exchange(), "G02 X1 Y2 I0.5 J-1", "G02 Y1.0000 X2.0000 J0.5000 I-1.0000"},
+    {"exchange", Exchange(), "G02 X1 Y2 I0.5 J-1", "G03 Y1.0000 X2.0000 J0.5000 I-1.0000"},
     {"exchange reaches the comment", Exchange(), "G01 X1 Y2 (MAX)", "G01 Y1.0000 X2.0000 (MAY)"},
     {"lower-case words", XScale(2), "g01 x1 (move x)", "G01 X2.0000 (MOVE X)"},
     {"lower-case words, exchanged", All(XScale(2), Exchange()), "g01 x1 (move x)", "G01 Y2.0000 (MOVE Y)"},
@@ -191,6 +191,39 @@ const LineCase kUnitWords[] = {
     {"G20.5 is another code", Units(25.4f), "G20.5", "G20.5"},
 };
 
+auto Axes(float x, float y, float z) {
+  return [x, y, z](Settings& s) {
+    s.XScale = x;
+    s.YScale = y;
+    s.ZScale = z;
+  };
+}
+
+// A plane the settings turn over turns arcs and cutter compensation round;
+// R and Q follow the motion mode.
+const LineCase kModes[] = {
+    {"mirrored arc", XScale(-1), "G 2 X1", "G 3 X-1.0000"},
+    {"exchanged arc", Exchange(), "g02 x1", "G03 Y1.0000"},
+    {"exchanged and mirrored: a rotation", All(Exchange(), [](Settings& s) { s.YScale = -1; }), "G2 X1 Y1",
+     "G2 Y1.0000 X-1.0000"},
+    {"mirrored compensation", XScale(-1), "G41 D1 X1", "G42 D1 X-1.0000"},
+    {"exchanged dynamic compensation", Exchange(), "g42.1 d2 x1", "G41.1 D2 Y1.0000"},
+    {"the XZ plane turned over", XScale(-1), "G18 G2 X1 Z1", "G18 G3 X-1.0000 Z1.0000"},
+    {"the YZ plane left alone", XScale(-1), "G19 G2 Y1 Z1", "G19 G2 Y1.0000 Z1.0000"},
+    {"the exchange moves the XZ plane", Exchange(), "G18 G2 X1 Z1", "G18 G2 Y1.0000 Z1.0000"},
+    {"arc radius", Axes(2, 2, 1), "G2 X1 Y1 R1", "G2 X2.0000 Y2.0000 R2.0000"},
+    {"mirrored arc radius keeps its sign", Axes(-2, 2, 1), "G3 X1 Y1 R-1", "G2 X-2.0000 Y2.0000 R-2.0000"},
+    {"arc radius under unequal scales", Axes(2, 3, 1), "G2 X1 Y1 R1", "G2 X2.0000 Y3.0000 R1"},
+    {"retract plane", Axes(2, 2, 3), "G81 X1 Y1 Z-2 R1", "G81 X2.0000 Y2.0000 Z-6.0000 R3.0000"},
+    {"retract plane in XZ", Axes(1, 5, 1), "G18 G81 X1 Z1 R1", "G18 G81 X1.0000 Z1.0000 R5.0000"},
+    {"retract plane removed with its axis", Axes(1, 1, 0), "G81 Z-1 R1 X1", "G81   X1.0000"},
+    {"no radius on a straight move", Axes(2, 2, 2), "G1 X1 R1", "G1 X2.0000 R1"},
+    {"no radius on an offset", Axes(2, 2, 2), "G2 G10 L2 P1 R45", "G2 G10 L2 P1 R45"},
+    {"peck depth in a conversion of units", Units(25.4f), "G83 Z-5 R1 Q0.5", "G83 Z-127.0000 R25.4000 Q12.7000"},
+    {"peck depth under a scale", Axes(2, 2, 2), "G83 Z-5 R1 Q0.5", "G83 Z-10.0000 R2.0000 Q0.5"},
+    {"no peck in a drilling cycle", Units(25.4f), "G81 Z-5 Q0.5", "G81 Z-127.0000 Q0.5"},
+};
+
 // S words that are no spindle speed, and axis words that are no positions.
 const LineCase kMeanings[] = {
     {"dwell", Spindle(100), "G4 S3", "G4 S3"},
@@ -237,6 +270,33 @@ INSTANTIATE_TEST_SUITE_P(Words, ProcessLineTest, ::testing::ValuesIn(kWords));
 INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers));
 INSTANTIATE_TEST_SUITE_P(Meanings, ProcessLineTest, ::testing::ValuesIn(kMeanings));
 INSTANTIATE_TEST_SUITE_P(UnitWords, ProcessLineTest, ::testing::ValuesIn(kUnitWords));
+INSTANTIATE_TEST_SUITE_P(Modes, ProcessLineTest, ::testing::ValuesIn(kModes));
+
+// The plane and the motion mode hold from the line that sets them on.
+TEST(ProcessLine, ModesRunFromLineToLine) {
+  Settings settings;
+  AssignDefaults(settings);
+  settings.XScale = -2;
+  settings.YScale = 2;
+  settings.ZScale = 3;
+  LineProcessor processor(settings);
+  const std::pair<std::string, std::string> lines[] = {
+      {"G2 X1 Y1 R1", "G3 X-2.0000 Y2.0000 R2.0000"},
+      {"X2 Y2 R2", "X-4.0000 Y4.0000 R4.0000"},
+      {"G81 Z-1 R1", "G81 Z-3.0000 R3.0000"},
+      {"X1 R2", "X-2.0000 R6.0000"},
+      {"G80", "G80"},
+      {"X1 R2", "X-2.0000 R2"},
+      {"G18", "G18"},
+      {"G2 X1 Z1 R1", "G3 X-2.0000 Z3.0000 R1"},
+      {"G17 G2 X1 Y1", "G17 G3 X-2.0000 Y2.0000"},
+  };
+  for (const auto& [input, output] : lines) {
+    std::string line = input;
+    ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done);
+    EXPECT_EQ(line, output);
+  }
+}
 
 TEST(ProcessLine, NamesTheWordOutOfRange) {
   Settings settings;
