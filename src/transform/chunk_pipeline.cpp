@@ -105,7 +105,8 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk) 
   chunk.modal = processor.modal();
   chunk.plane_set = processor.plane_set();
   chunk.motion_set = processor.motion_set();
-  chunk.consulted = processor.consulted();
+  chunk.consulted_plane = processor.consulted_plane();
+  chunk.consulted_motion = processor.consulted_motion();
 }
 
 void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool record) {

@@ -31,13 +31,18 @@ struct Chunk {
   NoticeRecorder heard{0};       // line numbers from 1 in the chunk
   bool done = false;
   // The modes it was converted on, and what its lines did with them: the
-  // modes at its end, which of them its lines set, and whether a line
-  // relied on the assumed ones before they were set.
+  // modes at its end, which of them its lines set, and which of the assumed
+  // ones a line relied on before they were set.
   Modal assumed;
   Modal modal;
   bool plane_set = false;
   bool motion_set = false;
-  bool consulted = false;
+  bool consulted_plane = false;
+  bool consulted_motion = false;
+  // Its lines come out otherwise after the modes `before`.
+  bool Relied(const Modal& before) const {
+    return (consulted_plane && assumed.plane != before.plane) || (consulted_motion && assumed.motion != before.motion);
+  }
 };
 
 // Converts the chunk's input with `processor` on the `assumed` modes.

@@ -26,6 +26,7 @@ constexpr int kFeedRow = kClasses.kind[static_cast<unsigned char>('F')];
 constexpr int kSpindleRow = kClasses.kind[static_cast<unsigned char>('S')];
 constexpr int kRadiusRow = kClasses.kind[static_cast<unsigned char>('R')];
 constexpr int kPeckRow = kClasses.kind[static_cast<unsigned char>('Q')];
+constexpr unsigned kModalRows = (1u << kRadiusRow) | (1u << kPeckRow);
 
 // Bytes readable after the scanned line in its copy, and writable after
 // the text in the rewritten line.
@@ -84,6 +85,14 @@ Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from) {
 // The settings change the value of the row's words.
 bool ChangesValue(const RowSetting& row) { return row.active && (row.scale != 1 || row.addend != 0); }
 bool ChangesValue(const ScannedWord& word) { return word.scale != 1 || word.addend != 0; }
+
+// The motion mode a motion code's bit sets.
+Motion MotionOf(unsigned bit) {
+  return bit == g_codes::kArc            ? Motion::Arc
+         : bit == g_codes::kDrilling     ? Motion::Drilling
+         : bit == g_codes::kPeckDrilling ? Motion::PeckDrilling
+                                         : Motion::Other;
+}
 
 // Takes the word of `row` out of those to rewrite.
 void Drop(LineScan& scan, int row) {
@@ -316,7 +325,14 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   // On a dwell, an offset or a printer's heater or fan the S word is no
   // spindle speed: it stays as read.
   if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0) Drop(scan, kSpindleRow);
-  FollowModes(scan);
+  // Most lines set the motion mode at most, and hold no word that follows
+  // a mode.
+  if (scan.plane != 0 || scan.codes != 0 || (scan.seen & kModalRows) != 0) {
+    FollowModes(scan);
+  } else if (scan.motion != 0) {
+    modal_.motion = MotionOf(scan.motion);
+    motion_set_ = true;
+  }
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
   malformed_ = scan.malformed;
@@ -331,8 +347,11 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
     out.Append(line);
     return RewriteStatus::Done;
   }
-  PlanCodeEdits(line, scan);
-  for (std::size_t e = 0; e < edit_count_; ++e) spare_[edits_[e].at] = edits_[e].digit;
+  edit_count_ = 0;
+  if (scan.codes != 0 && (mirrors_ || units_ != UnitConversion::None)) {
+    PlanCodeEdits(line, scan);
+    for (std::size_t e = 0; e < edit_count_; ++e) spare_[edits_[e].at] = edits_[e].digit;
+  }
   // Only a line with an M or a T (or protected text) can hold a marker. In
   // protected text the scan did not exchange X and Y.
   const std::string_view upper(spare_.data(), line.size());
@@ -355,7 +374,7 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
 
 void LineProcessor::StartChunk(const Modal& assumed) {
   modal_ = assumed;
-  plane_set_ = motion_set_ = consulted_ = false;
+  plane_set_ = motion_set_ = consulted_plane_ = consulted_motion_ = false;
 }
 
 void LineProcessor::FollowModes(LineScan& scan) {
@@ -364,16 +383,13 @@ void LineProcessor::FollowModes(LineScan& scan) {
     plane_set_ = true;
   }
   if (scan.motion != 0) {
-    modal_.motion = scan.motion == g_codes::kArc            ? Motion::Arc
-                    : scan.motion == g_codes::kDrilling     ? Motion::Drilling
-                    : scan.motion == g_codes::kPeckDrilling ? Motion::PeckDrilling
-                                                            : Motion::Other;
+    modal_.motion = MotionOf(scan.motion);
     motion_set_ = true;
   }
-  const unsigned rows = scan.seen & ((1u << kRadiusRow) | (1u << kPeckRow));
+  const unsigned rows = scan.seen & kModalRows;
   // A line that relies on modes set before its chunk.
-  if ((rows != 0 || (scan.codes != 0 && mirrors_)) && !plane_set_) consulted_ = true;
-  if (rows != 0 && !motion_set_) consulted_ = true;
+  if ((rows != 0 || (scan.codes != 0 && mirrors_)) && !plane_set_) consulted_plane_ = true;
+  if (rows != 0 && !motion_set_) consulted_motion_ = true;
   if (rows == 0) return;
   const int plane = static_cast<int>(modal_.plane);
   static constexpr float Settings::*kPlaneAxes[3][3] = {
@@ -418,7 +434,6 @@ void LineProcessor::FollowModes(LineScan& scan) {
 }
 
 void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan) {
-  edit_count_ = 0;
   for (std::size_t c = 0; c < scan.codes; ++c) {
     const unsigned bits = scan.code_bits[c];
     const std::size_t at = g_codes::LastWholeDigit(line.data(), scan.code_at[c] + 1);

@@ -47,14 +47,15 @@ class LineProcessor {
   // After OutOfRange: the word that could not be scaled.
   const std::string& failed_word() const { return failed_word_; }
   // Converts the lines that follow as if `assumed` were the modes before
-  // them, and tells whether a line relied on them (consulted) before the
-  // lines set them themselves. A chunk of a program converted apart from the
+  // them, and tells whether a line relied on each (consulted) before the
+  // lines set it themselves. A chunk of a program converted apart from the
   // lines before it starts so.
   void StartChunk(const Modal& assumed);
   const Modal& modal() const { return modal_; }
   bool plane_set() const { return plane_set_; }
   bool motion_set() const { return motion_set_; }
-  bool consulted() const { return consulted_; }
+  bool consulted_plane() const { return consulted_plane_; }
+  bool consulted_motion() const { return consulted_motion_; }
 
   // After ZeroFeed: the feed word is 0 in the program itself.
   bool zero_feed_in_program() const { return rewriter_.zero_feed_in_program(); }
@@ -92,7 +93,8 @@ class LineProcessor {
   Modal modal_;
   bool plane_set_ = false;
   bool motion_set_ = false;
-  bool consulted_ = false;
+  bool consulted_plane_ = false;
+  bool consulted_motion_ = false;
   struct CodeEdit {
     std::size_t at;  // a digit of a G code in the line
     char digit;      // what it becomes

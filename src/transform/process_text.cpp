@@ -73,7 +73,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     }
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
-    if (done->consulted && done->assumed != modes) {
+    if (done->Relied(modes)) {
       if (!redo) redo = std::make_unique<LineProcessor>(settings, notices != nullptr ? &redo_heard : nullptr);
       redo_heard.Clear();
       ConvertChunk(*redo, modes, *done);
