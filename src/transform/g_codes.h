@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 // The G and M codes the line rules and the toolpath notices look at, as
 // bits of one set per line.
@@ -105,6 +106,22 @@ inline unsigned Classify(const unsigned char* text, std::size_t size) {
   if (tenth != 1) return 0;
   if (code == 41 || code == 42) return kCompensation | kDiameter;
   return code == 33 ? unsigned{kStraight} : 0u;  // rigid tapping
+}
+
+// The whole number of the first word of `letter` (either case) in `text`,
+// or -1 where there is none (L of G10, say).
+inline long WordNumber(std::string_view text, char letter) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] & ~0x20) != letter) continue;
+    std::size_t at = i + 1;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    long value = -1;
+    for (; at < text.size() && IsDigit(static_cast<unsigned char>(text[at])) && value < 1000; ++at) {
+      value = (value < 0 ? 0 : value * 10) + (text[at] - '0');
+    }
+    return value;
+  }
+  return -1;
 }
 
 // Where the whole number of the G word whose number starts at `from` ends:

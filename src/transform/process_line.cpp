@@ -325,6 +325,8 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   // On a dwell, an offset or a printer's heater or fan the S word is no
   // spindle speed: it stays as read.
   if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0) Drop(scan, kSpindleRow);
+  exchange_line_ = settings_.XYexchange;
+  if ((scan.g_codes & (g_codes::kMachine | g_codes::kOffsets)) != 0) KeepMachinePositions(line, scan);
   // Most lines set the motion mode at most, and hold no word that follows
   // a mode.
   if (scan.plane != 0 || scan.codes != 0 || (scan.seen & kModalRows) != 0) {
@@ -363,13 +365,35 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   // Only the table-order way knows where protected text is after the words.
   const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
-  const RewriteStatus status = scan.removes || markers || (scan.guarded && exchange_after)
+  const RewriteStatus status = scan.removes || markers || (scan.guarded && exchange_after) ||
+                                       exchange_line_ != settings_.XYexchange
                                    ? RewriteInTableOrder(line, scan.words, scan.count, out)
                                    : RewriteInLineOrder(line, scan.words, scan.count, out);
   if (malformed_ && status == RewriteStatus::Done && notices_ != nullptr) {
     notices_->NoteWord(line_number, WordNote::kMalformed, {});
   }
   return status;
+}
+
+void LineProcessor::KeepMachinePositions(std::string_view line, LineScan& scan) {
+  // G53 moves, and G10 L1, L2, L10 and L11 (tool data, work offsets), give
+  // positions and sizes on the machine, not on the part: only a conversion
+  // of units changes their lengths, and the exchange leaves them.
+  if ((scan.g_codes & g_codes::kMachine) == 0) {
+    const long l = g_codes::WordNumber(line.substr(0, std::min(scan.comment, line.size())), 'L');
+    if (l != 1 && l != 2 && l != 10 && l != 11) return;
+  }
+  exchange_line_ = false;
+  std::size_t kept = 0;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    const char letter = kLetterTable[scan.words[w].row].letter;
+    const bool length = letter == 'X' || letter == 'Y' || letter == 'Z';
+    const bool axis = length || letter == 'I' || letter == 'J' || letter == 'K' || letter == 'A';
+    if (!axis || (length && units_ != UnitConversion::None)) scan.words[kept++] = scan.words[w];
+  }
+  scan.count = kept;
+  scan.removes = false;
+  for (std::size_t w = 0; w < scan.count; ++w) scan.removes = scan.removes || scan.words[w].scale == 0;
 }
 
 void LineProcessor::StartChunk(const Modal& assumed) {
@@ -534,7 +558,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
                                : other - edit.leading;
     }
   }
-  if (settings_.XYexchange) ExchangeXY(work, spare_);
+  if (exchange_line_) ExchangeXY(work, spare_);
   out.Append(work);
   return RewriteStatus::Done;
 }

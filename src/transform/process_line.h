@@ -66,6 +66,8 @@ class LineProcessor {
   // of a spindle word made 0 from a speed that was not.
   void NoteSign(const ScannedWord& word, const FixedNumber& number, bool read_zero);
   static void SortByRow(ScannedWord* words, std::size_t count);
+  // On a line of machine positions, the words that stay as read.
+  void KeepMachinePositions(std::string_view line, LineScan& scan);
   // The line's own modes, and the scales of its R and Q words (or none).
   void FollowModes(LineScan& scan);
   // The digits of G codes the rules change on this line (into edits_).
@@ -87,6 +89,7 @@ class LineProcessor {
   unsigned watched_rows_ = 0;             // the notices' watched rows, as they last said
   std::uint64_t line_number_ = 0;
   bool malformed_ = false;                // the line keeps a number that is not well-formed
+  bool exchange_line_ = false;            // X and Y trade places on this line
   UnitConversion units_ = UnitConversion::None;
   bool turned_over_[3] = {};              // each plane's arcs run the other way (an odd number of mirrors)
   bool mirrors_ = false;                  // some plane is turned over

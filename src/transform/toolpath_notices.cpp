@@ -42,21 +42,6 @@ std::string FirstWord(std::string_view text, std::string_view letters) {
   return {};
 }
 
-// The whole number of the first word of `letter` (either case) in `text`,
-// or -1 where there is none.
-long WordNumber(std::string_view text, char letter) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if ((text[i] & ~0x20) != letter) continue;
-    std::size_t at = word_characters::SkipBlanks(text, i + 1);
-    long value = -1;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && value < 1000; ++at) {
-      value = (value < 0 ? 0 : value * 10) + (text[at] - '0');
-    }
-    return value;
-  }
-  return -1;
-}
-
 }  // namespace
 
 ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
@@ -147,7 +132,6 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (units_ == UnitConversion::ToMillimetres && (facts.g_codes & g_codes::kMillimetres)) {
       Note(kUnitMillimetres, line_number);
     }
-    NoteMachineWords(line_number, facts);
   }
   if (facts.radius && radius_) Note(kRadius, line_number);
   NoteArcsAndCompensation(line_number, facts);
@@ -193,16 +177,6 @@ void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const L
   }
   // Arcs and cutter compensation in a plane the settings turn over are
   // turned round by the conversion itself (G2 and G3, G41 and G42 trade).
-}
-
-void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFacts& facts) {
-  if ((facts.rows & changed_axes_) == 0) return;
-  if (facts.g_codes & g_codes::kMachine) Note(kMachineMoves, line_number);
-  if (facts.g_codes & g_codes::kOffsets) {
-    // L1 and L10 set tool data, L2 and L11 work offsets.
-    const long l = WordNumber(facts.words, 'L');
-    if (l == 1 || l == 2 || l == 10 || l == 11) Note(kMachineOffsets, line_number);
-  }
 }
 
 void ToolpathNotices::NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts) {
@@ -273,9 +247,6 @@ std::string ToolpathNotices::Message(int kind) const {
     case kUnitInches: return "G20: the program is in inches already, yet the settings convert it from millimetres";
     case kUnitMillimetres:
       return "G21: the program is in millimetres already, yet the settings convert it from inches";
-    case kMachineMoves: return "G53 moves are measured on the machine: the settings move their words elsewhere";
-    case kMachineOffsets:
-      return "G10 sets offsets and tool data measured on the machine: the settings change its words";
     case kRotaryA:
       return "A words take the unit factor: right for a linear A axis, wrong for a rotary one, whose words are "
              "degrees";

@@ -52,8 +52,6 @@ class ToolpathNotices : public NoticeSink {
     kOutOfPlane,
     kUnitInches,
     kUnitMillimetres,
-    kMachineMoves,
-    kMachineOffsets,
     kRotaryA,
     kInverseTimeFeed,
     kInverseTimeLengths,
@@ -82,7 +80,6 @@ class ToolpathNotices : public NoticeSink {
   };
   void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
-  void NoteMachineWords(std::uint64_t line_number, const LineFacts& facts);
   void NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts);
   void NoteSubroutine(std::uint64_t line_number, OWord& word);
   void Watch();

@@ -487,15 +487,30 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
   const CodeMeaning meaning = ReadCodes(work, Protect(work));
   if (meaning.configuration) return result;
   EditCodes(work, settings, modes.plane);
-  const bool offsets = [&] {
+  auto has_code = [&](const char* wanted) {
     const Protection protection = Protect(work);
     for (std::size_t at = 0; at < protection.comment; ++at) {
       if (!protection.Word(at) || work[at] != 'G') continue;
       const Code code = ReadCode(work, at + 1);
-      if (code.found && code.whole == "10" && AllZeros(code.decimals)) return true;
+      if (code.found && code.whole == wanted && AllZeros(code.decimals)) return true;
     }
     return false;
-  }();
+  };
+  const bool offsets = has_code("10");
+  // G53, and G10 with L1, L2, L10 or L11 (the first L before the comment,
+  // its whole digits): positions on the machine.
+  const bool machine = has_code("53") || (offsets && [&] {
+                         const std::size_t comment = Protect(work).comment;
+                         const std::size_t l = work.substr(0, comment).find('L');
+                         if (l == std::string::npos) return false;
+                         std::size_t at = l + 1;
+                         while (at < comment && (work[at] == ' ' || work[at] == '\t')) ++at;
+                         long value = -1;  // whole digits, read until the number reaches 1000
+                         for (; at < comment && IsDigitChar(work[at]) && value < 1000; ++at) {
+                           value = (value < 0 ? 0 : value * 10) + (work[at] - '0');
+                         }
+                         return value == 1 || value == 2 || value == 10 || value == 11;
+                       }());
   // R: an arc's radius where the plane's axes have scales of one size, a
   // cycle's retract plane on the plane's normal; Q: a peck's depth in a
   // conversion of units. Elsewhere they stay (nullopt).
@@ -527,8 +542,11 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
                       {'S', 1, settings.SpindleRPM},
                       {'R', radius.value_or(0), 0},
                       {'Q', peck.value_or(0), 0}};
+  const bool units = UnitConversionOf(settings) != UnitConversion::None;
   for (const Row& row : rows) {
     if ((row.letter == 'R' && !radius) || (row.letter == 'Q' && !peck)) continue;
+    if (machine && std::string_view("IJKA").find(row.letter) != std::string_view::npos) continue;
+    if (machine && !units && std::string_view("XYZ").find(row.letter) != std::string_view::npos) continue;
     const Protection protection = Protect(work);
     std::size_t position = work.find(row.letter);
     while (position != std::string::npos && position < protection.comment && !protection.Word(position)) {
@@ -576,7 +594,7 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     const std::string tail = work.substr(run_end);
     work = Trim(row.scale != 0 ? prefix + text + tail : prefix.substr(0, position) + tail);
   }
-  if (settings.XYexchange) {
+  if (settings.XYexchange && !machine) {
     // Each stretch outside protected text on its own.
     const Protection protection = Protect(work);
     std::string exchanged;

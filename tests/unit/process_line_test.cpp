@@ -224,6 +224,17 @@ const LineCase kModes[] = {
     {"no peck in a drilling cycle", Units(25.4f), "G81 Z-5 Q0.5", "G81 Z-127.0000 Q0.5"},
 };
 
+// Positions and sizes measured on the machine take a conversion of units
+// only, and the exchange leaves them.
+const LineCase kMachinePositions[] = {
+    {"machine move", All(Axes(2, 2, 2), Exchange()), "G53 G0 X1 Z-10 F100", "G53 G0 X1 Z-10 F100.0000"},
+    {"machine move in a conversion of units", Units(25.4f), "G53 G0 Z-1", "G53 G0 Z-25.4000"},
+    {"work offset", All(Axes(2, 2, 2), Exchange()), "G10 L2 P1 X10 Y5", "G10 L2 P1 X10 Y5"},
+    {"tool data in a conversion of units", Units(25.4f), "g10 l1 p1 z1 i30", "G10 L1 P1 Z25.4000 I30"},
+    {"work offset at the current position", Axes(2, 2, 2), "G10 L20 P1 X10", "G10 L20 P1 X20.0000"},
+    {"an L word of another code", All(Axes(2, 2, 2), Exchange()), "G10 L3 X1", "G10 L3 Y2.0000"},
+};
+
 // S words that are no spindle speed, and axis words that are no positions.
 const LineCase kMeanings[] = {
     {"dwell", Spindle(100), "G4 S3", "G4 S3"},
@@ -271,6 +282,7 @@ INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers)
 INSTANTIATE_TEST_SUITE_P(Meanings, ProcessLineTest, ::testing::ValuesIn(kMeanings));
 INSTANTIATE_TEST_SUITE_P(UnitWords, ProcessLineTest, ::testing::ValuesIn(kUnitWords));
 INSTANTIATE_TEST_SUITE_P(Modes, ProcessLineTest, ::testing::ValuesIn(kModes));
+INSTANTIATE_TEST_SUITE_P(MachinePositions, ProcessLineTest, ::testing::ValuesIn(kMachinePositions));
 
 // The plane and the motion mode hold from the line that sets them on.
 TEST(ProcessLine, ModesRunFromLineToLine) {

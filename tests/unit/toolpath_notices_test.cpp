@@ -116,10 +116,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "G21: the program is in millimetres already, yet the settings convert it from inches"},
         NoticeCase{"inch_program_to_inches", "G20", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Axes(25.4f, 25.4f, 25.4f),
                    "G20: the program is in inches already, yet the settings convert it from millimetres"},
-        NoticeCase{"machine_move", "G53 G0 Z-10", Axes(1, 1, 2), Scale(2, 2),
-                   "G53 moves are measured on the machine: the settings move their words elsewhere"},
-        NoticeCase{"work_offset", "G10 L2 P1 X10 Y5", Exchange(), Axes(1, 1, 2),
-                   "G10 sets offsets and tool data measured on the machine: the settings change its words"},
         NoticeCase{"rotary_a", "G0 A90", [](Settings& s) { s.AScale = 25.4f; }, [](Settings& s) { s.AScale = 2; },
                    "A words take the unit factor: right for a linear A axis, wrong for a rotary one, whose words "
                    "are degrees"},
