@@ -22,7 +22,7 @@ enum : unsigned {
   kFeedPerRev = 1u << 11,    // G95
   kSurfaceSpeed = 1u << 12,  // G96
   kSpindleRpm = 1u << 13,    // G97
-  kNoSpindleSpeed = 1u << 14,  // G4, G10, and M codes whose S is a time, a temperature or a fan's power
+  kNoSpindleSpeed = 1u << 14,  // G10, and M codes whose S is a temperature or a fan's power
   kConfiguration = 1u << 15,   // G130 and M codes that set the machine's configuration: no axis word is a position
   kThreading = 1u << 16,       // G76
   kDiameter = 1u << 17,        // G41.1, G42.1: D is a diameter
@@ -32,6 +32,7 @@ enum : unsigned {
   kStraight = 1u << 20,        // G0, G1, G33, G38.n, G76, G80, G5.x: no radius, no retract plane
   kDrilling = 1u << 21,        // G81, G82, G84 to G89
   kPeckDrilling = 1u << 22,    // G73, G83
+  kDwell = 1u << 23,           // G4: its S is a time where the line gives the time no P
 };
 
 // The codes that set the motion mode, and those the notices need not hear of.
@@ -49,7 +50,7 @@ struct CodeTable {
   constexpr CodeTable() : bit() {
     bit[0] = bit[1] = bit[33] = bit[80] = kStraight;
     bit[2] = bit[3] = kArc;
-    bit[4] = kNoSpindleSpeed;
+    bit[4] = kDwell;
     bit[5] = kSpline | kStraight;
     bit[73] = bit[83] = kPeckDrilling;
     bit[81] = bit[82] = kDrilling;
@@ -122,6 +123,20 @@ inline long WordNumber(std::string_view text, char letter) {
     return value;
   }
   return -1;
+}
+
+// A word of `letter` (either case) with a number follows in `text`.
+inline bool HasWord(std::string_view text, char letter) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] & ~0x20) != letter) continue;
+    std::size_t at = i + 1;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    if (at < text.size() && (IsDigit(static_cast<unsigned char>(text[at])) || text[at] == '.' || text[at] == '-' ||
+                             text[at] == '+')) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Where the whole number of the G word whose number starts at `from` ends:

@@ -322,9 +322,13 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   }
   LineScan scan;
   ScanLine(line, rows_, exchange_in_scan_, spare_, scan);
-  // On a dwell, an offset or a printer's heater or fan the S word is no
-  // spindle speed: it stays as read.
-  if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0) Drop(scan, kSpindleRow);
+  // On a dwell that gives no P (its time is the S word), an offset or a
+  // printer's heater or fan the S word is no spindle speed: it stays as read.
+  if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0 ||
+      ((scan.g_codes & g_codes::kDwell) != 0 &&
+       !g_codes::HasWord(line.substr(0, std::min(scan.comment, line.size())), 'P'))) {
+    Drop(scan, kSpindleRow);
+  }
   exchange_line_ = settings_.XYexchange;
   if ((scan.g_codes & (g_codes::kMachine | g_codes::kOffsets)) != 0) KeepMachinePositions(line, scan);
   // Most lines set the motion mode at most, and hold no word that follows

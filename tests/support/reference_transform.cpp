@@ -356,9 +356,10 @@ bool AllZeros(const std::string& digits) { return digits.find_first_not_of('0') 
 struct CodeMeaning {
   bool no_spindle_speed = false;
   bool configuration = false;
+  bool dwell = false;
 };
 CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
-  static const std::vector<std::string> kNoSpeedG = {"4", "10"};
+  static const std::vector<std::string> kNoSpeedG = {"10"};
   static const std::vector<std::string> kNoSpeedM = {"104", "106", "107", "108", "109", "140", "141", "190", "191"};
   static const std::vector<std::string> kConfigurationM = {"92",  "201", "202", "203", "204", "205", "206",
                                                            "207", "208", "350", "906", "907"};
@@ -372,6 +373,7 @@ CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
     if (!code.found || !AllZeros(code.decimals)) continue;
     if (work[at] == 'G') {
       meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedG, code.whole);
+      meaning.dwell = meaning.dwell || code.whole == "4";
       meaning.configuration = meaning.configuration || code.whole == "130";
     } else {
       meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedM, code.whole);
@@ -484,7 +486,18 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
   if (work.find("M20ADDITION") != std::string::npos) return result;
 
   // A line that sets the machine's configuration passes as read.
-  const CodeMeaning meaning = ReadCodes(work, Protect(work));
+  CodeMeaning meaning = ReadCodes(work, Protect(work));
+  // A dwell's S is its time where the line gives no P (any P word, before
+  // the comment, read as written).
+  if (meaning.dwell) {
+    const std::string words = work.substr(0, Protect(work).comment);
+    bool p = false;
+    for (std::size_t at = words.find('P'); at != std::string::npos && !p; at = words.find('P', at + 1)) {
+      const std::size_t next = words.find_first_not_of(" \t", at + 1);
+      p = next != std::string::npos && std::string_view("0123456789.+-").find(words[next]) != std::string_view::npos;
+    }
+    meaning.no_spindle_speed = meaning.no_spindle_speed || !p;
+  }
   if (meaning.configuration) return result;
   EditCodes(work, settings, modes.plane);
   auto has_code = [&](const char* wanted) {

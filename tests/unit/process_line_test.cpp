@@ -238,6 +238,7 @@ const LineCase kMachinePositions[] = {
 // S words that are no spindle speed, and axis words that are no positions.
 const LineCase kMeanings[] = {
     {"dwell", Spindle(100), "G4 S3", "G4 S3"},
+    {"a dwell with a P starts a spindle", Spindle(100), "G04 P.001 G0 X1 S1000 M3", "G04 P.001 G0 X1.0000 S1100. M3"},
     {"dwell with a leading zero", Spindle(100), "g04 s3 x1", "G04 S3 X1.0000"},
     {"offsets", Spindle(100), "G10 S200 P0", "G10 S200 P0"},
     {"hot end temperature", Spindle(100), "M104 S200", "M104 S200"},
