@@ -163,7 +163,10 @@ bool SameMoves(const std::vector<Move>& a, const std::vector<Move>& b, double ma
     if (a[i].kind == "MACHINE_MOVE") continue;
     const std::vector<double>& x = a[i].values;
     const std::vector<double>& y = b[i].values;
-    auto near = [](double p, double q) { return std::fabs(p - q) <= 2e-4 + 1e-6 * std::fabs(q); };
+    // The input's numbers are printed to four decimals: magnified, their
+    // last place grows with them.
+    const double printed = 5e-5 * std::max(0.0, magnification - 1);
+    auto near = [&](double p, double q) { return std::fabs(p - q) <= 2e-4 + printed + 1e-6 * std::fabs(q); };
     for (std::size_t v = 0; v < x.size(); ++v) {
       // An arc's centre comes from its radius where the program gives one:
       // near a half circle the end points, written to four decimals, move
