@@ -1,3 +1,4 @@
+#include "settings/unit_factors.h"
 #include "settings/dialog_model.h"
 
 #include <cfloat>
@@ -163,9 +164,9 @@ void DialogModel::SetFactor(float value, const char* text) {
   }
 }
 
-void DialogModel::InchesToMillimetres() { SetFactor(25.4f, "25.4"); }
+void DialogModel::InchesToMillimetres() { SetFactor(kInchesToMillimetres, "25.4"); }
 
-void DialogModel::MillimetresToInches() { SetFactor(static_cast<float>(0.039370078740), "0.039370078740"); }
+void DialogModel::MillimetresToInches() { SetFactor(kMillimetresToInches, "0.039370078740"); }
 
 void DialogModel::LabelPressed(MouseButton button, unsigned modifiers, MessageBoxes& boxes) {
   if (button != MouseButton::Right || modifiers != kShift) return;

@@ -78,6 +78,37 @@ Chunk* ChunkPipeline::TakeOldest() {
   return chunk;
 }
 
+void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk) {
+  chunk.output.Clear();
+  chunk.lines = 0;
+  chunk.characters = 0;
+  chunk.status = RewriteStatus::Done;
+  chunk.failed_word.clear();
+  chunk.zero_feed_in_program = false;
+  processor.StartChunk(assumed);
+  // The lines up to the first that fails, numbered from 1 in the chunk.
+  LineSplitter lines(chunk.input.view());
+  std::string_view line;
+  while (lines.Next(line)) {
+    const RewriteStatus status = processor.ConvertLine(line, chunk.output, chunk.lines + 1);
+    if (status != RewriteStatus::Done) {
+      chunk.status = status;
+      chunk.failed_word = processor.failed_word();
+      chunk.zero_feed_in_program = processor.zero_feed_in_program();
+      break;
+    }
+    chunk.output.Append("\r\n");
+    ++chunk.lines;
+    chunk.characters += line.size();
+  }
+  chunk.assumed = assumed;
+  chunk.modal = processor.modal();
+  chunk.plane_set = processor.plane_set();
+  chunk.motion_set = processor.motion_set();
+  chunk.consulted_plane = processor.consulted_plane();
+  chunk.consulted_motion = processor.consulted_motion();
+}
+
 void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool record) {
   NoticeRecorder heard(watchable_rows);
   LineProcessor processor(settings, record ? &heard : nullptr);
@@ -90,21 +121,9 @@ void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool
       chunk = queue_.front();
       queue_.pop_front();
     }
-    // The lines up to the first that fails, numbered from 1 in the chunk.
-    LineSplitter lines(chunk->input.view());
-    std::string_view line;
-    while (lines.Next(line)) {
-      const RewriteStatus status = processor.ConvertLine(line, chunk->output, chunk->lines + 1);
-      if (status != RewriteStatus::Done) {
-        chunk->status = status;
-        chunk->failed_word = processor.failed_word();
-        chunk->zero_feed_in_program = processor.zero_feed_in_program();
-        break;
-      }
-      chunk->output.Append("\r\n");
-      ++chunk->lines;
-      chunk->characters += line.size();
-    }
+    // On the modes a program starts with: the writer converts the chunk
+    // again where its lines relied on others.
+    ConvertChunk(processor, Modal{}, *chunk);
     heard.Swap(chunk->heard);
     heard.Clear();
     {

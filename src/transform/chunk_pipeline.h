@@ -13,6 +13,7 @@
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
 #include "transform/notice_recorder.h"
+#include "transform/process_line.h"
 #include "transform/rewrite_number.h"
 
 namespace kivrel {
@@ -29,7 +30,23 @@ struct Chunk {
   bool zero_feed_in_program = false;  // after ZeroFeed: the word itself is 0
   NoticeRecorder heard{0};       // line numbers from 1 in the chunk
   bool done = false;
+  // The modes it was converted on, and what its lines did with them: the
+  // modes at its end, which of them its lines set, and which of the assumed
+  // ones a line relied on before they were set.
+  Modal assumed;
+  Modal modal;
+  bool plane_set = false;
+  bool motion_set = false;
+  bool consulted_plane = false;
+  bool consulted_motion = false;
+  // Its lines come out otherwise after the modes `before`.
+  bool Relied(const Modal& before) const {
+    return (consulted_plane && assumed.plane != before.plane) || (consulted_motion && assumed.motion != before.motion);
+  }
 };
+
+// Converts the chunk's input with `processor` on the `assumed` modes.
+void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk);
 
 // Worker threads that convert chunks while the thread that owns the
 // pipeline reads and writes them. Chunks are taken back in the order they

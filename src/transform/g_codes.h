@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 // The G and M codes the line rules and the toolpath notices look at, as
 // bits of one set per line.
@@ -21,22 +22,39 @@ enum : unsigned {
   kFeedPerRev = 1u << 11,    // G95
   kSurfaceSpeed = 1u << 12,  // G96
   kSpindleRpm = 1u << 13,    // G97
-  kNoSpindleSpeed = 1u << 14,  // G4, G10, and M codes whose S is a time, a temperature or a fan's power
+  kNoSpindleSpeed = 1u << 14,  // G10, and M codes whose S is a temperature or a fan's power
   kConfiguration = 1u << 15,   // G130 and M codes that set the machine's configuration: no axis word is a position
   kThreading = 1u << 16,       // G76
   kDiameter = 1u << 17,        // G41.1, G42.1: D is a diameter
   kBlending = 1u << 18,        // G64
   kSpline = 1u << 19,          // G5, G5.1
+  // The other codes of the motion mode, which the R and Q rules follow.
+  kStraight = 1u << 20,        // G0, G1, G33, G38.n, G76, G80, G5.x: no radius, no retract plane
+  kDrilling = 1u << 21,        // G81, G82, G84 to G89
+  kPeckDrilling = 1u << 22,    // G73, G83
+  kDwell = 1u << 23,           // G4: its S is a time where the line gives the time no P
 };
+
+// The codes that set the motion mode, and those the notices need not hear of.
+inline constexpr unsigned kMotion = kArc | kStraight | kDrilling | kPeckDrilling;
+inline constexpr unsigned kMotionOnly = kStraight | kDrilling | kPeckDrilling;
+inline constexpr unsigned kPlanes = kPlaneXY | kPlaneZX | kPlaneYZ;
+
+// The codes whose number a rule may change by one digit.
+inline constexpr unsigned kEditable = kArc | kInches | kMillimetres | kCompensation;
 
 // The bits of each whole code from 0 to 199.
 inline constexpr unsigned kHighestCode = 199;
 struct CodeTable {
   unsigned bit[kHighestCode + 1];
   constexpr CodeTable() : bit() {
+    bit[0] = bit[1] = bit[33] = bit[80] = kStraight;
     bit[2] = bit[3] = kArc;
-    bit[4] = kNoSpindleSpeed;
-    bit[5] = kSpline;
+    bit[4] = kDwell;
+    bit[5] = kSpline | kStraight;
+    bit[73] = bit[83] = kPeckDrilling;
+    bit[81] = bit[82] = kDrilling;
+    for (int code = 84; code <= 89; ++code) bit[code] = kDrilling;
     bit[10] = kOffsets | kNoSpindleSpeed;
     bit[17] = kPlaneXY;
     bit[18] = kPlaneZX;
@@ -46,7 +64,7 @@ struct CodeTable {
     bit[41] = bit[42] = kCompensation;
     bit[53] = kMachine;
     bit[64] = kBlending;
-    bit[76] = kThreading;
+    bit[76] = kThreading | kStraight;
     bit[93] = kInverseTime;
     bit[94] = kFeedPerMinute;
     bit[95] = kFeedPerRev;
@@ -63,12 +81,12 @@ constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 // blanks and a plus sign allowed), or 0 for a code no notice looks at. A
 // decimal other than .0 makes another code (G41.1 is one of those looked at).
 inline unsigned Classify(const unsigned char* text, std::size_t size) {
-  // Most G words of a program are G0, G1, G00 and G01: no notice's business.
+  // Most G words of a program are G0, G1, G00 and G01: straight moves.
   const unsigned char first = size > 0 ? text[0] : 0;
   const unsigned char second = size > 1 ? text[1] : 0;
   const unsigned char third = size > 2 ? text[2] : 0;
-  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.') return 0;
-  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.') return 0;
+  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.') return kStraight;
+  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.') return kStraight;
   std::size_t i = 0;
   while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
   if (i < size && text[i] == '+') ++i;
@@ -84,9 +102,51 @@ inline unsigned Classify(const unsigned char* text, std::size_t size) {
     if (text[i] != '0') return 0;
   }
   if (tenth == 0) return kCodeTable.bit[code];
+  if (code == 38 && tenth >= 2 && tenth <= 5) return kStraight;  // probing
+  if (code == 5 && tenth <= 3) return tenth == 1 ? kSpline | kStraight : unsigned{kStraight};
   if (tenth != 1) return 0;
   if (code == 41 || code == 42) return kCompensation | kDiameter;
-  return code == 5 ? unsigned{kSpline} : 0u;
+  return code == 33 ? unsigned{kStraight} : 0u;  // rigid tapping
+}
+
+// The whole number of the first word of `letter` (either case) in `text`,
+// or -1 where there is none (L of G10, say).
+inline long WordNumber(std::string_view text, char letter) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] & ~0x20) != letter) continue;
+    std::size_t at = i + 1;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    long value = -1;
+    for (; at < text.size() && IsDigit(static_cast<unsigned char>(text[at])) && value < 1000; ++at) {
+      value = (value < 0 ? 0 : value * 10) + (text[at] - '0');
+    }
+    return value;
+  }
+  return -1;
+}
+
+// A word of `letter` (either case) with a number follows in `text`.
+inline bool HasWord(std::string_view text, char letter) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((text[i] & ~0x20) != letter) continue;
+    std::size_t at = i + 1;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    if (at < text.size() && (IsDigit(static_cast<unsigned char>(text[at])) || text[at] == '.' || text[at] == '-' ||
+                             text[at] == '+')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Where the whole number of the G word whose number starts at `from` ends:
+// its last digit (`text` ends in a byte that is no digit, blank or sign).
+inline std::size_t LastWholeDigit(const char* text, std::size_t from) {
+  std::size_t i = from;
+  while (text[i] == ' ' || text[i] == '\t') ++i;
+  if (text[i] == '+') ++i;
+  while (IsDigit(static_cast<unsigned char>(text[i + 1]))) ++i;
+  return i;
 }
 
 // The bits of the M word whose number starts at `text`, as for a G word:

@@ -24,12 +24,14 @@ struct ScannedWord {
 
 // What the scan of a line found.
 struct LineScan {
-  ScannedWord words[9];  // the first word of each rewritten letter, in the order of the line
+  ScannedWord words[11];  // the first word of each rewritten letter, in the order of the line
   std::size_t count = 0;
   std::size_t comment = std::string::npos;  // where the comment starts
   unsigned seen = 0;                        // the rows of the letter table met before it, as bits
   bool removes = false;                     // a word is removed
-  bool radius = false;                      // an R word
+  bool radius = false;                      // an R word that stays as it is
+  unsigned plane = 0;                       // the line's plane code, as its bit (the last one)
+  unsigned motion = 0;                      // the line's motion code, as its bit (the last one)
   bool extrusion = false;                   // an E word
   bool uvw = false;                         // a U, V or W word
   bool malformed = false;                   // a rewritten letter's run holds signs or points but no digit
@@ -38,6 +40,12 @@ struct LineScan {
   bool expression = false;                  // a rewritten letter's word is an expression or a parameter
   bool polar = false;                       // an "@" or "^" word
   bool guarded = false;                     // protected text (an expression, a parameter) before the comment
+  // G words whose code a rule may change (units, arcs, compensation): the
+  // letter's place and the code's bits, the first few.
+  static constexpr std::size_t kMostCodes = 8;
+  std::size_t code_at[kMostCodes];
+  unsigned code_bits[kMostCodes];
+  std::size_t codes = 0;
 };
 
 }  // namespace kivrel

@@ -22,13 +22,16 @@ constexpr LetterRow kLetterTable[] = {
     {'Z', &Settings::ZScale, nullptr},    {'K', &Settings::ZScale, nullptr},
     {'A', &Settings::AScale, nullptr},    {'F', &Settings::FeedScale, &Settings::FeedAdd},
     {'S', nullptr, &Settings::SpindleRPM},
+    // An arc's radius or a cycle's retract plane, and a peck's depth: their
+    // scales follow the motion mode, line by line.
+    {'R', nullptr, nullptr},              {'Q', nullptr, nullptr},
 };
 
 // For each byte: itself upper-cased, and its class: the row of the letter
 // table, kLeader for a comment leader, kPlain for anything else.
 constexpr signed char kPlain = -1;
 constexpr signed char kLeader = -2;
-constexpr signed char kNoticed = -3;  // R, G, E, U, V and W, looked at for the rules and the notices
+constexpr signed char kNoticed = -3;  // G, E, U, V and W, looked at for the rules and the notices
 constexpr signed char kMarkerStart = -4;  // M and T, which may begin a marker
 constexpr signed char kBracket = -5;      // "[", which begins an expression
 constexpr signed char kPolar = -6;        // "@" and "^", LinuxCNC's polar words
@@ -46,7 +49,7 @@ struct ByteClasses {
       kind[static_cast<unsigned char>(letter - 'A' + 'a')] = static_cast<signed char>(r);
     }
     for (char c : CommentLeaders) kind[static_cast<unsigned char>(c)] = kLeader;
-    for (char c : {'R', 'r', 'G', 'g', 'E', 'e', 'U', 'u', 'V', 'v', 'W', 'w'}) kind[static_cast<unsigned char>(c)] = kNoticed;
+    for (char c : {'G', 'g', 'E', 'e', 'U', 'u', 'V', 'v', 'W', 'w'}) kind[static_cast<unsigned char>(c)] = kNoticed;
     for (char c : {'M', 'm', 'T', 't'}) kind[static_cast<unsigned char>(c)] = kMarkerStart;
     kind[static_cast<unsigned char>('[')] = kBracket;
     kind[static_cast<unsigned char>('@')] = kPolar;

@@ -22,7 +22,6 @@ struct LineFacts {
   bool expression = false;  // a rewritten letter's word is an expression or a parameter
   bool polar = false;       // an "@" or "^" word
   std::string_view words;          // the line up to its comment start
-  std::string_view after_comment;  // the text after a "(...)" comment's ")"
 };
 
 // What hears, line by line, the facts the toolpath notices are made of: the

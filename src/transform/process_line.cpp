@@ -1,6 +1,7 @@
 #include "transform/process_line.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <string_view>
@@ -19,9 +20,13 @@ using namespace line_tables;
 
 namespace {
 
-// The rows of the feed and spindle words, whose signs the notices watch.
+// The rows of the feed and spindle words, whose signs the notices watch, and
+// of the words whose scales follow the motion mode.
 constexpr int kFeedRow = kClasses.kind[static_cast<unsigned char>('F')];
 constexpr int kSpindleRow = kClasses.kind[static_cast<unsigned char>('S')];
+constexpr int kRadiusRow = kClasses.kind[static_cast<unsigned char>('R')];
+constexpr int kPeckRow = kClasses.kind[static_cast<unsigned char>('Q')];
+constexpr unsigned kModalRows = (1u << kRadiusRow) | (1u << kPeckRow);
 
 // Bytes readable after the scanned line in its copy, and writable after
 // the text in the rewritten line.
@@ -81,6 +86,14 @@ Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from) {
 bool ChangesValue(const RowSetting& row) { return row.active && (row.scale != 1 || row.addend != 0); }
 bool ChangesValue(const ScannedWord& word) { return word.scale != 1 || word.addend != 0; }
 
+// The motion mode a motion code's bit sets.
+Motion MotionOf(unsigned bit) {
+  return bit == g_codes::kArc            ? Motion::Arc
+         : bit == g_codes::kDrilling     ? Motion::Drilling
+         : bit == g_codes::kPeckDrilling ? Motion::PeckDrilling
+                                         : Motion::Other;
+}
+
 // Takes the word of `row` out of those to rewrite.
 void Drop(LineScan& scan, int row) {
   std::size_t kept = 0;
@@ -89,6 +102,13 @@ void Drop(LineScan& scan, int row) {
   }
   scan.count = kept;
   scan.seen &= ~(1u << row);
+}
+
+// Where the comment that opens at `at` with "(" ends, after its ")"; 0 when
+// it does not close on the line.
+std::size_t ClosedCommentEnd(const unsigned char* text, std::size_t size, std::size_t at) {
+  const void* close = std::memchr(text + at + 1, ')', size - at - 1);
+  return close == nullptr ? 0 : static_cast<std::size_t>(static_cast<const unsigned char*>(close) - text) + 1;
 }
 
 void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std::string& copy, LineScan& scan) {
@@ -157,6 +177,21 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
       }
       switch (kind) {
         case kLeader:
+          // A comment in parentheses ends at its ")": the words after it are
+          // words. Its text is upper-cased and exchanged, and holds none.
+          if (byte == '(') {
+            const std::size_t stop = ClosedCommentEnd(in, size, at);
+            if (stop == 0) {
+              i = at;  // an open comment runs to the end of the line
+              break;
+            }
+            const unsigned char* exchanged = exchange ? kExchanged : kClasses.upper;
+            for (std::size_t k = at; k < stop; ++k) out[k] = exchanged[kClasses.upper[in[k]]];
+            marker_letter = true;  // a marker may stand in the comment
+            block = stop - 16;
+            marks = 1;
+            continue;
+          }
           if (byte != '#' || !protected_text::StartsParameter(in, size, at)) {
             i = at;  // the comment starts here
             break;
@@ -182,8 +217,17 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
           continue;
         case kNoticed:
           switch (kClasses.upper[byte]) {
-            case 'G': g_codes |= g_codes::Classify(in + at + 1, size - at - 1); break;
-            case 'R': radius = radius || word_characters::NumberFollows(line, at + 1); break;
+            case 'G': {
+              const unsigned bits = g_codes::Classify(in + at + 1, size - at - 1);
+              g_codes |= bits;
+              if ((bits & g_codes::kPlanes) != 0) scan.plane = bits & g_codes::kPlanes;
+              if ((bits & g_codes::kMotion) != 0) scan.motion = bits & g_codes::kMotion;
+              if ((bits & g_codes::kEditable) != 0 && scan.codes < LineScan::kMostCodes) {
+                scan.code_at[scan.codes] = at;
+                scan.code_bits[scan.codes++] = bits;
+              }
+              break;
+            }
             case 'E': extrusion = extrusion || word_characters::NumberFollows(line, at + 1); break;
             default: uvw = uvw || word_characters::NumberFollows(line, at + 1); break;  // U, V, W
           }
@@ -201,7 +245,7 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   scan.extrusion = extrusion;
   scan.uvw = uvw;
   scan.malformed = malformed;
-  scan.g_codes = g_codes;
+  scan.g_codes = g_codes;  // (the codes were stored as they came)
   scan.marker_letter = marker_letter || guarded;
   scan.expression = expression;
   scan.polar = polar;
@@ -226,8 +270,12 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
     const LetterRow& letter = kLetterTable[row];
     rows_[row].scale = letter.scale != nullptr ? settings.*letter.scale : 1.0f;
     rows_[row].addend = letter.addend != nullptr ? settings.*letter.addend : 0.0f;
-    // S words are rewritten only to add a spindle speed.
-    rows_[row].active = letter.letter != 'S' || rows_[row].addend != 0;
+    // S words are rewritten only to add a spindle speed; R words where a
+    // length changes, Q words in a conversion of units.
+    rows_[row].active = letter.letter == 'S'   ? rows_[row].addend != 0
+                        : letter.letter == 'R' ? settings.XScale != 1 || settings.YScale != 1 || settings.ZScale != 1
+                        : letter.letter == 'Q' ? UnitConversionOf(settings) != UnitConversion::None
+                                               : true;
     rows_[row].removes = rows_[row].active && rows_[row].scale == 0;
     removal = removal || rows_[row].removes;
   }
@@ -235,11 +283,33 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
   // exchange can be done while upper-casing. The marker is then looked for
   // as it reads after the exchange.
   exchange_in_scan_ = settings.XYexchange && !removal;
+  units_ = UnitConversionOf(settings);
+  // Each plane's two axes; the exchange is a mirror in XY and takes the
+  // other planes out of themselves (their arcs are not turned round then).
+  const float axes[3][2] = {{settings.XScale, settings.YScale}, {settings.ZScale, settings.XScale},
+                            {settings.YScale, settings.ZScale}};
+  for (int p = 0; p < 3; ++p) {
+    const int mirrors = (p == 0 && settings.XYexchange ? 1 : 0) + (axes[p][0] < 0 ? 1 : 0) + (axes[p][1] < 0 ? 1 : 0);
+    turned_over_[p] = mirrors % 2 == 1 && (p == 0 || !settings.XYexchange);
+    mirrors_ = mirrors_ || turned_over_[p];
+  }
   marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
   if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();
 }
 
 RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number) {
+  // A block-delete line runs whenever the operator's switch is off: its
+  // words are converted behind the "/", which stays in front.
+  if (!line.empty() && (line.front() == '/' || line.front() == ' ' || line.front() == '\t')) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first != std::string_view::npos && line[first] == '/') {
+      const std::size_t before = out.size();
+      out.Append(line.substr(0, first + 1));
+      const RewriteStatus status = ConvertLine(line.substr(first + 1), out, line_number);
+      if (status != RewriteStatus::Done) out.Shrink(out.size() - before);
+      return status;
+    }
+  }
   if (line.empty() || kClasses.kind[static_cast<unsigned char>(line.front())] == kLeader) {
     if (notices_ != nullptr) notices_->NoteLeaderLine(line_number, line);
     out.Append(line);
@@ -252,14 +322,29 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   }
   LineScan scan;
   ScanLine(line, rows_, exchange_in_scan_, spare_, scan);
-  // On a dwell, an offset or a printer's heater or fan the S word is no
-  // spindle speed: it stays as read.
-  if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0) Drop(scan, kSpindleRow);
+  // On a dwell that gives no P (its time is the S word), an offset or a
+  // printer's heater or fan the S word is no spindle speed: it stays as read.
+  if ((scan.g_codes & g_codes::kNoSpindleSpeed) != 0 ||
+      ((scan.g_codes & g_codes::kDwell) != 0 &&
+       !g_codes::HasWord(line.substr(0, std::min(scan.comment, line.size())), 'P'))) {
+    Drop(scan, kSpindleRow);
+  }
+  exchange_line_ = settings_.XYexchange;
+  if ((scan.g_codes & (g_codes::kMachine | g_codes::kOffsets)) != 0) KeepMachinePositions(line, scan);
+  // Most lines set the motion mode at most, and hold no word that follows
+  // a mode.
+  if (scan.plane != 0 || scan.codes != 0 || (scan.seen & kModalRows) != 0) {
+    FollowModes(scan);
+  } else if (scan.motion != 0) {
+    modal_.motion = MotionOf(scan.motion);
+    motion_set_ = true;
+  }
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
   malformed_ = scan.malformed;
-  if (notices_ != nullptr && (scan.radius || scan.g_codes != 0 || scan.expression || scan.polar || scan.extrusion ||
-                              scan.uvw || scan.comment != std::string::npos || (scan.seen & watched_rows_) != 0)) {
+  if (notices_ != nullptr && (scan.radius || (scan.g_codes & ~g_codes::kMotionOnly) != 0 || scan.expression ||
+                              scan.polar || scan.extrusion ||
+                              scan.uvw || (scan.seen & watched_rows_) != 0)) {
     NoteFacts(line, scan, line_number);
   }
   // A line that sets the machine's configuration (motor currents, steps per
@@ -267,6 +352,11 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   if ((scan.g_codes & g_codes::kConfiguration) != 0) {
     out.Append(line);
     return RewriteStatus::Done;
+  }
+  edit_count_ = 0;
+  if (scan.codes != 0 && (mirrors_ || units_ != UnitConversion::None)) {
+    PlanCodeEdits(line, scan);
+    for (std::size_t e = 0; e < edit_count_; ++e) spare_[edits_[e].at] = edits_[e].digit;
   }
   // Only a line with an M or a T (or protected text) can hold a marker. In
   // protected text the scan did not exchange X and Y.
@@ -279,13 +369,115 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   // Only the table-order way knows where protected text is after the words.
   const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
-  const RewriteStatus status = scan.removes || markers || (scan.guarded && exchange_after)
+  const RewriteStatus status = scan.removes || markers || (scan.guarded && exchange_after) ||
+                                       exchange_line_ != settings_.XYexchange
                                    ? RewriteInTableOrder(line, scan.words, scan.count, out)
                                    : RewriteInLineOrder(line, scan.words, scan.count, out);
   if (malformed_ && status == RewriteStatus::Done && notices_ != nullptr) {
     notices_->NoteWord(line_number, WordNote::kMalformed, {});
   }
   return status;
+}
+
+void LineProcessor::KeepMachinePositions(std::string_view line, LineScan& scan) {
+  // G53 moves, and G10 L1, L2, L10 and L11 (tool data, work offsets), give
+  // positions and sizes on the machine, not on the part: only a conversion
+  // of units changes their lengths, and the exchange leaves them.
+  if ((scan.g_codes & g_codes::kMachine) == 0) {
+    const long l = g_codes::WordNumber(line.substr(0, std::min(scan.comment, line.size())), 'L');
+    if (l != 1 && l != 2 && l != 10 && l != 11) return;
+  }
+  exchange_line_ = false;
+  std::size_t kept = 0;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    const char letter = kLetterTable[scan.words[w].row].letter;
+    const bool length = letter == 'X' || letter == 'Y' || letter == 'Z';
+    const bool axis = length || letter == 'I' || letter == 'J' || letter == 'K' || letter == 'A';
+    if (!axis || (length && units_ != UnitConversion::None)) scan.words[kept++] = scan.words[w];
+  }
+  scan.count = kept;
+  scan.removes = false;
+  for (std::size_t w = 0; w < scan.count; ++w) scan.removes = scan.removes || scan.words[w].scale == 0;
+}
+
+void LineProcessor::StartChunk(const Modal& assumed) {
+  modal_ = assumed;
+  plane_set_ = motion_set_ = consulted_plane_ = consulted_motion_ = false;
+}
+
+void LineProcessor::FollowModes(LineScan& scan) {
+  if (scan.plane != 0) {
+    modal_.plane = scan.plane == g_codes::kPlaneXY ? Plane::XY : scan.plane == g_codes::kPlaneZX ? Plane::ZX : Plane::YZ;
+    plane_set_ = true;
+  }
+  if (scan.motion != 0) {
+    modal_.motion = MotionOf(scan.motion);
+    motion_set_ = true;
+  }
+  const unsigned rows = scan.seen & kModalRows;
+  // A line that relies on modes set before its chunk.
+  if ((rows != 0 || (scan.codes != 0 && mirrors_)) && !plane_set_) consulted_plane_ = true;
+  if (rows != 0 && !motion_set_) consulted_motion_ = true;
+  if (rows == 0) return;
+  const int plane = static_cast<int>(modal_.plane);
+  static constexpr float Settings::*kPlaneAxes[3][3] = {
+      {&Settings::XScale, &Settings::YScale, &Settings::ZScale},  // the plane's two axes, then its normal
+      {&Settings::ZScale, &Settings::XScale, &Settings::YScale},
+      {&Settings::YScale, &Settings::ZScale, &Settings::XScale}};
+  const float first = settings_.*kPlaneAxes[plane][0];
+  const float second = settings_.*kPlaneAxes[plane][1];
+  const bool offsets = (scan.g_codes & g_codes::kOffsets) != 0;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    ScannedWord& word = scan.words[w];
+    if (word.row == kRadiusRow) {
+      // An arc's radius takes the plane's scale where both axes have the
+      // same; a cycle's retract plane is a position on the plane's normal.
+      bool scaled = !offsets;
+      if (modal_.motion == Motion::Arc && std::fabs(first) == std::fabs(second)) {
+        word.scale = std::fabs(first);
+      } else if (modal_.motion == Motion::Drilling || modal_.motion == Motion::PeckDrilling) {
+        word.scale = settings_.*kPlaneAxes[plane][2];
+      } else {
+        scaled = false;
+      }
+      if (!scaled) word.row = -1;
+      scan.radius = scan.radius || !scaled;
+      scan.removes = scan.removes || (scaled && word.scale == 0);
+    } else if (word.row == kPeckRow) {
+      // A peck's depth is a length of the process: only a conversion of
+      // units changes it.
+      if (modal_.motion == Motion::PeckDrilling) {
+        word.scale = settings_.XScale;
+      } else {
+        word.row = -1;
+      }
+    }
+  }
+  // The words that stay as read leave the list.
+  std::size_t kept = 0;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    if (scan.words[w].row >= 0) scan.words[kept++] = scan.words[w];
+  }
+  scan.count = kept;
+}
+
+void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan) {
+  for (std::size_t c = 0; c < scan.codes; ++c) {
+    const unsigned bits = scan.code_bits[c];
+    const std::size_t at = g_codes::LastWholeDigit(line.data(), scan.code_at[c] + 1);
+    const char digit = line[at];
+    char edited = digit;
+    // A unit conversion names the units it converts to: G20 becomes G21,
+    // or G21 G20.
+    if ((bits & g_codes::kInches) != 0 && units_ == UnitConversion::ToMillimetres) edited = '1';
+    if ((bits & g_codes::kMillimetres) != 0 && units_ == UnitConversion::ToInches) edited = '0';
+    // Where the settings turn the plane over, arcs and cutter compensation
+    // run the other way: G2 and G3, G41 and G42 trade places.
+    if ((bits & (g_codes::kArc | g_codes::kCompensation)) != 0 && turned_over_[static_cast<int>(modal_.plane)]) {
+      edited = digit == '2' ? ((bits & g_codes::kArc) != 0 ? '3' : '1') : digit == '3' ? '2' : digit == '1' ? '2' : digit;
+    }
+    if (edited != digit) edits_[edit_count_++] = {at, edited};
+  }
 }
 
 RewriteStatus LineProcessor::ProcessLine(std::string& line, std::uint64_t line_number) {
@@ -309,10 +501,6 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
   facts.words = line.substr(0, comment ? scan.comment : line.size());
   facts.expression = scan.expression;
   facts.polar = scan.polar;
-  if (comment && line[scan.comment] == '(') {
-    const std::size_t close = line.find(')', scan.comment);
-    if (close != std::string::npos) facts.after_comment = line.substr(close + 1);
-  }
   notices_->NoteLine(line_number, facts);
   watched_rows_ = notices_->watched_rows();
 }
@@ -345,6 +533,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
   } else {
     work.assign(spare_, 0, line.size());
   }
+  for (std::size_t e = 0; e < edit_count_; ++e) work[edits_[e].at] = edits_[e].digit;
   SortByRow(words, count);
   for (std::size_t w = 0; w < count; ++w) {
     const std::size_t position = words[w].position;
@@ -373,7 +562,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
                                : other - edit.leading;
     }
   }
-  if (settings_.XYexchange) ExchangeXY(work, spare_);
+  if (exchange_line_) ExchangeXY(work, spare_);
   out.Append(work);
   return RewriteStatus::Done;
 }

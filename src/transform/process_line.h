@@ -6,11 +6,22 @@
 
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
+#include "settings/unit_factors.h"
 #include "transform/line_scan.h"
 #include "transform/notice_sink.h"
 #include "transform/rewrite_number.h"
 
 namespace kivrel {
+
+// The modes that run from line to line and that the rules follow: the
+// active plane, and what the motion mode makes of an R or Q word.
+enum class Plane : unsigned char { XY, ZX, YZ };
+enum class Motion : unsigned char { Other, Arc, Drilling, PeckDrilling };
+struct Modal {
+  Plane plane = Plane::XY;
+  Motion motion = Motion::Other;
+  bool operator==(const Modal&) const = default;
+};
 
 // Transforms program lines one at a time. Holds the buffers a line needs, so
 // a conversion allocates nothing per line once they have grown.
@@ -35,6 +46,17 @@ class LineProcessor {
 
   // After OutOfRange: the word that could not be scaled.
   const std::string& failed_word() const { return failed_word_; }
+  // Converts the lines that follow as if `assumed` were the modes before
+  // them, and tells whether a line relied on each (consulted) before the
+  // lines set it themselves. A chunk of a program converted apart from the
+  // lines before it starts so.
+  void StartChunk(const Modal& assumed);
+  const Modal& modal() const { return modal_; }
+  bool plane_set() const { return plane_set_; }
+  bool motion_set() const { return motion_set_; }
+  bool consulted_plane() const { return consulted_plane_; }
+  bool consulted_motion() const { return consulted_motion_; }
+
   // After ZeroFeed: the feed word is 0 in the program itself.
   bool zero_feed_in_program() const { return rewriter_.zero_feed_in_program(); }
 
@@ -44,6 +66,12 @@ class LineProcessor {
   // of a spindle word made 0 from a speed that was not.
   void NoteSign(const ScannedWord& word, const FixedNumber& number, bool read_zero);
   static void SortByRow(ScannedWord* words, std::size_t count);
+  // On a line of machine positions, the words that stay as read.
+  void KeepMachinePositions(std::string_view line, LineScan& scan);
+  // The line's own modes, and the scales of its R and Q words (or none).
+  void FollowModes(LineScan& scan);
+  // The digits of G codes the rules change on this line (into edits_).
+  void PlanCodeEdits(std::string_view line, const LineScan& scan);
   // Both start from the scanned line at the start of spare_ (which has
   // some bytes of room after it); `words` come in the order of the line. The
   // first rewrites them one after the other in the order of the letter table
@@ -55,12 +83,27 @@ class LineProcessor {
   const Settings& settings_;
   NoticeSink* notices_;
   NumberRewriter rewriter_;
-  RowSetting rows_[9];                    // the letter table with this run's settings
+  RowSetting rows_[11];                   // the letter table with this run's settings
   bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
   unsigned watched_rows_ = 0;             // the notices' watched rows, as they last said
   std::uint64_t line_number_ = 0;
   bool malformed_ = false;                // the line keeps a number that is not well-formed
+  bool exchange_line_ = false;            // X and Y trade places on this line
+  UnitConversion units_ = UnitConversion::None;
+  bool turned_over_[3] = {};              // each plane's arcs run the other way (an odd number of mirrors)
+  bool mirrors_ = false;                  // some plane is turned over
+  Modal modal_;
+  bool plane_set_ = false;
+  bool motion_set_ = false;
+  bool consulted_plane_ = false;
+  bool consulted_motion_ = false;
+  struct CodeEdit {
+    std::size_t at;  // a digit of a G code in the line
+    char digit;      // what it becomes
+  };
+  CodeEdit edits_[LineScan::kMostCodes];
+  std::size_t edit_count_ = 0;
   std::string spare_;
   std::string table_line_;
   ByteBuffer padded_;                     // ProcessLine's line

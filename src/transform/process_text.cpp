@@ -1,5 +1,6 @@
 #include "transform/process_text.h"
 
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -56,6 +57,11 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
   }
   std::uint64_t line_base = lines_before;
   bool more = true;
+  // The modes as the lines written so far left them; a chunk whose lines
+  // relied on other ones is converted again here.
+  Modal modes;
+  NoticeRecorder redo_heard(notices != nullptr ? notices->watchable_rows() : 0);
+  std::unique_ptr<LineProcessor> redo;
   for (;;) {
     while (more && pipeline.HasRoom()) {
       Chunk& chunk = pipeline.Next();
@@ -67,6 +73,15 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     }
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
+    if (done->Relied(modes)) {
+      if (!redo) redo = std::make_unique<LineProcessor>(settings, notices != nullptr ? &redo_heard : nullptr);
+      redo_heard.Clear();
+      ConvertChunk(*redo, modes, *done);
+      done->heard.Clear();
+      redo_heard.Swap(done->heard);
+    }
+    if (done->plane_set) modes.plane = done->modal.plane;
+    if (done->motion_set) modes.motion = done->modal.motion;
     // The lines before a failure go out, and are heard and counted, as on
     // one thread.
     output.Write(done->output.view());

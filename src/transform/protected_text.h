@@ -50,7 +50,9 @@ inline std::size_t End(const unsigned char* text, std::size_t size, std::size_t 
 }
 
 // Calls `region(start, end)` for each protected stretch of `line` in order,
-// and returns where its comment starts (the line's size without one).
+// and returns where its comment starts (the line's size without one). A
+// comment in parentheses that closes on the line is passed over: words
+// follow it.
 template <typename Region>
 std::size_t Find(std::string_view line, Region region) {
   const auto* text = reinterpret_cast<const unsigned char*>(line.data());
@@ -62,7 +64,9 @@ std::size_t Find(std::string_view line, Region region) {
       region(at, end);
       at = end - 1;
     } else if (CommentLeaders.find(static_cast<char>(c)) != std::string_view::npos) {
-      return at;
+      const void* close = c == '(' ? std::memchr(text + at + 1, ')', size - at - 1) : nullptr;
+      if (close == nullptr) return at;
+      at = static_cast<std::size_t>(static_cast<const unsigned char*>(close) - text);
     }
   }
   return size;

@@ -42,7 +42,7 @@ FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
   return ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
 }
 
-const FixedNumber& NumberRewriter::Stored(float scale) {
+const FixedNumber& NumberRewriter::StoredOther(float scale) {
   for (std::size_t i = 0; i < stored_count_; ++i) {
     if (stored_[i].scale == scale) return stored_[i].stored;
   }

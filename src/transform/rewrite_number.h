@@ -68,8 +68,11 @@ class NumberRewriter {
 
  private:
   // The scales as stored, for the products that take them (a few scales
-  // take turns).
-  const FixedNumber& Stored(float scale);
+  // take turns; mostly the first one kept is asked for).
+  const FixedNumber& Stored(float scale) {
+    return stored_count_ > 0 && stored_[0].scale == scale ? stored_[0].stored : StoredOther(scale);
+  }
+  const FixedNumber& StoredOther(float scale);
 
   float feed_scale_;
   bool zero_feed_in_program_ = false;

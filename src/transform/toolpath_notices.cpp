@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "settings/unit_factors.h"
 #include "transform/g_codes.h"
 #include "transform/line_tables.h"
 #include "transform/word_characters.h"
@@ -41,21 +42,6 @@ std::string FirstWord(std::string_view text, std::string_view letters) {
   return {};
 }
 
-// The whole number of the first word of `letter` (either case) in `text`,
-// or -1 where there is none.
-long WordNumber(std::string_view text, char letter) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if ((text[i] & ~0x20) != letter) continue;
-    std::size_t at = word_characters::SkipBlanks(text, i + 1);
-    long value = -1;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && value < 1000; ++at) {
-      value = (value < 0 ? 0 : value * 10) + (text[at] - '0');
-    }
-    return value;
-  }
-  return -1;
-}
-
 }  // namespace
 
 ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
@@ -76,19 +62,12 @@ ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
   if (s.AScale != 1) changed_axes_ |= Row('A');
   radius_ = s.XScale != 1 || s.YScale != 1 || s.ZScale != 1;
   plane_moved_ = s.XScale != 1 || s.YScale != 1 || s.XYexchange;
-  // The unit buttons set every scale to one of two factors, as 32-bit values.
-  const float to_millimetres = 25.4f;
-  const auto to_inches = static_cast<float>(0.039370078740);
-  if (s.XScale == to_millimetres && s.YScale == to_millimetres && s.ZScale == to_millimetres) {
-    units_ = Units::ToMillimetres;
-  } else if (s.XScale == to_inches && s.YScale == to_inches && s.ZScale == to_inches) {
-    units_ = Units::ToInches;
-  }
+  units_ = UnitConversionOf(s);
   feed_changed_ = s.FeedScale != 1 || s.FeedAdd != 0;
   xyz_lengths_changed_ = std::fabs(s.XScale) != 1 || std::fabs(s.YScale) != 1 || std::fabs(s.ZScale) != 1;
   lengths_changed_ = xyz_lengths_changed_ || std::fabs(s.AScale) != 1;
   any_change_ = changed_axes_ != 0 || feed_changed_ || s.SpindleRPM != 0;
-  a_unit_factor_ = s.AScale == to_millimetres || s.AScale == to_inches;
+  a_unit_factor_ = s.AScale == kInchesToMillimetres || s.AScale == kMillimetresToInches;
   JudgePlanes();
   Watch();
 }
@@ -106,9 +85,7 @@ bool ToolpathNotices::HasWord(std::string_view text, const bool* letters) {
 
 void ToolpathNotices::NoteLeaderLine(std::uint64_t line_number, std::string_view line) {
   if (line.empty()) return;
-  if (line.front() == '/') {  // passes unchanged: nothing in it is scaled or exchanged
-    if (HasWord(line, transformed_)) Note(kBlockDelete, line_number);
-  } else if (line.front() == '(') {  // words after its closing parenthesis stay as they are
+  if (line.front() == '(') {  // a comment line passes as read, words after its ")" too
     const std::size_t close = line.find(')');
     if (close != std::string_view::npos && HasWord(line.substr(close + 1), transformed_)) {
       Note(kAfterComment, line_number);
@@ -149,9 +126,12 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (facts.g_codes & g_codes::kSurfaceSpeed) surface_speed_ = true;
     if (facts.g_codes & g_codes::kSpindleRpm) surface_speed_ = false;
     Watch();
-    if (units_ != Units::None && (facts.g_codes & g_codes::kInches)) Note(kUnitInches, line_number);
-    if (units_ != Units::None && (facts.g_codes & g_codes::kMillimetres)) Note(kUnitMillimetres, line_number);
-    NoteMachineWords(line_number, facts);
+    // A G20 that the conversion to millimetres makes G21 is right, and so is
+    // a G21 made G20; a program already in the units converted to is not.
+    if (units_ == UnitConversion::ToInches && (facts.g_codes & g_codes::kInches)) Note(kUnitInches, line_number);
+    if (units_ == UnitConversion::ToMillimetres && (facts.g_codes & g_codes::kMillimetres)) {
+      Note(kUnitMillimetres, line_number);
+    }
   }
   if (facts.radius && radius_) Note(kRadius, line_number);
   NoteArcsAndCompensation(line_number, facts);
@@ -169,28 +149,20 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
   if (facts.expression) Note(kExpressions, line_number);
-  // After a comment the exchange still renames X and Y; only scales count.
-  if (!facts.after_comment.empty() && HasWord(facts.after_comment, scaled_)) Note(kAfterComment, line_number);
 }
 
 void ToolpathNotices::JudgePlanes() {
   const Settings& s = settings_;
-  // Each plane's two axes, and whether the settings turn it over (an odd
-  // number of mirrors; the exchange is one in the XY plane). Under G18 or
-  // G19 the exchange takes X into Y: the plane itself moves.
+  // Each plane's two axes. Under G18 or G19 the exchange takes X into Y:
+  // the plane itself moves.
   const struct {
     float first;
     float second;
-    int exchange_mirrors;
     Kind unequal;
-  } planes[] = {{s.XScale, s.YScale, s.XYexchange ? 1 : 0, kUnequalXY},
-                {s.ZScale, s.XScale, 0, kUnequalZX},
-                {s.YScale, s.ZScale, 0, kUnequalYZ}};
+  } planes[] = {{s.XScale, s.YScale, kUnequalXY}, {s.ZScale, s.XScale, kUnequalZX}, {s.YScale, s.ZScale, kUnequalYZ}};
   for (int p = 0; p < 3; ++p) {
     PlaneJudgement& judgement = planes_[p];
-    const int mirrors = planes[p].exchange_mirrors + (planes[p].first < 0 ? 1 : 0) + (planes[p].second < 0 ? 1 : 0);
     judgement.moved = p != 0 && s.XYexchange;
-    judgement.turned_over = mirrors % 2 == 1 && !judgement.moved;
     judgement.distorted = std::fabs(planes[p].first) != std::fabs(planes[p].second) && !judgement.moved;
     judgement.unequal = planes[p].unequal;
   }
@@ -202,23 +174,13 @@ void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const L
   if (arc) {
     if (plane.moved) Note(kOutOfPlane, line_number);
     if (plane.distorted) Note(plane.unequal, line_number);
-    if (plane.turned_over) Note(kMirroredArcs, line_number);
   }
-  if ((facts.g_codes & g_codes::kCompensation) && plane.turned_over) Note(kCompensationSide, line_number);
-}
-
-void ToolpathNotices::NoteMachineWords(std::uint64_t line_number, const LineFacts& facts) {
-  if ((facts.rows & changed_axes_) == 0) return;
-  if (facts.g_codes & g_codes::kMachine) Note(kMachineMoves, line_number);
-  if (facts.g_codes & g_codes::kOffsets) {
-    // L1 and L10 set tool data, L2 and L11 work offsets.
-    const long l = WordNumber(facts.words, 'L');
-    if (l == 1 || l == 2 || l == 10 || l == 11) Note(kMachineOffsets, line_number);
-  }
+  // Arcs and cutter compensation in a plane the settings turn over are
+  // turned round by the conversion itself (G2 and G3, G41 and G42 trade).
 }
 
 void ToolpathNotices::NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts) {
-  if (units_ == Units::None) {
+  if (units_ == UnitConversion::None) {
     if (facts.uvw && xyz_lengths_changed_) Note(kUnscaledUVW, line_number);
     return;
   }
@@ -275,28 +237,16 @@ void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::st
 }
 
 std::string ToolpathNotices::Message(int kind) const {
-  const bool to_millimetres = units_ == Units::ToMillimetres;
   switch (kind) {
     case kRadius: return "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
     case kAfterComment: return "words after a comment are not scaled";
-    case kBlockDelete: return "block-delete lines are not scaled";
     case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
     case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
     case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";
-    case kMirroredArcs: return "arcs run the wrong way round: the settings mirror the part";
     case kOutOfPlane: return "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y";
-    case kCompensationSide:
-      return "cutter compensation runs on the wrong side: the settings mirror the part, so G41 and G42 must "
-             "trade places";
-    case kUnitInches:
-      return to_millimetres ? "G20 stays while the settings convert inches to millimetres: it must become G21"
-                            : "G20: the program is in inches already, yet the settings convert it from millimetres";
+    case kUnitInches: return "G20: the program is in inches already, yet the settings convert it from millimetres";
     case kUnitMillimetres:
-      return to_millimetres ? "G21: the program is in millimetres already, yet the settings convert it from inches"
-                            : "G21 stays while the settings convert millimetres to inches: it must become G20";
-    case kMachineMoves: return "G53 moves are measured on the machine: the settings move their words elsewhere";
-    case kMachineOffsets:
-      return "G10 sets offsets and tool data measured on the machine: the settings change its words";
+      return "G21: the program is in millimetres already, yet the settings convert it from inches";
     case kRotaryA:
       return "A words take the unit factor: right for a linear A axis, wrong for a rotary one, whose words are "
              "degrees";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/unit_factors.h"
 #include "transform/o_word.h"
 #include "transform/notice_sink.h"
 
@@ -45,17 +46,12 @@ class ToolpathNotices : public NoticeSink {
   enum Kind {
     kRadius,
     kAfterComment,
-    kBlockDelete,
     kUnequalXY,
     kUnequalZX,
     kUnequalYZ,
-    kMirroredArcs,
     kOutOfPlane,
-    kCompensationSide,
     kUnitInches,
     kUnitMillimetres,
-    kMachineMoves,
-    kMachineOffsets,
     kRotaryA,
     kInverseTimeFeed,
     kInverseTimeLengths,
@@ -74,19 +70,16 @@ class ToolpathNotices : public NoticeSink {
     kKinds
   };
   enum class Plane { XY, ZX, YZ };
-  enum class Units { None, ToMillimetres, ToInches };
 
   void Note(Kind kind, std::uint64_t line_number);
   // What each plane's arcs suffer under these settings.
   struct PlaneJudgement {
     bool moved = false;        // out of their plane (the exchange under G18, G19)
     bool distorted = false;    // unequal scales of the plane's axes
-    bool turned_over = false;  // an odd number of mirrors
     Kind unequal = kUnequalXY;
   };
   void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
-  void NoteMachineWords(std::uint64_t line_number, const LineFacts& facts);
   void NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts);
   void NoteSubroutine(std::uint64_t line_number, OWord& word);
   void Watch();
@@ -100,7 +93,7 @@ class ToolpathNotices : public NoticeSink {
   unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change
   bool radius_ = false;         // X, Y or Z is scaled
   bool plane_moved_ = false;    // the XY plane is scaled or exchanged
-  Units units_ = Units::None;
+  UnitConversion units_ = UnitConversion::None;
   bool feed_changed_ = false;   // F words are scaled or offset
   bool lengths_changed_ = false;  // an axis scale changes how far the moves go
   bool xyz_lengths_changed_ = false;  // ... an X, Y or Z scale

@@ -3,6 +3,7 @@
 // where the input's does, scaled (or exchanged) as the settings say.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <algorithm>
 #include <filesystem>
@@ -49,16 +50,53 @@ std::vector<Move> Interpret(const std::string& file) {
   return moves;
 }
 
-// Where a move of the input must end up after scaling X and Y by 2 (Z by 1),
-// and exchanging X and Y on request.
-Move Expected(const Move& input, bool exchange) {
-  Move out = input;
-  auto swap_scaled = [&](std::size_t x, std::size_t y) {
-    out.values[x] = 2 * input.values[exchange ? y : x];
-    out.values[y] = 2 * input.values[exchange ? x : y];
-  };
-  swap_scaled(0, 1);                                   // end point X, Y
-  if (input.kind == "ARC_FEED") swap_scaled(2, 3);     // centre X, Y
+// What the settings of a sample run do to lengths, rates and speeds: X, Y
+// and Z scaled (and X and Y exchanged), feeds multiplied and raised,
+// spindle speeds raised.
+struct Transform {
+  double x = 1, y = 1, z = 1;
+  bool exchange = false;
+  double feed = 1, feed_add = 0, spindle_add = 0;
+};
+
+// Where the moves of a sample must end up under `t`. The plane the
+// interpreter selects says which lengths an arc's numbers are: XY (first
+// X, second Y, axis Z), XZ (Z, X, Y) or YZ (Y, Z, X); an arc turns the
+// other way where the settings mirror its plane. The feed of 0 that the
+// interpreter sets itself when a program ends is no word.
+std::vector<Move> Expected(const std::vector<Move>& moves, const Transform& t) {
+  std::vector<Move> out = moves;
+  int plane = 17;
+  for (Move& move : out) {
+    std::vector<double>& v = move.values;
+    if (move.kind == "SELECT_PLANE") plane = static_cast<int>(v[0]);
+    if (move.kind == "SET_FEED_RATE" && v[0] != 0) v[0] = v[0] * t.feed + t.feed_add;
+    if (move.kind == "SET_SPINDLE_SPEED") v.back() += t.spindle_add;
+    auto point = [&](double& x, double& y) {
+      const double new_x = t.exchange ? y * t.y : x * t.x;
+      const double new_y = t.exchange ? x * t.x : y * t.y;
+      x = new_x;
+      y = new_y;
+    };
+    if ((move.kind == "STRAIGHT_TRAVERSE" || move.kind == "STRAIGHT_FEED") && v.size() >= 3) {
+      point(v[0], v[1]);
+      v[2] *= t.z;
+    }
+    if (move.kind == "ARC_FEED" && v.size() >= 6) {
+      if (plane == 17) {
+        point(v[0], v[1]);
+        point(v[2], v[3]);
+        v[5] *= t.z;
+        if ((t.exchange ? -1 : 1) * t.x * t.y < 0) v[4] = -v[4];
+      } else if (plane == 18) {
+        v[0] *= t.z, v[2] *= t.z, v[1] *= t.x, v[3] *= t.x, v[5] *= t.y;
+        if (t.z * t.x < 0) v[4] = -v[4];
+      } else {
+        v[0] *= t.y, v[2] *= t.y, v[1] *= t.z, v[3] *= t.z, v[5] *= t.x;
+        if (t.y * t.z < 0) v[4] = -v[4];
+      }
+    }
+  }
   return out;
 }
 
@@ -81,8 +119,9 @@ TEST_P(Rs274Interop, ConvertedProgramMovesAsTheSettingsSay) {
     WriteFile(converted, filtered.output);
     const std::vector<Move> moves = Interpret(converted);
     ASSERT_EQ(moves.size(), original.size());
+    const std::vector<Move> all_expected = Expected(original, Transform{2, 2, 1, exchange});
     for (std::size_t i = 0; i < moves.size(); ++i) {
-      const Move expected = Expected(original[i], exchange);
+      const Move& expected = all_expected[i];
       EXPECT_EQ(moves[i].kind, expected.kind) << "move " << i;
       ASSERT_EQ(moves[i].values.size(), expected.values.size());
       for (std::size_t v = 0; v < expected.values.size(); ++v) {
@@ -92,33 +131,54 @@ TEST_P(Rs274Interop, ConvertedProgramMovesAsTheSettingsSay) {
   }
 }
 
-// Where a move of a sample must end up with X, Y and Z scaled by 2: every
-// length the interpreter reports doubled (end points, arc centres, the
-// helix's axis end), rotations and the A, B, C angles as they were.
-Move Doubled(const Move& input) {
-  Move out = input;
-  if (input.kind != "STRAIGHT_TRAVERSE" && input.kind != "STRAIGHT_FEED" && input.kind != "ARC_FEED") return out;
-  const std::size_t lengths = input.kind == "ARC_FEED" ? 4 : 3;
-  for (std::size_t v = 0; v < lengths && v < out.values.size(); ++v) out.values[v] *= 2;
-  if (input.kind == "ARC_FEED" && out.values.size() > 5) out.values[5] *= 2;  // the axis end point
-  return out;
+// A G53 move goes to a position on the machine, which no setting touches,
+// and keeps the axes it does not name where the converted program has them:
+// such a move is marked by a comment after its G53 and not judged (the
+// moves after it give their ends in full).
+constexpr const char* kMachineMark = "KIVREL MACHINE MOVE";
+
+std::string MarkMachineMoves(const std::string& text) {
+  std::string marked;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    marked += text[i];
+    if ((text[i] != 'G' && text[i] != 'g') || i + 2 >= text.size()) continue;
+    std::size_t at = i + 1;
+    while (at < text.size() && text[at] == '0') ++at;
+    if (text.compare(at, 2, "53") != 0 || (at + 2 < text.size() && (std::isdigit(static_cast<unsigned char>(text[at + 2])) || text[at + 2] == '.'))) {
+      continue;
+    }
+    marked.append(text, i + 1, at + 2 - (i + 1));
+    marked += std::string(" (") + kMachineMark + ") ";
+    i = at + 1;
+  }
+  return marked;
 }
 
-// Feeds doubled and raised by 5, spindle speeds raised by 100. The feed of
-// 0 that the interpreter sets itself when a program ends is no word.
-Move FasterFeedsAndSpindle(const Move& input) {
-  Move out = input;
-  if (input.kind == "SET_FEED_RATE" && out.values[0] != 0) out.values[0] = out.values[0] * 2 + 5;
-  if (input.kind == "SET_SPINDLE_SPEED") out.values.back() += 100;
-  return out;
-}
-
-bool SameMoves(const std::vector<Move>& a, const std::vector<Move>& b) {
+// `magnification`: how far the settings enlarge what the interpreter prints
+// of the input, rounded to four decimals.
+bool SameMoves(const std::vector<Move>& a, const std::vector<Move>& b, double magnification = 1) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].kind != b[i].kind || a[i].values.size() != b[i].values.size()) return false;
-    for (std::size_t v = 0; v < a[i].values.size(); ++v) {
-      if (std::fabs(a[i].values[v] - b[i].values[v]) > 2e-4 + 1e-6 * std::fabs(b[i].values[v])) return false;
+    if (a[i].kind == "MACHINE_MOVE") continue;
+    const std::vector<double>& x = a[i].values;
+    const std::vector<double>& y = b[i].values;
+    // The input's numbers are printed to four decimals: magnified, their
+    // last place grows with them.
+    const double printed = 5e-5 * std::max(0.0, magnification - 1);
+    auto near = [&](double p, double q) { return std::fabs(p - q) <= 2e-4 + printed + 1e-6 * std::fabs(q); };
+    for (std::size_t v = 0; v < x.size(); ++v) {
+      // An arc's centre comes from its radius where the program gives one:
+      // near a half circle the end points, written to four decimals, move
+      // it along the chord's bisector far more than that, while the radius
+      // stays. Such a centre must keep the arc's radius.
+      if (a[i].kind == "ARC_FEED" && (v == 2 || v == 3) && !near(x[v], y[v])) {
+        const double radius_x = std::hypot(x[0] - x[2], x[1] - x[3]);
+        const double radius_y = std::hypot(y[0] - y[2], y[1] - y[3]);
+        if (std::fabs(radius_x - radius_y) > 5e-4 * std::max(1.0, magnification) + 1e-5 * radius_y) return false;
+        continue;
+      }
+      if (!near(x[v], y[v])) return false;
     }
   }
   return true;
@@ -148,11 +208,30 @@ Interpretation TryInterpret(const std::string& file, const std::string& tool_tab
   std::vector<Move>& moves = result.moves;
   std::istringstream lines(run.output);
   std::string line;
+  bool machine = false;  // the next move is a G53 move
   while (std::getline(lines, line)) {
-    const std::size_t marker = line.find(" N..... ");
+    // "   12 N..... NAME(arguments)", or with the line's own N number in
+    // place of the dots.
     const std::size_t open = line.find('(');
-    if (marker == std::string::npos || open == std::string::npos) continue;
-    const std::string kind = line.substr(marker + 8, open - marker - 8);
+    const std::size_t n = line.find(" N");
+    if (n == std::string::npos || open == std::string::npos || n > open) continue;
+    const std::size_t kind_at = line.find_first_not_of(' ', line.find(' ', n + 1));
+    if (kind_at == std::string::npos || kind_at > open) continue;
+    const std::string kind = line.substr(kind_at, open - kind_at);
+    if (kind == "COMMENT" && line.find(kMachineMark) != std::string::npos) {
+      machine = true;
+      continue;
+    }
+    if (machine && (kind == "STRAIGHT_TRAVERSE" || kind == "STRAIGHT_FEED")) {
+      moves.push_back({"MACHINE_MOVE", {}});
+      machine = false;
+      continue;
+    }
+    if (kind == "SELECT_PLANE") {
+      const std::string name = line.substr(open + 1, line.rfind(')') - open - 1);
+      moves.push_back({kind, {name == "CANON_PLANE_XZ" ? 18.0 : name == "CANON_PLANE_YZ" ? 19.0 : 17.0}});
+      continue;
+    }
     if (kind != "STRAIGHT_TRAVERSE" && kind != "STRAIGHT_FEED" && kind != "ARC_FEED" && kind != "SET_FEED_RATE" &&
         kind != "SET_SPINDLE_SPEED") {
       continue;
@@ -171,7 +250,7 @@ Interpretation TryInterpret(const std::string& file, const std::string& tool_tab
 struct SampleSettings {
   const char* name;
   std::vector<std::string> settings;
-  Move (*expected)(const Move&);
+  Transform expected;
   bool rates_only;  // compare the feed rates and spindle speeds alone
 };
 
@@ -214,9 +293,9 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
   int timed_out = 0;
   for (const std::filesystem::path& sample : samples) {
     // A copy of its own, so that the original and the converted program
-    // find the same files around them.
+    // find the same files around them, its G53 moves marked.
     const std::string original = program.Job(sample.filename().string());
-    std::filesystem::copy_file(sample, original, std::filesystem::copy_options::overwrite_existing);
+    WriteFile(original, MarkMachineMoves(ReadFile(sample.string())));
     const Interpretation before = TryInterpret(original, tools);
     if (before.outcome == Interpretation::kTimedOut) {
       ++timed_out;
@@ -234,15 +313,16 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
     const std::string converted = program.Job("converted-" + sample.filename().string());
     WriteFile(converted, filtered.output);
     const Interpretation after = TryInterpret(converted, tools);
-    std::vector<Move> expected;
-    for (const Move& move : before.moves) expected.push_back(GetParam().expected(move));
+    const std::vector<Move> expected = Expected(before.moves, GetParam().expected);
     const bool rates_only = GetParam().rates_only;
     const bool read_after = after.outcome == Interpretation::kRead;
     if (after.outcome == Interpretation::kTimedOut) {
       ++timed_out;
       std::cout << "[ timed out] converted " << sample.filename().string() << ": not judged\n";
     } else if (read_after && SameMoves(rates_only ? Rates(after.moves) : after.moves,
-                                       rates_only ? Rates(expected) : expected)) {
+                                       rates_only ? Rates(expected) : expected,
+                                       std::max({std::fabs(GetParam().expected.x), std::fabs(GetParam().expected.y),
+                                                 std::fabs(GetParam().expected.z)}))) {
       ++exact;
     } else if (notice) {
       ++noticed;
@@ -267,9 +347,17 @@ INSTANTIATE_TEST_SUITE_P(
     // number of more than four decimals is written rounded to four whatever
     // the settings (arcspiral.ngc's radius arcs then find their centres a
     // few ten-thousandths away).
-    ::testing::Values(SampleSettings{"scales", {"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"}, Doubled, false},
-                      SampleSettings{"feeds", {"1", "1", "1", "1", "2", "False", "5", "100.", "EOF"},
-                                     FasterFeedsAndSpindle, true}),
+    // The parameter file's lines: Y, X, Z, A, feed multiplier, exchange,
+    // feed addend, spindle addend.
+    ::testing::Values(
+        SampleSettings{"scales", {"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"}, {2, 2, 2}, false},
+        SampleSettings{"feeds", {"1", "1", "1", "1", "2", "False", "5", "100.", "EOF"}, {1, 1, 1, false, 2, 5, 100}, true},
+        SampleSettings{"mirror", {"1", "-1", "1", "1", "1", "False", "0", "0.", "EOF"}, {-1, 1, 1}, false},
+        SampleSettings{"exchange", {"1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, 1, 1, true}, false},
+        SampleSettings{"rotation", {"-1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, -1, 1, true}, false},
+        SampleSettings{"inches", {"25.4", "25.4", "25.4", "1", "25.4", "False", "0", "0.", "EOF"},
+                       {25.4, 25.4, 25.4, false, 25.4}, false},
+        SampleSettings{"half", {"0.5", "0.5", "0.5", "1", "1", "False", "0", "0.", "EOF"}, {0.5, 0.5, 0.5}, false}),
     [](const auto& test) { return std::string(test.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Programs, Rs274Interop,

@@ -1,5 +1,7 @@
 #include "support/reference_transform.h"
 
+#include "settings/unit_factors.h"
+
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <vector>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace kivrel::testing {
@@ -201,10 +204,12 @@ std::size_t ParameterEnd(const std::string& line, std::size_t at) {
 struct Protection {
   std::vector<bool> inside;
   std::size_t comment;
+  std::vector<bool> in_comment;  // the text of a closed "(...)" comment before the comment start
+  bool Word(std::size_t at) const { return at < comment && !inside[at] && !in_comment[at]; }
 };
 
 Protection Protect(const std::string& line) {
-  Protection protection{std::vector<bool>(line.size(), false), line.size()};
+  Protection protection{std::vector<bool>(line.size(), false), line.size(), std::vector<bool>(line.size(), false)};
   for (std::size_t at = 0; at < line.size();) {
     const char c = line[at];
     const bool parameter = c == '#' && at + 1 < line.size() &&
@@ -214,6 +219,10 @@ Protection Protect(const std::string& line) {
       const std::size_t end = c == '[' ? BracketEnd(line, at) : ParameterEnd(line, at);
       for (std::size_t k = at; k < end; ++k) protection.inside[k] = true;
       at = end;
+    } else if (c == '(' && line.find(')', at) != std::string::npos) {
+      const std::size_t close = line.find(')', at);
+      for (std::size_t k = at; k <= close; ++k) protection.in_comment[k] = true;
+      at = close + 1;
     } else if (c == '(' || c == '/' || c == '%' || c == '#' || c == ';') {
       protection.comment = at;
       break;
@@ -347,9 +356,10 @@ bool AllZeros(const std::string& digits) { return digits.find_first_not_of('0') 
 struct CodeMeaning {
   bool no_spindle_speed = false;
   bool configuration = false;
+  bool dwell = false;
 };
 CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
-  static const std::vector<std::string> kNoSpeedG = {"4", "10"};
+  static const std::vector<std::string> kNoSpeedG = {"10"};
   static const std::vector<std::string> kNoSpeedM = {"104", "106", "107", "108", "109", "140", "141", "190", "191"};
   static const std::vector<std::string> kConfigurationM = {"92",  "201", "202", "203", "204", "205", "206",
                                                            "207", "208", "350", "906", "907"};
@@ -358,11 +368,12 @@ CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
   };
   CodeMeaning meaning;
   for (std::size_t at = 0; at < protection.comment; ++at) {
-    if (protection.inside[at] || (work[at] != 'G' && work[at] != 'M')) continue;
+    if (!protection.Word(at) || (work[at] != 'G' && work[at] != 'M')) continue;
     const Code code = ReadCode(work, at + 1);
     if (!code.found || !AllZeros(code.decimals)) continue;
     if (work[at] == 'G') {
       meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedG, code.whole);
+      meaning.dwell = meaning.dwell || code.whole == "4";
       meaning.configuration = meaning.configuration || code.whole == "130";
     } else {
       meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedM, code.whole);
@@ -379,6 +390,73 @@ std::string UpperCase(std::string text) {
   return text;
 }
 
+// The G words of the line whose code a rule changes by a digit, at most the
+// first eight of G2, G3, G20, G21, G41, G42, G41.1 and G42.1 (with blanks,
+// a plus sign, leading zeros and zeros after a point allowed).
+bool TurnedOver(const Settings& s, int plane);
+
+void EditCodes(std::string& work, const Settings& settings, int plane) {
+  const bool turned_over = TurnedOver(settings, plane);
+  const Protection protection = Protect(work);
+  const UnitConversion units = UnitConversionOf(settings);
+  int editable = 0;
+  for (std::size_t at = 0; at < protection.comment && editable < 8; ++at) {
+    if (!protection.Word(at) || work[at] != 'G') continue;
+    const Code code = ReadCode(work, at + 1);
+    if (!code.found) continue;
+    const bool whole = AllZeros(code.decimals);
+    const bool tenth = !code.decimals.empty() && code.decimals[0] == '1' && AllZeros(code.decimals.substr(1));
+    const std::string& c = code.whole;
+    const bool counted = (whole && (c == "2" || c == "3" || c == "20" || c == "21" || c == "41" || c == "42")) ||
+                         (tenth && (c == "41" || c == "42"));
+    if (!counted) continue;
+    ++editable;
+    // The last digit of the whole number.
+    std::size_t last = at + 1;
+    while (!IsDigitChar(work[last])) ++last;
+    while (last + 1 < work.size() && IsDigitChar(work[last + 1])) ++last;
+    if (whole && c == "20" && units == UnitConversion::ToMillimetres) work[last] = '1';
+    if (whole && c == "21" && units == UnitConversion::ToInches) work[last] = '0';
+    // In a plane the settings turn over (an odd number of mirrors; the
+    // exchange is one in XY and moves the other planes out of themselves).
+    if (turned_over && (c == "2" || c == "3") && whole) work[last] = c == "2" ? '3' : '2';
+    if (turned_over && (c == "41" || c == "42")) work[last] = c == "41" ? '2' : '1';
+  }
+}
+
+bool TurnedOver(const Settings& s, int plane) {
+  const float first = plane == 17 ? s.XScale : plane == 18 ? s.ZScale : s.YScale;
+  const float second = plane == 17 ? s.YScale : plane == 18 ? s.XScale : s.ZScale;
+  if (plane != 17 && s.XYexchange) return false;
+  const int mirrors = (plane == 17 && s.XYexchange ? 1 : 0) + (first < 0 ? 1 : 0) + (second < 0 ? 1 : 0);
+  return mirrors % 2 == 1;
+}
+
+// The plane and motion codes of the line, in order, the last of each
+// counting.
+void FollowModes(const std::string& work, ReferenceModes& modes) {
+  const Protection protection = Protect(work);
+  for (std::size_t at = 0; at < protection.comment; ++at) {
+    if (!protection.Word(at) || work[at] != 'G') continue;
+    const Code code = ReadCode(work, at + 1);
+    if (!code.found) continue;
+    const std::string& c = code.whole;
+    const std::string& d = code.decimals;
+    const bool whole = AllZeros(d);
+    const int tenth = d.empty() ? 0 : d[0] - '0';
+    const bool one_decimal = d.empty() || AllZeros(d.substr(1));
+    if (whole && (c == "17" || c == "18" || c == "19")) modes.plane = std::stoi(c);
+    if (whole && (c == "2" || c == "3")) modes.motion = ReferenceModes::kArc;
+    if (whole && (c == "73" || c == "83")) modes.motion = ReferenceModes::kPeck;
+    if (whole && c.size() == 2 && c[0] == '8' && c != "80" && c != "83") modes.motion = ReferenceModes::kDrilling;
+    const bool straight = (whole && (c == "0" || c == "1" || c == "33" || c == "76" || c == "80" || c == "5")) ||
+                          (one_decimal && c == "38" && tenth >= 2 && tenth <= 5) ||
+                          (one_decimal && c == "5" && tenth >= 1 && tenth <= 3) ||
+                          (one_decimal && c == "33" && tenth == 1);
+    if (straight) modes.motion = ReferenceModes::kOther;
+  }
+}
+
 }  // namespace
 
 bool ReferenceSetsConfiguration(const std::string& line) {
@@ -387,16 +465,83 @@ bool ReferenceSetsConfiguration(const std::string& line) {
 }
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
+  ReferenceModes modes;
+  return ReferenceProcessLine(line, settings, modes);
+}
+
+ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings, ReferenceModes& modes) {
+  // A block-delete line: its words are converted behind the "/".
+  const std::size_t slash = line.find_first_not_of(" \t");
+  if (slash != std::string::npos && line[slash] == '/') {
+    ReferenceLine rest = ReferenceProcessLine(line.substr(slash + 1), settings, modes);
+    if (rest.status == RewriteStatus::Done) rest.line = line.substr(0, slash + 1) + rest.line;
+    return rest;
+  }
   ReferenceLine result{RewriteStatus::Done, line};
   if (line.empty() || std::string_view("(/%#;").find(line[0]) != std::string_view::npos) return result;
   std::string work = UpperCase(line);
-  if (work.find("M20ADDITION") != std::string::npos) return result;
   const std::size_t first = line.find_first_not_of(" \t");
   if (first != std::string::npos && (line[first] == 'O' || line[first] == 'o')) return result;  // an O word
+  FollowModes(work, modes);
+  if (work.find("M20ADDITION") != std::string::npos) return result;
 
   // A line that sets the machine's configuration passes as read.
-  const CodeMeaning meaning = ReadCodes(work, Protect(work));
+  CodeMeaning meaning = ReadCodes(work, Protect(work));
+  // A dwell's S is its time where the line gives no P (any P word, before
+  // the comment, read as written).
+  if (meaning.dwell) {
+    const std::string words = work.substr(0, Protect(work).comment);
+    bool p = false;
+    for (std::size_t at = words.find('P'); at != std::string::npos && !p; at = words.find('P', at + 1)) {
+      const std::size_t next = words.find_first_not_of(" \t", at + 1);
+      p = next != std::string::npos && std::string_view("0123456789.+-").find(words[next]) != std::string_view::npos;
+    }
+    meaning.no_spindle_speed = meaning.no_spindle_speed || !p;
+  }
   if (meaning.configuration) return result;
+  EditCodes(work, settings, modes.plane);
+  auto has_code = [&](const char* wanted) {
+    const Protection protection = Protect(work);
+    for (std::size_t at = 0; at < protection.comment; ++at) {
+      if (!protection.Word(at) || work[at] != 'G') continue;
+      const Code code = ReadCode(work, at + 1);
+      if (code.found && code.whole == wanted && AllZeros(code.decimals)) return true;
+    }
+    return false;
+  };
+  const bool offsets = has_code("10");
+  // G53, and G10 with L1, L2, L10 or L11 (the first L before the comment,
+  // its whole digits): positions on the machine.
+  const bool machine = has_code("53") || (offsets && [&] {
+                         const std::size_t comment = Protect(work).comment;
+                         const std::size_t l = work.substr(0, comment).find('L');
+                         if (l == std::string::npos) return false;
+                         std::size_t at = l + 1;
+                         while (at < comment && (work[at] == ' ' || work[at] == '\t')) ++at;
+                         long value = -1;  // whole digits, read until the number reaches 1000
+                         for (; at < comment && IsDigitChar(work[at]) && value < 1000; ++at) {
+                           value = (value < 0 ? 0 : value * 10) + (work[at] - '0');
+                         }
+                         return value == 1 || value == 2 || value == 10 || value == 11;
+                       }());
+  // R: an arc's radius where the plane's axes have scales of one size, a
+  // cycle's retract plane on the plane's normal; Q: a peck's depth in a
+  // conversion of units. Elsewhere they stay (nullopt).
+  const float plane_first = modes.plane == 17 ? settings.XScale : modes.plane == 18 ? settings.ZScale : settings.YScale;
+  const float plane_second = modes.plane == 17 ? settings.YScale : modes.plane == 18 ? settings.XScale : settings.ZScale;
+  const float normal = modes.plane == 17 ? settings.ZScale : modes.plane == 18 ? settings.YScale : settings.XScale;
+  std::optional<float> radius;
+  if (settings.XScale != 1 || settings.YScale != 1 || settings.ZScale != 1) {
+    if (modes.motion == ReferenceModes::kArc && std::fabs(plane_first) == std::fabs(plane_second)) {
+      radius = std::fabs(plane_first);
+    }
+    if (modes.motion == ReferenceModes::kDrilling || modes.motion == ReferenceModes::kPeck) radius = normal;
+    if (offsets) radius.reset();
+  }
+  std::optional<float> peck;
+  if (UnitConversionOf(settings) != UnitConversion::None && modes.motion == ReferenceModes::kPeck) {
+    peck = settings.XScale;
+  }
 
   struct Row {
     char letter;
@@ -407,11 +552,17 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
                       {'Y', settings.YScale, 0},        {'J', settings.YScale, 0},
                       {'Z', settings.ZScale, 0},        {'K', settings.ZScale, 0},
                       {'A', settings.AScale, 0},        {'F', settings.FeedScale, settings.FeedAdd},
-                      {'S', 1, settings.SpindleRPM}};
+                      {'S', 1, settings.SpindleRPM},
+                      {'R', radius.value_or(0), 0},
+                      {'Q', peck.value_or(0), 0}};
+  const bool units = UnitConversionOf(settings) != UnitConversion::None;
   for (const Row& row : rows) {
+    if ((row.letter == 'R' && !radius) || (row.letter == 'Q' && !peck)) continue;
+    if (machine && std::string_view("IJKA").find(row.letter) != std::string_view::npos) continue;
+    if (machine && !units && std::string_view("XYZ").find(row.letter) != std::string_view::npos) continue;
     const Protection protection = Protect(work);
     std::size_t position = work.find(row.letter);
-    while (position != std::string::npos && position < protection.comment && protection.inside[position]) {
+    while (position != std::string::npos && position < protection.comment && !protection.Word(position)) {
       position = work.find(row.letter, position + 1);
     }
     if (position == std::string::npos || position >= protection.comment) continue;
@@ -456,7 +607,7 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     const std::string tail = work.substr(run_end);
     work = Trim(row.scale != 0 ? prefix + text + tail : prefix.substr(0, position) + tail);
   }
-  if (settings.XYexchange) {
+  if (settings.XYexchange && !machine) {
     // Each stretch outside protected text on its own.
     const Protection protection = Protect(work);
     std::string exchanged;

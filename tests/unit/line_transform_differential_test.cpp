@@ -43,7 +43,10 @@ class LineGenerator {
                         "[#1+x2/3]", "[FIX[#2]]", "#<xpos>", "##3", "#[1+y]", "@5", "^30", "[open x", "# note",
                         "#<m20addition>", "#<__temp1__>", "#", "]", "G4", "g04", "G10", "G130", "G40", "M104",
                         "m106", "M140", "M190", "M92", "M203", "M906", "M1040", "M2", "G 4.0", "M104.1",
-                        "X1.5.5", "Y1 - 2", "Z.", "S-", "F+-1", "X12178.6843", "Y-99999.99995"});
+                        "X1.5.5", "Y1 - 2", "Z.", "S-", "F+-1", "X12178.6843", "Y-99999.99995", "G20", "g21",
+                        "G 020.0", "G20.1", "G2", "g03", "G41", "G42.1", "(a)", "(x1) y", "/", "G17", "G18",
+                        "g19", "G81", "G83", "G73", "G80", "G0", "G10", "G5.1", "R5", "r-2.5", "Q1", "q0.5",
+                        "G53", "G10 L2", "g10 l1", "L11", "L10", "L20"});
         continue;
       }
       line += Choose({"X", "Y", "Z", "I", "J", "K", "A", "F", "S", "x", "y", "f", "s", "G", "M", "N",
@@ -66,6 +69,8 @@ class LineGenerator {
     s.FeedAdd = kAddends[Pick(std::size(kAddends))];
     s.SpindleRPM = kAddends[Pick(std::size(kAddends))];
     s.XYexchange = Pick(2) == 0;
+    // Now and then a conversion of units, as the dialog's buttons set it.
+    if (Pick(8) == 0) s.XScale = s.YScale = s.ZScale = Pick(2) == 0 ? 25.4f : static_cast<float>(0.039370078740);
     return s;
   }
 
@@ -225,9 +230,10 @@ TEST(LineTransform, AgreesWithThePlainRulesOnAMillionLines) {
   for (int s = 0; s < kSettings; ++s) {
     const Settings settings = generator.RandomSettings();
     LineProcessor processor(settings);
+    testing::ReferenceModes modes;  // the plane and motion mode run from line to line
     for (int i = 0; i < kLinesEach; ++i) {
       const std::string input = generator.Line();
-      const testing::ReferenceLine expected = testing::ReferenceProcessLine(input, settings);
+      const testing::ReferenceLine expected = testing::ReferenceProcessLine(input, settings, modes);
       std::string line = input;
       const RewriteStatus status = processor.ProcessLine(line);
       ++compared;

@@ -51,7 +51,12 @@ TEST_P(ProcessLineTest, RewritesAsTheRulesSay) {
 
 const LineCase kClassification[] = {
     {"comment line", Neutral, "(MOVE x)", "(MOVE x)"},
-    {"block-delete line", XScale(2), "/G01 X1", "/G01 X1"},
+    {"block-delete line", XScale(2), "/G01 X1", "/G01 X2.0000"},
+    {"block-delete line after blanks", XScale(2), "  / g01 x1", "  /G01 X2.0000"},
+    {"block-delete comment line", XScale(2), "/(x1) x1", "/(x1) x1"},
+    {"block-delete o-word line", XScale(2), "/o100 if [#1 gt x]", "/o100 if [#1 gt x]"},
+    {"block-delete line with a zero feed", Neutral, "/G01 F0", "", RewriteStatus::ZeroFeed},
+    {"a slash later ends the words", XScale(2), "G01 X1 / Y2", "G01 X2.0000 / Y2"},
     {"percent line", Neutral, "%", "%"},
     {"parameter line", Neutral, "#100=5", "#100=5"},
     {"empty line", Neutral, "", ""},
@@ -59,7 +64,12 @@ const LineCase kClassification[] = {
     {"blank before a comment, exchanged", Exchange(), " (MOVE x)", " (MOVE Y)"},
     {"marker line keeps its case", XScale(2), "N10 m20addition x1", "N10 m20addition x1"},
     {"no word to rewrite", Neutral, "g04 p500 (dwell)", "G04 P500 (DWELL)"},
-    {"words after the comment stay", Neutral, "G01 X1 (A) Y2", "G01 X1.0000 (A) Y2"},
+    {"words after a closed comment are words", Neutral, "G01 X1 (A) Y2", "G01 X1.0000 (A) Y2.0000"},
+    {"a comment before every word", XScale(2), "(A) G01 X1", "(A) G01 X1"},
+    {"a letter in the comment is no word", XScale(2), "G01 (X5) X1", "G01 (X5) X2.0000"},
+    {"an open comment ends the words", XScale(2), "G01 Y1 (A X1", "G01 Y1.0000 (A X1"},
+    {"a semicolon after a closed comment", XScale(2), "G01 (a) X1 ; Y2", "G01 (A) X2.0000 ; Y2"},
+    {"a marker in a closed comment", XScale(2), "G01 X1 (m20addition) y1", "G01 X1 (m20addition) y1"},
     {"percent starts a comment", Neutral, "G01 X1 % Y2", "G01 X1.0000 % Y2"},
     {"semicolon starts a comment", Neutral, "G01 X1 ;FAST", "G01 X1.0000 ;FAST"},
     {"semicolon comment is not rewritten", Neutral, "G21 G90 ; metric, absolute", "G21 G90 ; METRIC, ABSOLUTE"},
@@ -76,11 +86,12 @@ const LineCase kWords[] = {
      "G01 X3.0000 Y-2.0000 F160.0000"},
     {"arc centre follows its axis", All(XScale(2), [](Settings& s) { s.YScale = 3; }),
      "G02 X2 Y0 I1 J0", "G02 X4.0000 Y0.0000 I2.0000 J0.0000"},
-    {"exchange", Exchange(), "G02 X1 Y2 I0.5 J-1", "G02 Y1.0000 X2.0000 J0.5000 I-1.0000"},
+    {"exchange", Exchange(), "G02 X1 Y2 I0.5 J-1", "G03 Y1.0000 X2.0000 J0.5000 I-1.0000"},
     {"exchange reaches the comment", Exchange(), "G01 X1 Y2 (MAX)", "G01 Y1.0000 X2.0000 (MAY)"},
     {"lower-case words", XScale(2), "g01 x1 (move x)", "G01 X2.0000 (MOVE X)"},
     {"lower-case words, exchanged", All(XScale(2), Exchange()), "g01 x1 (move x)", "G01 Y2.0000 (MOVE Y)"},
-    {"exchange after the comment too", Exchange(), "G01 X1 (A) Y2", "G01 Y1.0000 (A) X2"},
+    {"exchange after the comment too", Exchange(), "G01 X1 (A) Y2", "G01 Y1.0000 (A) X2.0000"},
+    {"protected text after a closed comment", Exchange(), "G01 (X) X1 [#1+X]", "G01 (Y) Y1.0000 [#1+X]"},
     {"scale 0 removes Y", [](Settings& s) { s.YScale = 0; }, "G01 X1 Y2 F50", "G01 X1.0000  F50.0000"},
     {"scale 0 removes A", [](Settings& s) { s.AScale = 0; }, "G00 Z5 A90", "G00 Z5.0000"},
     {"scale 0 removes X and I", XScale(0), "G02 X1 Y2 I3 J4", "G02  Y2.0000  J4.0000"},
@@ -93,7 +104,7 @@ const LineCase kWords[] = {
     {"leading blanks do not move the comment", Neutral, "  G01 X1 Y2 (C) Y3",
      "G01 X1.0000 Y2.0000 (C) Y3"},
     {"removal moves the comment", XScale(0), "G01 X1 Y2 (C) Y3", "G01  Y2.0000 (C) Y3"},
-    {"growth moves the comment", XScale(1000), "X1 Y2(Z3) Z4", "X1000.0000 Y2.0000(Z3) Z4"},
+    {"growth moves the comment", XScale(1000), "X1 Y2(Z3) Z4", "X1000.0000 Y2.0000(Z3) Z4.0000"},
     {"a line of any length", XScale(2), "G0" + std::string(40000, ' ') + "X1",
      "G0" + std::string(40000, ' ') + "X2.0000"},
 };
@@ -163,9 +174,71 @@ const LineCase kNumbers[] = {
     {"sign and point only", XScale(2), "G01 X+.", "G01 X+."},
 };
 
+auto Units(float factor) {
+  return [factor](Settings& s) { s.XScale = s.YScale = s.ZScale = factor; };
+}
+
+// A conversion of units names the units it converts to.
+const LineCase kUnitWords[] = {
+    {"inches to millimetres", Units(25.4f), "G20 G0 X1", "G21 G0 X25.4000"},
+    {"leading zeros", Units(25.4f), "g020 x1", "G021 X25.4000"},
+    {"a blank and a decimal zero", Units(25.4f), "G 20.0 X1", "G 21.0 X25.4000"},
+    {"millimetres to inches", Units(static_cast<float>(0.039370078740)), "G21 G0 X10", "G20 G0 X0.3937"},
+    {"G20 in a comment stays", Units(25.4f), "G0 (G20) G20", "G0 (G20) G21"},
+    {"after the comment it stays", Units(25.4f), "G20 ; G20", "G21 ; G20"},
+    {"no unit conversion", [](Settings& s) { s.XScale = 25.4f; }, "G20 X1", "G20 X25.4000"},
+    {"a program in the units converted to", Units(25.4f), "G21 X1", "G21 X25.4000"},
+    {"G20.5 is another code", Units(25.4f), "G20.5", "G20.5"},
+};
+
+auto Axes(float x, float y, float z) {
+  return [x, y, z](Settings& s) {
+    s.XScale = x;
+    s.YScale = y;
+    s.ZScale = z;
+  };
+}
+
+// A plane the settings turn over turns arcs and cutter compensation round;
+// R and Q follow the motion mode.
+const LineCase kModes[] = {
+    {"mirrored arc", XScale(-1), "G 2 X1", "G 3 X-1.0000"},
+    {"exchanged arc", Exchange(), "g02 x1", "G03 Y1.0000"},
+    {"exchanged and mirrored: a rotation", All(Exchange(), [](Settings& s) { s.YScale = -1; }), "G2 X1 Y1",
+     "G2 Y1.0000 X-1.0000"},
+    {"mirrored compensation", XScale(-1), "G41 D1 X1", "G42 D1 X-1.0000"},
+    {"exchanged dynamic compensation", Exchange(), "g42.1 d2 x1", "G41.1 D2 Y1.0000"},
+    {"the XZ plane turned over", XScale(-1), "G18 G2 X1 Z1", "G18 G3 X-1.0000 Z1.0000"},
+    {"the YZ plane left alone", XScale(-1), "G19 G2 Y1 Z1", "G19 G2 Y1.0000 Z1.0000"},
+    {"the exchange moves the XZ plane", Exchange(), "G18 G2 X1 Z1", "G18 G2 Y1.0000 Z1.0000"},
+    {"arc radius", Axes(2, 2, 1), "G2 X1 Y1 R1", "G2 X2.0000 Y2.0000 R2.0000"},
+    {"mirrored arc radius keeps its sign", Axes(-2, 2, 1), "G3 X1 Y1 R-1", "G2 X-2.0000 Y2.0000 R-2.0000"},
+    {"arc radius under unequal scales", Axes(2, 3, 1), "G2 X1 Y1 R1", "G2 X2.0000 Y3.0000 R1"},
+    {"retract plane", Axes(2, 2, 3), "G81 X1 Y1 Z-2 R1", "G81 X2.0000 Y2.0000 Z-6.0000 R3.0000"},
+    {"retract plane in XZ", Axes(1, 5, 1), "G18 G81 X1 Z1 R1", "G18 G81 X1.0000 Z1.0000 R5.0000"},
+    {"retract plane removed with its axis", Axes(1, 1, 0), "G81 Z-1 R1 X1", "G81   X1.0000"},
+    {"no radius on a straight move", Axes(2, 2, 2), "G1 X1 R1", "G1 X2.0000 R1"},
+    {"no radius on an offset", Axes(2, 2, 2), "G2 G10 L2 P1 R45", "G2 G10 L2 P1 R45"},
+    {"peck depth in a conversion of units", Units(25.4f), "G83 Z-5 R1 Q0.5", "G83 Z-127.0000 R25.4000 Q12.7000"},
+    {"peck depth under a scale", Axes(2, 2, 2), "G83 Z-5 R1 Q0.5", "G83 Z-10.0000 R2.0000 Q0.5"},
+    {"no peck in a drilling cycle", Units(25.4f), "G81 Z-5 Q0.5", "G81 Z-127.0000 Q0.5"},
+};
+
+// Positions and sizes measured on the machine take a conversion of units
+// only, and the exchange leaves them.
+const LineCase kMachinePositions[] = {
+    {"machine move", All(Axes(2, 2, 2), Exchange()), "G53 G0 X1 Z-10 F100", "G53 G0 X1 Z-10 F100.0000"},
+    {"machine move in a conversion of units", Units(25.4f), "G53 G0 Z-1", "G53 G0 Z-25.4000"},
+    {"work offset", All(Axes(2, 2, 2), Exchange()), "G10 L2 P1 X10 Y5", "G10 L2 P1 X10 Y5"},
+    {"tool data in a conversion of units", Units(25.4f), "g10 l1 p1 z1 i30", "G10 L1 P1 Z25.4000 I30"},
+    {"work offset at the current position", Axes(2, 2, 2), "G10 L20 P1 X10", "G10 L20 P1 X20.0000"},
+    {"an L word of another code", All(Axes(2, 2, 2), Exchange()), "G10 L3 X1", "G10 L3 Y2.0000"},
+};
+
 // S words that are no spindle speed, and axis words that are no positions.
 const LineCase kMeanings[] = {
     {"dwell", Spindle(100), "G4 S3", "G4 S3"},
+    {"a dwell with a P starts a spindle", Spindle(100), "G04 P.001 G0 X1 S1000 M3", "G04 P.001 G0 X1.0000 S1100. M3"},
     {"dwell with a leading zero", Spindle(100), "g04 s3 x1", "G04 S3 X1.0000"},
     {"offsets", Spindle(100), "G10 S200 P0", "G10 S200 P0"},
     {"hot end temperature", Spindle(100), "M104 S200", "M104 S200"},
@@ -208,6 +281,35 @@ INSTANTIATE_TEST_SUITE_P(Dialect, ProcessLineTest, ::testing::ValuesIn(kDialect)
 INSTANTIATE_TEST_SUITE_P(Words, ProcessLineTest, ::testing::ValuesIn(kWords));
 INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers));
 INSTANTIATE_TEST_SUITE_P(Meanings, ProcessLineTest, ::testing::ValuesIn(kMeanings));
+INSTANTIATE_TEST_SUITE_P(UnitWords, ProcessLineTest, ::testing::ValuesIn(kUnitWords));
+INSTANTIATE_TEST_SUITE_P(Modes, ProcessLineTest, ::testing::ValuesIn(kModes));
+INSTANTIATE_TEST_SUITE_P(MachinePositions, ProcessLineTest, ::testing::ValuesIn(kMachinePositions));
+
+// The plane and the motion mode hold from the line that sets them on.
+TEST(ProcessLine, ModesRunFromLineToLine) {
+  Settings settings;
+  AssignDefaults(settings);
+  settings.XScale = -2;
+  settings.YScale = 2;
+  settings.ZScale = 3;
+  LineProcessor processor(settings);
+  const std::pair<std::string, std::string> lines[] = {
+      {"G2 X1 Y1 R1", "G3 X-2.0000 Y2.0000 R2.0000"},
+      {"X2 Y2 R2", "X-4.0000 Y4.0000 R4.0000"},
+      {"G81 Z-1 R1", "G81 Z-3.0000 R3.0000"},
+      {"X1 R2", "X-2.0000 R6.0000"},
+      {"G80", "G80"},
+      {"X1 R2", "X-2.0000 R2"},
+      {"G18", "G18"},
+      {"G2 X1 Z1 R1", "G3 X-2.0000 Z3.0000 R1"},
+      {"G17 G2 X1 Y1", "G17 G3 X-2.0000 Y2.0000"},
+  };
+  for (const auto& [input, output] : lines) {
+    std::string line = input;
+    ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done);
+    EXPECT_EQ(line, output);
+  }
+}
 
 TEST(ProcessLine, NamesTheWordOutOfRange) {
   Settings settings;

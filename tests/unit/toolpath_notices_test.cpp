@@ -15,16 +15,12 @@ namespace {
 
 constexpr const char* kRadius = "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
 constexpr const char* kAfterComment = "words after a comment are not scaled";
-constexpr const char* kBlockDelete = "block-delete lines are not scaled";
 constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
-constexpr const char* kMirror = "arcs run the wrong way round: the settings mirror the part";
 constexpr const char* kExpression = "expressions and parameters are not scaled";
 constexpr const char* kMalformed =
     "numbers that are not well-formed are left as they are: the controller reads or refuses them itself";
 constexpr const char* kOtherFile =
     "subroutines called from other files are not converted: their moves, feeds and speeds stay as they are";
-constexpr const char* kCompensation =
-    "cutter compensation runs on the wrong side: the settings mirror the part, so G41 and G42 must trade places";
 
 // The notices for a program of lines under adjusted settings.
 std::vector<std::string> NoticesFor(const std::vector<std::string>& lines,
@@ -86,21 +82,20 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, NoticeKinds,
     ::testing::Values(
         NoticeCase{"radius", "G1 X1 Y1 R5", Scale(2, 2), Exchange(), kRadius},
-        NoticeCase{"radius_in_z", "g81 x1 y1 z-2 r1", [](Settings& s) { s.ZScale = 25.4f; }, Neutral, kRadius},
+        // R stays where no arc or drilling cycle gives it a meaning, or where
+        // the plane's two scales differ.
+        NoticeCase{"radius_of_an_offset", "g10 l2 p1 r45", [](Settings& s) { s.ZScale = 25.4f; }, Neutral, kRadius},
+        NoticeCase{"radius_without_an_arc", "G1 X1 R1", Scale(2, 2), Neutral, kRadius},
         NoticeCase{"radius_after_a_blank", "G1 X1 Y1 R 5", Scale(2, 2), Exchange(), kRadius},
-        NoticeCase{"mirror_arc_code_after_a_blank", "G 2 X1 Y1", Scale(-1, 1), Scale(-1, -1), kMirror},
         NoticeCase{"after_comment_blank_word", "(note) X 5", Scale(2, 1), Neutral, kAfterComment},
-        NoticeCase{"after_comment", "G1 (A) X1 Y2", Scale(2, 1), Exchange(), kAfterComment},
         NoticeCase{"after_comment_line", "(note) X5", Scale(2, 1), [](Settings& s) { s.ZScale = 2; }, kAfterComment},
         NoticeCase{"after_comment_line_exchanged", "(note) Y5", Exchange(), Neutral, kAfterComment},
-        NoticeCase{"block_delete", "/G1 X1", Scale(2, 1), [](Settings& s) { s.YScale = 3; }, kBlockDelete},
-        NoticeCase{"block_delete_exchanged", "/g1 y1", Exchange(), Neutral, kBlockDelete},
-        NoticeCase{"block_delete_feed", "/G1 F100", [](Settings& s) { s.FeedAdd = 5; }, Neutral, kBlockDelete},
+        // A block-delete line's words are converted; its notices are those
+        // of any line.
+        NoticeCase{"block_delete_radius", "/G1 X1 Y1 R1", Scale(2, 2), Neutral, kRadius},
+        NoticeCase{"block_delete_comment_line", "/(note) X5", Scale(2, 1), Neutral, kAfterComment},
         NoticeCase{"unequal_arc", "G1 X1 J0", Scale(2, 3), Scale(2, 2), kUnequal},
-        NoticeCase{"mirror", "G03 X1 Y1", Exchange(), Exchange(-1, 1), kMirror},
-        NoticeCase{"mirror_by_scale", "g2 x1 y1", Scale(-1, 1), Scale(-1, -1), kMirror},
         NoticeCase{"parameter", "M3 S#1", [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kExpression},
-        NoticeCase{"mirror_by_three", "G2 X1 Y1", Exchange(-1, -1), Exchange(-1, 1), kMirror},
         NoticeCase{"polar", "G1 @5 ^30", Exchange(), Axes(1, 1, 2), "polar coordinates (@ and ^) are not scaled"},
         // The subroutine comes further down, so it is converted with the program.
         NoticeCase{"call_arguments", "o<touchoff> call [0.100] [0]\no<touchoff> sub\no<touchoff> endsub", Axes(1, 1, 2),
@@ -113,19 +108,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "arcs in the XZ plane (G18) are distorted by unequal Z and X scales"},
         NoticeCase{"unequal_yz_arc", "G19 G3 Y1 Z1 J1 K0", Axes(1, 2, 1), Axes(3, 2, 2),
                    "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales"},
-        NoticeCase{"mirror_yz", "G19 G2 Y1 Z1", Axes(1, -1, 1), Axes(1, -1, -1), kMirror},
         NoticeCase{"out_of_plane", "G18 G2 X1 Z1 I1 K0", Exchange(), Neutral,
                    "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y"},
-        NoticeCase{"compensation", "G41 D1 X1 Y1", Scale(-1, 1), Scale(-1, -1), kCompensation},
-        NoticeCase{"compensation_dynamic", "g42.1 d2 x1", Exchange(), Exchange(-1, 1), kCompensation},
-        NoticeCase{"inch_program_to_millimetres", "G20 G0 X1", Axes(25.4f, 25.4f, 25.4f), Axes(25.4f, 25.4f, 1),
-                   "G20 stays while the settings convert inches to millimetres: it must become G21"},
-        NoticeCase{"metric_program_to_inches", "G21", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Neutral,
-                   "G21 stays while the settings convert millimetres to inches: it must become G20"},
-        NoticeCase{"machine_move", "G53 G0 Z-10", Axes(1, 1, 2), Scale(2, 2),
-                   "G53 moves are measured on the machine: the settings move their words elsewhere"},
-        NoticeCase{"work_offset", "G10 L2 P1 X10 Y5", Exchange(), Axes(1, 1, 2),
-                   "G10 sets offsets and tool data measured on the machine: the settings change its words"},
+        // A conversion of units makes the unit word right; a program already
+        // in the units converted to is wrong all the same.
+        NoticeCase{"metric_program_to_millimetres", "G21 G0 X1", Axes(25.4f, 25.4f, 25.4f), Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f),
+                   "G21: the program is in millimetres already, yet the settings convert it from inches"},
+        NoticeCase{"inch_program_to_inches", "G20", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Axes(25.4f, 25.4f, 25.4f),
+                   "G20: the program is in inches already, yet the settings convert it from millimetres"},
         NoticeCase{"rotary_a", "G0 A90", [](Settings& s) { s.AScale = 25.4f; }, [](Settings& s) { s.AScale = 2; },
                    "A words take the unit factor: right for a linear A axis, wrong for a rotary one, whose words "
                    "are degrees"},
@@ -217,14 +207,17 @@ TEST(ToolpathNotices, WhatLiesInCommentsIsNoWord) {
 
 TEST(ToolpathNotices, CountsLinesAndNamesTheFirst) {
   const std::vector<std::string> program = {"G21", "G0 X0 Y0", "G2 X1 Y1 R1", "G1 X2", "g3 x0 y0 r1",
-                                            "/G1 X5", "G2 X1 Y1 R0.5", "(X2)", "/G0 X1"};
-  EXPECT_EQ(NoticesFor(program, Scale(2, 2)),
-            (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kRadius,
-                                      std::string("Line 6 (and 1 more): ") + kBlockDelete}));
+                                            "(a) X5", "G2 X1 Y1 R0.5", "(X2)", "(b) G0 X1"};
   // In the order of their first lines.
+  EXPECT_EQ(NoticesFor(program, Scale(2, 3)),
+            (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kRadius,
+                                      std::string("Line 3 (and 2 more): ") + kUnequal,
+                                      std::string("Line 6 (and 1 more): ") + kAfterComment}));
+  // Radius arcs with equal scales, and mirrored arcs, are converted right.
+  EXPECT_EQ(NoticesFor(program, Scale(2, 2)),
+            std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kAfterComment});
   EXPECT_EQ(NoticesFor(program, Exchange(1, 1)),
-            (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kMirror,
-                                      std::string("Line 6 (and 1 more): ") + kBlockDelete}));
+            std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kAfterComment});
   // One line with two such numbers counts once.
   EXPECT_EQ(NoticesFor({"G1 X1.2.3 Y--1", "G1 Z1 X1..", "G1 X2"}, Scale(2, 2)),
             std::vector<std::string>{std::string("Line 1 (and 1 more): ") + kMalformed});
@@ -276,7 +269,7 @@ TEST(ToolpathNotices, LeaveTheConvertedBytesAlone) {
     EXPECT_EQ(with.ProcessLine(a, ++number), without.ProcessLine(b));
     EXPECT_EQ(a, b);
   }
-  EXPECT_EQ(notices.Notices().size(), 5u);
+  EXPECT_EQ(notices.Notices().size(), 4u);
 }
 
 // A whole start: the notices come after the progress window has closed and
@@ -284,7 +277,7 @@ TEST(ToolpathNotices, LeaveTheConvertedBytesAlone) {
 TEST(ToolpathNotices, ReportedAfterAFinishedConversionOnly) {
   testing::TempFolder folder;
   testing::WriteFile(folder / "kivrel.prm", "2\r\n2\r\n1\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n");
-  testing::WriteFile(folder / "part.nc", "G2 X1 Y1 R1\r\n");
+  testing::WriteFile(folder / "part.nc", "G1 X1 Y1 R1\r\n");
   DiskFileSystem files;
   testing::RecordingMessageBoxes boxes;
   testing::ScriptedClock clock({0.0f}, 1.0f);
