@@ -6,8 +6,10 @@
 # case, the speed-up of a conversion on every core over one pinned to a
 # single core, the time of a 10-line program, and the instructions per
 # input byte of a headless conversion under callgrind (all threads
-# together). cp copies inside the kernel where it can; dd bs=64K and cat
-# read and write the same bytes through a process.
+# together); then the same for the line scan in plain C++ (build-portable,
+# as processors without SSE2 run it) beside SSE2. cp copies inside the
+# kernel where it can; dd bs=64K and cat read and write the same bytes
+# through a process.
 #
 # The Windows case converts a 100 MB program (the small one with --smoke)
 # with kivrel.exe under wine, without a display, beside the Linux build's
@@ -148,3 +150,32 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
 instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/callgrind.log" || grep -oP 'refs:\s+\K[0-9,]+' "$work/callgrind.log" | tr -d ,)
 awk -v i="$instructions" -v b="$bytes" \
   'BEGIN {printf "callgrind: %d instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
+
+# The line scan in plain C++, as processors without SSE2 (64-bit ARM) run it,
+# against the SSE2 scan: the same bytes out, the instructions per input byte
+# on the same program, and the time of the largest program on every core and
+# on one.
+cmake -S . -B build-portable -DKIVREL_WERROR=ON -DKIVREL_PORTABLE_SCAN=ON >/dev/null
+cmake --build build-portable -j "$(nproc 2>/dev/null || echo 2)" --target kivrel >/dev/null
+mkdir -p "$work/portable"
+cp build-portable/kivrel "$work/program/kivrel.prm" "$work/portable/"
+portable="$PWD/$work/portable/kivrel"
+mv "${input%.nc}.pr1" "$work/sse2.pr1"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  valgrind --tool=callgrind --callgrind-out-file="$work/portable.out" "$portable" "$input" 2>"$work/portable.log" >/dev/null
+cmp -s "${input%.nc}.pr1" "$work/sse2.pr1" ||
+  { echo "the plain C++ line scan wrote other bytes than the SSE2 scan" >&2; exit 1; }
+rm -f "${input%.nc}.pr1" "$work/sse2.pr1"
+portable_instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/portable.log" || grep -oP 'refs:\s+\K[0-9,]+' "$work/portable.log" | tr -d ,)
+awk -v i="$portable_instructions" -v s="$instructions" -v b="$bytes" \
+  'BEGIN {printf "callgrind, plain C++ scan: %d instructions for %d bytes: %.1f instructions per input byte (%.2f x SSE2)\n",
+          i, b, i / b, i / s}'
+input="$PWD/$work/program-${sizes[-1]}.nc"
+sse2_s=$(median_seconds $runs headless "$kivrel" "$input")
+portable_s=$(median_seconds $runs headless "$portable" "$input")
+sse2_one_s=$(median_seconds $runs headless "${one_core[@]}" "$kivrel" "$input")
+portable_one_s=$(median_seconds $runs headless "${one_core[@]}" "$portable" "$input")
+rm -f "${input%.nc}.pr1"
+awk -v size="${sizes[-1]}" -v s="$sse2_s" -v p="$portable_s" -v s1="$sse2_one_s" -v p1="$portable_one_s" \
+  'BEGIN {printf "%-10s plain C++ scan: every core %.4f s (SSE2 %.4f s, %.2f x), one core %.4f s (SSE2 %.4f s, %.2f x)\n",
+          size, p, s, (s > 0 ? p / s : 0), p1, s1, (s1 > 0 ? p1 / s1 : 0)}'

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs Kivrel for the user (or under any prefix), building it first if
-# needed:
+# Installs Kivrel for the user (or under any prefix), building the programs
+# first if needed (and the Debian packages that takes, if any is missing):
 #   scripts/install.sh [PREFIX]               default ~/.local
 #   scripts/install.sh --uninstall [PREFIX]
 # The programs live in PREFIX/lib/kivrel, which must stay writable by whoever
@@ -68,8 +68,8 @@ for target in "$prefix/bin" "$folder" "$prefix/share/applications" \
   rm -f "$probe"
 done
 
-scripts/install-deps.sh
-scripts/build.sh >/dev/null
+scripts/install-deps.sh --install
+scripts/build.sh --programs >/dev/null
 cmake --install build --prefix "$prefix" --strip >/dev/null
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix/share/applications/kivrel-settings.desktop"

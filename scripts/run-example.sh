@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and converts the shipped example program.
+# Installs what building and running need if it is missing, builds the
+# programs, and converts the shipped example program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh
+scripts/install-deps.sh --build
+scripts/build.sh --programs
 
 mkdir -p build/example
 cp examples/part.nc build/example/part.nc

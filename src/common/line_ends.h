@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,8 +18,8 @@ inline const char* FindLineEnd(const char* text, std::size_t size) {
   std::size_t at = 0;
   for (; at + 16 <= size; at += 16) {
     const Block block = Load(text + at);
-    const unsigned ends = Bits(_mm_or_si128(Equal(block, '\n'), Equal(block, '\r')));
-    if (ends != 0) return text + at + __builtin_ctz(ends);
+    const unsigned ends = Bits(Or(Equal(block, '\n'), Equal(block, '\r')));
+    if (ends != 0) return text + at + std::countr_zero(ends);
   }
   for (; at < size; ++at) {
     if (text[at] == '\n' || text[at] == '\r') return text + at;

@@ -1,15 +1,21 @@
 #pragma once
 
+// Sixteen bytes of a text looked at together: upper-casing, exchanging
+// letters and picking out the bytes of interest in a few operations for the
+// whole block. The build chooses how: SSE2 where the target has it (every
+// x86-64), otherwise plain C++ over two 64-bit words, which the option
+// KIVREL_PORTABLE_SCAN also chooses on x86 so that both are tested. Every
+// processor-specific instruction of the program lives in this file.
+//
+// A block of marks (from Equal, AtLeast, Between and Or) is for Bits and Or
+// alone: its bytes say yes in their high bits, and what the other bits hold
+// differs between the two ways.
+
 #include <cstdint>
 
-#if !defined(__SSE2__)
-#error "Kivrel's line scan takes sixteen bytes at a time with SSE2, which every x86-64 has"
-#endif
+#if defined(__SSE2__) && !defined(KIVREL_PORTABLE_SCAN)
 #include <emmintrin.h>
 
-// Sixteen bytes of a text looked at together with SSE2: upper-casing,
-// exchanging letters and picking out the bytes of interest in a few
-// instructions for the whole block.
 namespace kivrel::sixteen_bytes {
 
 using Block = __m128i;
@@ -20,6 +26,9 @@ inline void Store(void* out, Block block) { _mm_storeu_si128(static_cast<Block*>
 
 // One bit for each byte whose high bit is set in `marks` (0xFF or 0x00 bytes).
 inline unsigned Bits(Block marks) { return static_cast<unsigned>(_mm_movemask_epi8(marks)); }
+
+// The marks of either block.
+inline Block Or(Block a, Block b) { return _mm_or_si128(a, b); }
 
 inline Block Equal(Block block, char byte) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(byte)); }
 
@@ -53,3 +62,7 @@ inline Block ExchangeXY(Block upper) {
 }
 
 }  // namespace kivrel::sixteen_bytes
+
+#else
+#include "common/sixteen_bytes_portable.h"
+#endif

@@ -1,6 +1,7 @@
 #include "transform/process_line.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -42,7 +43,7 @@ static_assert(std::size(LineScan{}.words) == kRows && sizeof(LineScan{}.seen) * 
 unsigned Candidates(sixteen_bytes::Block block) {
   using namespace sixteen_bytes;
   static_assert(CommentLeaders == "(/%#;", "every leader must be a candidate");
-  return Bits(_mm_or_si128(_mm_or_si128(AtLeast(block, ';'), Between(block, '#', '(')), Equal(block, '/')));
+  return Bits(Or(Or(AtLeast(block, ';'), Between(block, '#', '(')), Equal(block, '/')));
 }
 
 // A line whose first character that is no blank is an O: a subroutine,
@@ -147,7 +148,7 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
     unsigned marks = Candidates(bytes);
     if (size - block < 16) marks &= (1u << (size - block)) - 1;
     for (; marks != 0; marks &= marks - 1) {
-      const std::size_t at = block + static_cast<std::size_t>(__builtin_ctz(marks));
+      const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(marks));
       const unsigned char byte = in[at];
       const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
       if (kind >= 0) {
