@@ -39,8 +39,8 @@ TEST_F(ConversionE2E, EveryKindOfLineEndBecomesCrLf) {
 }
 
 TEST_F(ConversionE2E, LinesThatPassKeepTheirCase) {
-  const std::string kept = "(move x)\r\n/g01 x1\r\n%\r\n#100=5\r\nn10 m20addition x1\r\n\r\n";
-  EXPECT_EQ(Convert(kept + "g04 p500 (dwell)\r\n"), kept + "G04 P500 (DWELL)\r\n");
+  const std::string kept = "(move x)\r\n%\r\n#100=5\r\nn10 m20addition x1\r\n\r\n";
+  EXPECT_EQ(Convert(kept + "/g01 x1\r\ng04 p500 (dwell)\r\n"), kept + "/G01 X1.0000\r\nG04 P500 (DWELL)\r\n");
 }
 
 TEST_F(ConversionE2E, BytesOutsideAsciiLettersPassUnchanged) {
@@ -55,7 +55,7 @@ TEST_F(ConversionE2E, ExchangeReachesTheComment) {
   EXPECT_EQ(ReadFile(program.Job("part.pr1")),
             "(Kivrel Version 4.0.1)\r\n(YScale:3.0000000 )\r\n(XScale:2.0000000 )\r\n(ZScale:1.0000000 )\r\n"
             "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:ON )\r\n(FeedAdd:0.0000000 )\r\n"
-            "(SpindleRPM:0. )\r\nG02 Y2.0000 X6.0000 J1.0000 I-3.0000 (MAY)\r\n(Finished Kivrel)");
+            "(SpindleRPM:0. )\r\nG03 Y2.0000 X6.0000 J1.0000 I-3.0000 (MAY)\r\n(Finished Kivrel)");
 }
 
 TEST_F(ConversionE2E, EveryRuleAtOnce) {

@@ -10,18 +10,18 @@ namespace {
 constexpr const char* kProgram =
     "G21 G90\r\n"
     "G0 X0 Y0\r\n"
-    "G2 X10 Y0 R5 F200\r\n"
-    "G2 (first quadrant) X1 Y2 I1 J0\r\n"
+    "G1 X10 Y0 R5 F200\r\n"
+    "(first quadrant) X1 Y2\r\n"
     "/G1 X5 Y5\r\n"
     "G3 X0 Y0 R5\r\n"
+    "G1 X1 R2\r\n"
     "M2\r\n";
 
 // The lines of the converted program: nine lines of settings come first.
 constexpr const char* kWarnings =
     "Kivrel: warning: Line 12 (and 1 more): R words are not scaled: radius arcs and canned-cycle R planes "
     "will be wrong\n"
-    "Kivrel: warning: Line 13: words after a comment are not scaled\n"
-    "Kivrel: warning: Line 14: block-delete lines are not scaled\n";
+    "Kivrel: warning: Line 13: words after a comment are not scaled\n";
 
 // Line `number` (from 1) of a text with CR LF line ends.
 std::string LineOf(const std::string& text, int number) {
@@ -39,8 +39,9 @@ TEST(NoticesE2E, WarnAfterAFinishedConversion) {
   EXPECT_EQ(run.errors, kWarnings);
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
   const std::string output = ReadFile(program.Job("part.pr1"));
-  EXPECT_NE(output.find("G2 X20.0000 Y0.0000 R5 F200.0000\r\n"), std::string::npos) << "bytes as ever";
-  EXPECT_NE(output.find("G2 (FIRST QUADRANT) X1 Y2 I1 J0\r\n"), std::string::npos);
+  EXPECT_NE(output.find("G1 X20.0000 Y0.0000 R5 F200.0000\r\n"), std::string::npos) << "bytes as ever";
+  EXPECT_NE(output.find("(first quadrant) X1 Y2\r\n"), std::string::npos);
+  EXPECT_NE(output.find("/G1 X10.0000 Y10.0000\r\nG3 X0.0000 Y0.0000 R10.0000\r\n"), std::string::npos);
 
   const ProgramRun filtered = program.Filter({program.Job("part.nc")});
   EXPECT_EQ(filtered.status, 0);
@@ -48,27 +49,33 @@ TEST(NoticesE2E, WarnAfterAFinishedConversion) {
   EXPECT_EQ(filtered.errors.substr(filtered.errors.find("Kivrel:")), kWarnings);
 }
 
-// The most dangerous case: an inch program converted to millimetres keeps
-// its G20, and would be cut 25.4 times too large.
-TEST(NoticesE2E, InchProgramConvertedToMillimetresIsWarnedOf) {
+// The most dangerous case: an inch program converted to millimetres that
+// kept its G20 would be cut 25.4 times too large. The conversion names its
+// units; a program in millimetres already is warned of.
+TEST(NoticesE2E, ConversionToMillimetresNamesItsUnits) {
   ProgramFolder program;
   program.Settings({"25.4", "25.4", "25.4", "25.4", "25.4", "False", "0", "0.", "EOF"});
   WriteFile(program.Job("part.nc"), "%\r\n(inch part)\r\nG20 G90\r\nG0 X1 Y0.5\r\nG1 Z-0.1 F10\r\nM30\r\n%\r\n");
-  const ProgramRun run = program.Run({program.Job("part.nc")});
+  ProgramRun run = program.Run({program.Job("part.nc")});
   EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "");
+  std::string output = ReadFile(program.Job("part.pr1"));
+  EXPECT_EQ(output.substr(output.find("(SpindleRPM:0. )\r\n") + 18),
+            "%\r\n(inch part)\r\nG21 G90\r\nG0 X25.4000 Y12.7000\r\nG1 Z-2.5400 F254.0000\r\nM30\r\n%\r\n"
+            "(Finished Kivrel)");
+
+  WriteFile(program.Job("part.nc"), "%\r\n(mm part)\r\nG21 G90\r\nG0 X1\r\nM30\r\n%\r\n");
+  run = program.Run({program.Job("part.nc")});
   EXPECT_EQ(run.errors,
-            "Kivrel: warning: Line 12: G20 stays while the settings convert inches to millimetres: it must become "
-            "G21\n");
-  const std::string output = ReadFile(program.Job("part.pr1"));
+            "Kivrel: warning: Line 12: G21: the program is in millimetres already, yet the settings convert it from "
+            "inches\n");
+  output = ReadFile(program.Job("part.pr1"));
   // The line named is that line of the converted program, with a first "%"
   // line moved up by the filter as well.
-  EXPECT_EQ(LineOf(output, 12), "G20 G90");
+  EXPECT_EQ(LineOf(output, 12), "G21 G90");
   const ProgramRun filtered = program.Filter({program.Job("part.nc")});
   EXPECT_EQ(filtered.errors.substr(filtered.errors.find("Kivrel:")), run.errors);
-  EXPECT_EQ(LineOf(filtered.output, 12), "G20 G90");
-  EXPECT_EQ(output.substr(output.find("(SpindleRPM:0. )\r\n") + 18),
-            "%\r\n(inch part)\r\nG20 G90\r\nG0 X25.4000 Y12.7000\r\nG1 Z-2.5400 F254.0000\r\nM30\r\n%\r\n"
-            "(Finished Kivrel)");
+  EXPECT_EQ(LineOf(filtered.output, 12), "G21 G90");
 }
 
 TEST(NoticesE2E, NoneAfterAZeroFeedRate) {

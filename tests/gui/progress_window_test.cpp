@@ -129,7 +129,7 @@ TEST(QtUserInterface, NoticesComeInOneBox) {
 TEST(QtUserInterface, FilterNoticesComeInTheBoxAndChangeNoByte) {
   testing::TempFolder folder;
   testing::WriteFile(folder / "kivrel.prm", "2\r\n2\r\n2\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n");
-  testing::WriteFile(folder / "part.nc", "G21\r\nG2 X10 Y0 R5 F200\r\nG1 X1\r\n");
+  testing::WriteFile(folder / "part.nc", "G21\r\nG1 X10 Y0 R5 F200\r\nG1 X1\r\n");
   DiskFileSystem files;
   testing::RecordingMessageBoxes console_boxes;
   auto filter = [&](std::function<bool(const std::string&)> box, std::string& errors) {
