@@ -48,13 +48,8 @@ ChunkPipeline::~ChunkPipeline() {
 
 Chunk& ChunkPipeline::Next() {
   Chunk& chunk = *slots_[submitted_ % slots_.size()];
+  // What its conversion finds is set by ConvertChunk.
   chunk.input.Clear();
-  chunk.output.Clear();
-  chunk.lines = 0;
-  chunk.characters = 0;
-  chunk.status = RewriteStatus::Done;
-  chunk.failed_word.clear();
-  chunk.zero_feed_in_program = false;
   chunk.heard.Clear();
   chunk.done = false;
   return chunk;
