@@ -1,26 +1,33 @@
 #include "common/replace_file.h"
 
-#include "common/failure.h"
-#include "common/text_writer.h"
-
 namespace kivrel {
 
 PendingReplacement::PendingReplacement(FileSystem& files, std::string path)
-    : files_(files), path_(std::move(path)), file_(files_.CreateTemporaryBeside(path_, temporary_)) {}
+    : files_(files),
+      path_(std::move(path)),
+      writer_(std::make_unique<TextWriter>(files_.CreateTemporaryBeside(path_, temporary_))) {}
 
 PendingReplacement::~PendingReplacement() {
-  file_.reset();
-  if (!committed_) DiscardTemporary(files_, temporary_);
+  // Closed first: Windows removes no file that is open.
+  writer_.reset();
+  if (!renamed_) DiscardTemporary(files_, temporary_);
+}
+
+void PendingReplacement::Finish() {
+  writer_->Sync();
+  writer_->Close();
+}
+
+void PendingReplacement::Install() {
+  files_.Rename(temporary_, path_);
+  renamed_ = true;
+  files_.SyncFolderOf(path_);
 }
 
 void PendingReplacement::Commit(std::string_view content) {
-  {
-    TextWriter writer(std::move(file_));
-    writer.Write(content);
-    writer.Close();
-  }
-  files_.Rename(temporary_, path_);
-  committed_ = true;
+  writer_->Write(content);
+  Finish();
+  Install();
 }
 
 void ReplaceFile(FileSystem& files, const std::string& path, std::string_view content, bool* created) {
@@ -33,7 +40,7 @@ void ReplaceFile(FileSystem& files, const std::string& path, std::string_view co
 void DiscardTemporary(FileSystem& files, const std::string& temporary_path) {
   try {
     files.Remove(temporary_path);
-  } catch (const Failure&) {
+  } catch (...) {
   }
 }
 

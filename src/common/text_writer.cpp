@@ -13,6 +13,7 @@ void TextWriter::Write(std::string_view text) {
   if (buffer_.size() + text.size() > kBlock) {
     Flush();
     if (text.size() >= kBlock) {
+      unsynced_ = true;
       file_->Append(text);
       return;
     }
@@ -22,8 +23,17 @@ void TextWriter::Write(std::string_view text) {
 
 void TextWriter::Flush() {
   if (buffer_.empty()) return;
+  unsynced_ = true;
   file_->Append(buffer_);
   buffer_.clear();
+}
+
+void TextWriter::Sync() {
+  Flush();
+  // A second sync with nothing new would cost a wait for the disk again.
+  if (!unsynced_) return;
+  file_->Sync();
+  unsynced_ = false;
 }
 
 void TextWriter::Close() {

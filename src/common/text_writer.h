@@ -16,6 +16,9 @@ class TextWriter {
 
   void Write(std::string_view text);
 
+  // Writes what is buffered and puts the whole file on the disk itself.
+  void Sync();
+
   // Writes what is buffered and closes the file; failures are reported here.
   void Close();
 
@@ -24,6 +27,7 @@ class TextWriter {
 
   std::unique_ptr<WritableFile> file_;
   std::string buffer_;
+  bool unsynced_ = false;  // written to since the last Sync
 };
 
 }  // namespace kivrel

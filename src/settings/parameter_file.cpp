@@ -79,20 +79,38 @@ void CreateWithDefaults(Settings& settings, const SettingsEnvironment& environme
   SaveSettings(settings, environment);
 }
 
+// Keeps the file at `path` as `kept`. It gets its second name first, so
+// that `path` holds its old content until the new one replaces it: a power
+// cut in between loses neither. Where the disk gives no file a second name,
+// it is moved aside.
+bool KeepAs(FileSystem& files, const std::string& path, const std::string& kept) {
+  std::string second;
+  try {
+    files.LinkTemporaryBeside(path, kept, second);
+  } catch (const Failure&) {
+    try {
+      files.Rename(path, kept);
+      return true;
+    } catch (const Failure&) {
+      return false;
+    }
+  }
+  try {
+    files.Rename(second, kept);
+    return true;
+  } catch (const Failure&) {
+    DiscardTemporary(files, second);
+    return false;
+  }
+}
+
 // The file that could not be read is kept as kivrel.prm.bad before the
 // defaults replace it; where it cannot be kept (or is marked read-only) it
 // is not replaced at all, and the run goes on with the defaults.
 ParameterFileFound RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
   FileSystem& files = environment.files;
   const std::string kept = environment.path + ".bad";
-  bool moved = false;
-  if (!files.IsReadOnly(environment.path)) {
-    try {
-      files.Rename(environment.path, kept);
-      moved = true;
-    } catch (const Failure&) {
-    }
-  }
+  const bool moved = !files.IsReadOnly(environment.path) && KeepAs(files, environment.path, kept);
   environment.boxes.Notify(moved ? std::string(kUnreadable) + "\nThe old file was kept as " + kept : kUnreadable);
   AssignDefaults(settings);
   if (!moved) {

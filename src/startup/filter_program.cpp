@@ -1,7 +1,6 @@
 #include "startup/filter_program.h"
 
 #include <algorithm>
-#include <new>
 #include <system_error>
 #include <vector>
 
@@ -93,7 +92,7 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
   Settings settings;
   if (!LoadSettingsToConvertWith(platform, settings)) return ExitStatus::Failure;
   if (platform.CommandText.empty()) {
-    throw Failure(static_cast<int>(std::errc::invalid_argument), "no input file given (kivrel-filter PATH)");
+    throw Failure(std::errc::invalid_argument, "no input file given (kivrel-filter PATH)");
   }
   if (!platform.files.IsOrdinaryFile(platform.CommandText)) {
     ReportInputMissing(platform.errors, platform.CommandText);
@@ -126,11 +125,8 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
 ExitStatus RunFilter(FilterPlatform& platform, std::unique_ptr<WritableFile> output) {
   try {
     return Filter(platform, std::move(output));
-  } catch (const Failure& failure) {
-    platform.errors << "Kivrel: error " << failure.number() << ": " << failure.what() << '\n' << std::flush;
-  } catch (const std::bad_alloc&) {
-    platform.errors << "Kivrel: error " << static_cast<int>(std::errc::not_enough_memory) << ": out of memory\n"
-                    << std::flush;
+  } catch (...) {
+    platform.errors << "Kivrel: " << DescribeCaughtFailure() << '\n' << std::flush;
   }
   return ExitStatus::Failure;
 }

@@ -1,6 +1,5 @@
 #include "startup/main_program.h"
 
-#include <new>
 #include <optional>
 #include <system_error>
 
@@ -20,7 +19,7 @@ bool IsSetupMode(const std::string& command_text, FileSystem& files) {
 ExitStatus Main(Platform& platform) {
   const std::string result_path = PathInFolder(platform.program_folder, kResultFileName);
   // Whatever happens next, the host must not find an earlier start's result.
-  platform.files.Remove(result_path);
+  RemoveEarlierResult(platform.files, result_path);
 
   Settings settings;
   const SettingsEnvironment environment{platform.files, platform.boxes, platform.ui.Dialog(settings),
@@ -36,8 +35,7 @@ ExitStatus Main(Platform& platform) {
   // The output name goes into the result file line by line; a line break in
   // the path would hand the host a different file name and status.
   if (platform.CommandText.find_first_of("\r\n") != std::string::npos) {
-    throw Failure(static_cast<int>(std::errc::invalid_argument),
-                  "the input path contains a line break");
+    throw Failure(std::errc::invalid_argument, "the input path contains a line break");
   }
 
   ProgressView& view = platform.ui.Progress();
@@ -58,18 +56,14 @@ ExitStatus Main(Platform& platform) {
 }
 
 ExitStatus RunProgram(Platform& platform) {
-  int number = 0;
-  std::string description;
+  std::string report;
   try {
     return Main(platform);
-  } catch (const Failure& failure) {
-    number = failure.number();
-    description = failure.what();
-  } catch (const std::bad_alloc&) {
-    number = static_cast<int>(std::errc::not_enough_memory);
-    description = "out of memory";
+  } catch (...) {
+    // Whatever it was, the temporary files are gone by now.
+    report = DescribeCaughtFailure();
   }
-  platform.ui.ReportFailure("error " + std::to_string(number) + ": " + description);
+  platform.ui.ReportFailure(report);
   return ExitStatus::Failure;
 }
 

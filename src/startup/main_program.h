@@ -16,7 +16,7 @@ bool IsSetupMode(const std::string& command_text, FileSystem& files);
 // One start of the program: removes the old result file, loads the
 // settings, then either runs the settings dialog or converts the file named
 // by the command text, and writes the result file. Failures it does not
-// handle itself are thrown as Failure.
+// handle itself are thrown.
 ExitStatus Main(Platform& platform);
 
 // Main, with every failure reported to the operator ("error <number>:

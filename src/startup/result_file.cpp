@@ -1,6 +1,6 @@
 #include "startup/result_file.h"
 
-#include "common/replace_file.h"
+#include "common/failure.h"
 #include "common/version.h"
 
 namespace kivrel {
@@ -13,10 +13,37 @@ std::string ResultFileText(const std::optional<std::string>& output_line, Result
   return text;
 }
 
+void RemoveEarlierResult(FileSystem& files, const std::string& path) {
+  try {
+    files.Remove(path);
+  } catch (...) {
+    try {
+      files.Empty(path);
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
+PendingResult::PendingResult(FileSystem& files, std::string path)
+    : files_(files), path_(std::move(path)), replacement_(files_, path_) {}
+
+void PendingResult::Commit(const std::optional<std::string>& output_line, ResultStatus status,
+                           const std::string& message) {
+  replacement_.writer().Write(ResultFileText(output_line, status, message));
+  replacement_.Finish();
+  try {
+    replacement_.Install();
+  } catch (...) {
+    if (replacement_.renamed()) DiscardTemporary(files_, path_);
+    throw;
+  }
+}
+
 void WriteResultFile(FileSystem& files, const std::string& path,
                      const std::optional<std::string>& output_line, ResultStatus status,
                      const std::string& message) {
-  ReplaceFile(files, path, ResultFileText(output_line, status, message));
+  PendingResult(files, path).Commit(output_line, status, message);
 }
 
 }  // namespace kivrel

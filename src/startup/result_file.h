@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/file_system.h"
+#include "common/replace_file.h"
 
 namespace kivrel {
 
@@ -20,8 +21,28 @@ inline constexpr const char* kZeroFeedMessage = "FAILED DUE TO ZERO FEEDRATE";
 std::string ResultFileText(const std::optional<std::string>& output_line, ResultStatus status,
                            const std::string& message);
 
-// Writes the result file whole at `path`, through a temporary file, so the
-// host never reads half of one.
+// Removes the result file of an earlier start, so that the host never reads
+// it for this one. Where it cannot be removed, it is emptied (a host reads
+// no success from an empty file) and the failure thrown.
+void RemoveEarlierResult(FileSystem& files, const std::string& path);
+
+// The result file at `path`, written whole through a temporary file that is
+// created at once (a folder that takes no file fails before anything else
+// has changed), so the host never reads half of one. A result that is
+// renamed into place but cannot be put on the disk is removed again, for
+// the start then fails.
+class PendingResult {
+ public:
+  PendingResult(FileSystem& files, std::string path);
+  void Commit(const std::optional<std::string>& output_line, ResultStatus status, const std::string& message);
+
+ private:
+  FileSystem& files_;
+  std::string path_;
+  PendingReplacement replacement_;
+};
+
+// A PendingResult committed at once.
 void WriteResultFile(FileSystem& files, const std::string& path,
                      const std::optional<std::string>& output_line, ResultStatus status,
                      const std::string& message);

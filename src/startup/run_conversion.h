@@ -25,10 +25,11 @@ void ReportZeroFeedLine(std::ostream& errors, const TextEnd& end);
 // comment block, the transformed lines, "(Finished Kivrel)"; then writes the
 // result file, whose output-name line is `output_line` (the name as the
 // host reads it). The program is written to a temporary file that replaces the
-// output only once it is whole, so no partial program ever stands under the
-// output name. A zero feed rate tells the operator, discards the temporary
-// file and writes the zero-feed result. Other failures throw, with the
-// temporary file removed and the result file left unwritten.
+// output only once it is whole and on the disk (the progress window stays up
+// meanwhile), so no partial program ever stands under the output name, not
+// even after a power cut. A zero feed rate tells the operator, discards the
+// temporary file and writes the zero-feed result. Other failures throw,
+// with the temporary file removed and the result file left unwritten.
 ExitStatus RunConversion(Platform& platform, const Settings& settings, const std::string& output_name,
                          const std::string& output_line);
 

@@ -25,6 +25,17 @@ class HostileE2E : public ::testing::Test {
     return {0, output.substr(block, output.size() - block - 17)};
   }
 
+  // Converts part.nc as a user bound by permissions, where the job folder
+  // takes files and the program's own folder takes none.
+  void RunWhereTheProgramFolderTakesNoFile() {
+    namespace fs = std::filesystem;
+    fs::permissions(program.jobs(), fs::perms::all);
+    fs::permissions(program.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    run = RunBoundByPermissions(program.Program(), {program.Job("part.nc")}, Utf8(program.jobs()));
+    fs::permissions(program.path(), fs::perms::owner_all, fs::perm_options::add);
+  }
+
   // Whatever the outcome: a whole output or none, a true result file or
   // none, no temporary file.
   void CheckNothingLost() {
@@ -148,6 +159,8 @@ TEST_F(HostileE2E, ReadOnlyOutputIsKeptAndAReplacedOneKeepsItsPermissions) {
   run = program.Run({program.Job("part.nc")});
   EXPECT_EQ(run.status, 3);
   EXPECT_NE(run.errors.find("read-only file \"" + program.Job("part.pr1") + "\""), std::string::npos) << run.errors;
+  // The platform's own number: "Access is denied" is 5 on Windows.
+  EXPECT_EQ(run.errors.rfind(OnWindows() ? "Kivrel: error 5: " : "Kivrel: error 13: ", 0), 0u) << run.errors;
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
   EXPECT_FALSE(program.HasResult());
 
@@ -163,15 +176,117 @@ TEST_F(HostileE2E, ProgramFolderThatTakesNoResultFileKeepsTheEarlierOutput) {
   namespace fs = std::filesystem;
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   WriteFile(program.Job("part.pr1"), "earlier output");
-  fs::permissions(program.jobs(), fs::perms::all);
-  fs::permissions(program.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                      fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-  run = RunBoundByPermissions(program.Program(), {program.Job("part.nc")}, Utf8(program.jobs()));
-  fs::permissions(program.path(), fs::perms::owner_all, fs::perm_options::add);
+  RunWhereTheProgramFolderTakesNoFile();
   EXPECT_EQ(run.status, 3);
   EXPECT_NE(run.errors.find("prepre.res"), std::string::npos) << run.errors;
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
   EXPECT_EQ(ListFolder(program.jobs()), "part.nc part.pr1 ");
+}
+
+// The host would read the earlier start's success for a program that was
+// not converted: a result file that cannot be removed is emptied where it
+// can be written, and kept as it is only where it can be neither.
+TEST_F(HostileE2E, EarlierResultThatCannotBeRemovedIsNeverLeftAsASuccess) {
+  if (OnWindows()) GTEST_SKIP() << "wine runs as the user that started it and cannot be bound by folder permissions";
+  namespace fs = std::filesystem;
+  const std::string stale = "kivrel.pre\r\nversion:4\r\n/jobs/other.pr1\r\n0\r\n\r\n";
+  const std::pair<fs::perms, std::string> cases[] = {{fs::perms::all, ""}, {fs::perms::owner_all, stale}};
+  for (const auto& [result_permissions, left] : cases) {
+    WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+    WriteFile(program.Path("prepre.res"), stale);
+    fs::permissions(program.Path("prepre.res"), result_permissions);
+    RunWhereTheProgramFolderTakesNoFile();
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.errors.find("cannot remove \"" + program.Path("prepre.res") + "\""), std::string::npos) << run.errors;
+    EXPECT_EQ(program.Result(), left);
+    EXPECT_EQ(ListFolder(program.jobs()), "part.nc ");
+  }
+}
+
+// Temporary files of the same target that a killed run left (SIGKILL, a
+// host's TerminateProcess, a power cut) are removed by the next run; other
+// files with similar names, and the temporary file of a run that is still
+// writing it, are not.
+TEST_F(HostileE2E, TemporaryFilesThatAKilledRunLeftAreRemovedByTheNextRun) {
+  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
+  const char* const left[] = {"part.pr1.0123456789ab.tmp", "part.pr1.ffffffffffff.tmp"};
+  const char* const others[] = {"part.pr1.FEDCBA987654.tmp", "part.pr1.tmp", "part.pr10.0123456789ab.tmp",
+                                "part.pr1.0123456789ab.tmp.old", "part.pr1.0123456789a.tmp"};
+  for (const char* name : left) WriteFile(program.Job(name), std::string(100000, 'x'));
+  for (const char* name : others) WriteFile(program.Job(name), "kept");
+  WriteFile(program.Path("prepre.res.00000000cafe.tmp"), "kivrel.pre\r\n");
+  run = program.Run({program.Job("part.nc")});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(ListFolder(program.jobs()),
+            "part.nc part.pr1 part.pr1.0123456789a.tmp part.pr1.0123456789ab.tmp.old part.pr1.FEDCBA987654.tmp "
+            "part.pr1.tmp part.pr10.0123456789ab.tmp ");
+  EXPECT_EQ(ListFolder(program.path()).find(".tmp"), std::string::npos) << ListFolder(program.path());
+
+  if (OnWindows()) return;  // WindowsE2E holds a temporary file open as a running start does
+  // flock(1) locks the file as a running start locks its temporary file,
+  // for as long as the program it runs.
+  WriteFile(program.Job("part.pr1.0000000000aa.tmp"), "being written");
+  run = RunProgramAt("/usr/bin/flock", {program.Job("part.pr1.0000000000aa.tmp"), program.Program(), program.Job("part.nc")},
+                     Utf8(program.jobs()));
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(ReadFile(program.Job("part.pr1.0000000000aa.tmp")), "being written");
+}
+
+// SIGINT, SIGTERM and SIGHUP remove the run's temporary files and end it
+// with the usual status. Each run waits in a message box of the windows
+// (nothing answers it), with a temporary file written: the zero-feed
+// message while the output's temporary file stands, the notices while the
+// result file's does.
+TEST_F(HostileE2E, InterruptedRunLeavesNoTemporaryFile) {
+  if (OnWindows()) GTEST_SKIP() << "Windows has no such signals; a leftover is removed by the next run";
+  // The shell starts the run with the signals' usual actions (it would start
+  // it with SIGINT ignored), waits for the temporary file to appear, sends
+  // the signal and prints the status the run ended with. Its waits are
+  // bounded: a run that never writes or never ends is killed and reported.
+  const std::string interrupt =
+      "running() { [ -e /proc/$run ] && ! grep -q '^State:.*Z' /proc/$run/status 2>/dev/null; }\n"
+      "env --default-signal=INT,TERM,HUP \"$0\" \"$1\" & run=$!\n"
+      "tries=0\n"
+      "until ls \"$2\" | grep -q '\\.tmp$'; do\n"
+      "  running || { wait $run; echo ended with $? before; exit 0; }\n"
+      "  tries=$((tries + 1)); if [ $tries -gt 6000 ]; then kill -KILL $run; echo no temporary file; exit 0; fi\n"
+      "  sleep 0.01\n"
+      "done\n"
+      "kill -$3 $run\n"
+      "tries=0\n"
+      "while running; do\n"
+      "  tries=$((tries + 1)); if [ $tries -gt 6000 ]; then kill -KILL $run; echo still running; fi\n"
+      "  sleep 0.01\n"
+      "done\n"
+      "wait $run\n"
+      "echo $?\n";
+  struct Case {
+    const char* what;
+    const char* program;
+    std::string watched;  // the folder the temporary file appears in
+  };
+  const Case cases[] = {
+      {"zero feed", "G1 X1 F100\r\nG1 X2 F0\r\n", Utf8(program.jobs())},
+      {"notices", "o<probe> call\r\nG1 X1 F100\r\n", Utf8(program.path())},
+  };
+  program.Settings({"2", "2", "1", "1", "1", "False", "0", "0.", "EOF"});
+  for (const Case& c : cases) {
+    for (const auto& [name, number] : {std::pair{"INT", 2}, std::pair{"TERM", 15}, std::pair{"HUP", 1}}) {
+      SCOPED_TRACE(std::string(c.what) + ", SIG" + name);
+      WriteFile(program.Job("part.nc"), c.program);
+      WriteFile(program.Job("part.pr1"), "earlier output");
+      const ProgramRun stopped = RunProgramAt("/bin/sh", {"-c", interrupt, program.Program(), program.Job("part.nc"),
+                                                          c.watched, name},
+                                              Utf8(program.jobs()), {"QT_QPA_PLATFORM=offscreen"});
+      EXPECT_EQ(stopped.output, std::to_string(128 + number) + "\n") << stopped.errors;
+      EXPECT_EQ(ListFolder(program.jobs()).find(".tmp"), std::string::npos) << ListFolder(program.jobs());
+      EXPECT_EQ(ListFolder(program.path()).find(".tmp"), std::string::npos) << ListFolder(program.path());
+      EXPECT_FALSE(program.HasResult());
+      if (std::string(c.what) == "zero feed") {
+        EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
+      }
+    }
+  }
 }
 
 TEST_F(HostileE2E, AFailedWriteNamesTheOutputNotItsTemporaryFile) {

@@ -31,6 +31,10 @@ class FaultyWritable : public WritableFile {
     owner_.Check(FileOp::Write, path_);
     base_->Append(data);
   }
+  void Sync() override {
+    owner_.Check(FileOp::Sync, path_);
+    base_->Sync();
+  }
   void Close() override {
     owner_.Check(FileOp::CloseWritten, path_);
     base_->Close();
@@ -61,6 +65,7 @@ void FaultyFileSystem::Check(FileOp op, const std::string& path) {
   for (const Fault& fault : faults_) {
     if (fault.op == op && path.find(fault.path_part) != std::string::npos &&
         Count(op, fault.path_part) == fault.occurrence) {
+      if (library_errors_) throw std::system_error(std::make_error_code(std::errc::io_error), "injected fault on " + path);
       throw FileFailure(std::make_error_code(std::errc::io_error), "injected fault on", path);
     }
   }
@@ -68,25 +73,41 @@ void FaultyFileSystem::Check(FileOp op, const std::string& path) {
 
 std::unique_ptr<ReadableFile> FaultyFileSystem::OpenForReading(const std::string& path) {
   Check(FileOp::OpenForReading, path);
-  return std::make_unique<FaultyReadable>(base_.OpenForReading(path), *this, path);
+  return std::make_unique<FaultyReadable>(base().OpenForReading(path), *this, path);
 }
 
 std::unique_ptr<WritableFile> FaultyFileSystem::CreateTemporaryBeside(const std::string& target,
                                                                       std::string& temporary_path) {
   Check(FileOp::CreateTemporary, target);
-  auto file = base_.CreateTemporaryBeside(target, temporary_path);
+  auto file = base().CreateTemporaryBeside(target, temporary_path);
   // As on disk, the file's failures name the file it is to replace.
   return std::make_unique<FaultyWritable>(std::move(file), *this, target);
 }
 
+void FaultyFileSystem::LinkTemporaryBeside(const std::string& path, const std::string& target,
+                                           std::string& temporary_path) {
+  Check(FileOp::LinkTemporary, path);
+  base().LinkTemporaryBeside(path, target, temporary_path);
+}
+
 void FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
   Check(FileOp::Rename, to);
-  base_.Rename(from, to);
+  base().Rename(from, to);
+}
+
+void FaultyFileSystem::SyncFolderOf(const std::string& path) {
+  Check(FileOp::SyncFolder, path);
+  base().SyncFolderOf(path);
 }
 
 void FaultyFileSystem::Remove(const std::string& path) {
   Check(FileOp::Remove, path);
-  base_.Remove(path);
+  base().Remove(path);
+}
+
+void FaultyFileSystem::Empty(const std::string& path) {
+  Check(FileOp::Empty, path);
+  base().Empty(path);
 }
 
 }  // namespace kivrel::testing

@@ -2,18 +2,21 @@
 // start ends with status 3 and a report naming the file (or, for the
 // parameter file, goes on as the settings rules say); an earlier output is
 // unchanged unless a whole new one replaced it; no temporary file is left;
-// "prepre.res" is absent or true; "kivrel.prm" holds its old or its whole
-// new content.
+// "prepre.res" is absent, emptied or true; "kivrel.prm" holds its old or its
+// whole new content. And the power cut after every operation of a start:
+// each file is then found old or whole and new, and a finished start's files
+// are on the disk.
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
+#include <optional>
 
 #include "common/disk_file_system.h"
 #include "settings/parameter_file.h"
 #include "startup/main_program.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"
+#include "support/power_cut_file_system.h"
 #include "support/temp_folder.h"
 
 namespace kivrel {
@@ -23,7 +26,8 @@ using testing::FileOp;
 using testing::ReadFile;
 using testing::WriteFile;
 
-const char* const kFiles[] = {"part.nc", "part.pr1", "prepre.res", "kivrel.prm"};
+// The kept parameter file first: its name holds the parameter file's.
+const char* const kFiles[] = {"part.nc", "part.pr1", "prepre.res", "kivrel.prm.bad", "kivrel.prm"};
 
 std::string FileOf(const std::string& path) {
   for (const char* name : kFiles) {
@@ -38,14 +42,32 @@ const char* OpName(FileOp op) {
     case FileOp::Read: return "read";
     case FileOp::CreateTemporary: return "create";
     case FileOp::Write: return "write";
+    case FileOp::Sync: return "sync";
     case FileOp::CloseWritten: return "close";
+    case FileOp::LinkTemporary: return "link";
     case FileOp::Rename: return "rename";
+    case FileOp::SyncFolder: return "sync the folder";
     case FileOp::Remove: return "remove";
+    case FileOp::Empty: return "empty";
   }
   return "?";
 }
 
-enum class Scenario { Conversion, ConversionWithoutParameterFile, Setup };
+// A first start without a parameter file; a setup start that saves other
+// settings; a start whose parameter file cannot be read (kept as .bad and
+// replaced by the defaults).
+enum class Scenario { Conversion, ConversionWithoutParameterFile, Setup, SetupSave, Recreation };
+
+const char* ScenarioName(Scenario scenario) {
+  switch (scenario) {
+    case Scenario::Conversion: return "conversion";
+    case Scenario::ConversionWithoutParameterFile: return "first conversion";
+    case Scenario::Setup: return "setup";
+    case Scenario::SetupSave: return "setup save";
+    case Scenario::Recreation: return "recreation";
+  }
+  return "?";
+}
 
 struct Start {
   ExitStatus status;
@@ -58,6 +80,7 @@ class FaultInjection : public ::testing::Test {
  protected:
   static constexpr const char* kEarlierOutput = "earlier output\r\n";
   static constexpr const char* kEarlierResult = "kivrel.pre\r\nversion:4\r\n/old/part.pr1\r\n0\r\n\r\n";
+  static constexpr const char* kUnreadablePrm = "2\r\n2\r\nabc\r\n";
   const std::string kOldPrm = "2\r\n2\r\n1\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n";
   const std::string kDefaultPrm = [] {
     Settings defaults;
@@ -66,22 +89,55 @@ class FaultInjection : public ::testing::Test {
   }();
 
   // A fresh program folder and job for each start.
-  Start Run(Scenario scenario, FileOp op, const std::string& file, int occurrence) {
+  void Prepare(Scenario scenario) {
     folder = std::make_unique<testing::TempFolder>();
     WriteFile(*folder / "part.nc", "G1 X1 F100\r\nG1 X2\r\n");
     WriteFile(*folder / "part.pr1", kEarlierOutput);
     WriteFile(*folder / "prepre.res", kEarlierResult);
-    if (scenario != Scenario::ConversionWithoutParameterFile) WriteFile(*folder / "kivrel.prm", kOldPrm);
+    if (scenario != Scenario::ConversionWithoutParameterFile) WriteFile(*folder / "kivrel.prm", OldPrm(scenario));
+  }
+
+  std::string OldPrm(Scenario scenario) const {
+    if (scenario == Scenario::ConversionWithoutParameterFile) return "";
+    return scenario == Scenario::Recreation ? kUnreadablePrm : kOldPrm;
+  }
+
+  Start StartIn(Scenario scenario, FileSystem& files) {
+    testing::RecordingMessageBoxes boxes;
+    testing::FakeUserInterface ui;
+    ui.on_dialog = [scenario](Settings& settings, const SettingsEnvironment& environment) {
+      if (scenario != Scenario::SetupSave) return;
+      settings.ZScale = 3;
+      SaveSettings(settings, environment);
+    };
+    testing::ScriptedClock clock({0.0f}, 1.0f);
+    const bool setup = scenario == Scenario::Setup || scenario == Scenario::SetupSave;
+    Platform platform{files, boxes, clock, ui, ui.errors, folder->path().string(), setup ? "SETUP" : *folder / "part.nc"};
+    const ExitStatus status = RunProgram(platform);
+    return {status, boxes.notices, ui.failures, {}};
+  }
+
+  Start Run(Scenario scenario, FileOp op, const std::string& file, int occurrence, bool library_errors = false) {
+    Prepare(scenario);
     DiskFileSystem disk;
     testing::FaultyFileSystem faulty(disk);
     if (occurrence > 0) faulty.FailOn(op, file, occurrence);
-    testing::RecordingMessageBoxes boxes;
-    testing::FakeUserInterface ui;
-    testing::ScriptedClock clock({0.0f}, 1.0f);
-    Platform platform{faulty, boxes, clock, ui, ui.errors, folder->path().string(),
-                      scenario == Scenario::Setup ? "SETUP" : *folder / "part.nc"};
-    Start start{RunProgram(platform), boxes.notices, ui.failures, faulty.log()};
+    if (library_errors) faulty.FailAsTheLibraryDoes();
+    Start start = StartIn(scenario, faulty);
+    start.log = faulty.log();
     return start;
+  }
+
+  // The operations of an undisturbed start, each with its file and the
+  // how-manieth of its kind on that file it is.
+  std::vector<std::tuple<FileOp, std::string, int>> OperationsOf(const Start& clean) {
+    std::map<std::pair<FileOp, std::string>, int> occurrences;
+    std::vector<std::tuple<FileOp, std::string, int>> operations;
+    for (const auto& [op, path] : clean.log) {
+      const std::string file = FileOf(path);
+      operations.emplace_back(op, file, ++occurrences[{op, file}]);
+    }
+    return operations;
   }
 
   std::unique_ptr<testing::TempFolder> folder;
@@ -89,39 +145,32 @@ class FaultInjection : public ::testing::Test {
 
 TEST_F(FaultInjection, EveryFileOperationOfAStartFailsInTurn) {
   int injected = 0;
-  for (Scenario scenario : {Scenario::Conversion, Scenario::ConversionWithoutParameterFile, Scenario::Setup}) {
-    // The operations of an undisturbed start, counted per file.
+  for (Scenario scenario : {Scenario::Conversion, Scenario::ConversionWithoutParameterFile, Scenario::Setup,
+                            Scenario::Recreation}) {
     const Start clean = Run(scenario, FileOp::Read, "", 0);
     ASSERT_EQ(clean.status, ExitStatus::Done);
     const std::string new_output = ReadFile(*folder / "part.pr1");
     const std::string new_prm = ReadFile(*folder / "kivrel.prm");
-    std::map<std::pair<FileOp, std::string>, int> occurrences;
-    std::vector<std::tuple<FileOp, std::string, int>> faults;
-    for (const auto& [op, path] : clean.log) {
-      const std::string file = FileOf(path);
-      faults.emplace_back(op, file, ++occurrences[{op, file}]);
-    }
+    const auto faults = OperationsOf(clean);
     ASSERT_GE(faults.size(), 5u);
 
     for (const auto& [op, file, occurrence] : faults) {
-      SCOPED_TRACE(std::string(OpName(op)) + " #" + std::to_string(occurrence) + " of " + file +
-                   (scenario == Scenario::Setup ? " (setup)" : ""));
+      SCOPED_TRACE(std::string(OpName(op)) + " #" + std::to_string(occurrence) + " of " + file + " (" +
+                   ScenarioName(scenario) + ")");
       const Start start = Run(scenario, op, file, occurrence);
       ++injected;
       const std::string listing = testing::ListFolder(folder->path());
       EXPECT_EQ(listing.find(".tmp"), std::string::npos) << "temporary file left: " << listing;
 
-      const bool settings_file = file == "kivrel.prm";
-      const bool reading_settings = settings_file && (op == FileOp::OpenForReading || op == FileOp::Read);
+      const bool settings_file = file == "kivrel.prm" || file == "kivrel.prm.bad";
+      const bool reading_settings = file == "kivrel.prm" && (op == FileOp::OpenForReading || op == FileOp::Read);
+      const bool creating_settings = file == "kivrel.prm" && op == FileOp::CreateTemporary;
 
       // The parameter file: its old content or a whole new one (the
       // defaults, when it could not be read).
       const std::string prm = std::filesystem::exists(*folder / "kivrel.prm") ? ReadFile(*folder / "kivrel.prm") : "";
-      EXPECT_TRUE(prm == kOldPrm || prm == new_prm || (reading_settings && prm == kDefaultPrm) ||
-                  (prm.empty() && scenario == Scenario::ConversionWithoutParameterFile))
-          << prm;
-      const bool writing_settings = settings_file && op != FileOp::CreateTemporary && !reading_settings;
-      if (reading_settings || writing_settings) {
+      EXPECT_TRUE(prm == OldPrm(scenario) || prm == new_prm || (reading_settings && prm == kDefaultPrm)) << prm;
+      if (settings_file && !creating_settings) {
         // Handled as the settings rules say: a message, and the start goes on.
         EXPECT_EQ(start.status, ExitStatus::Done);
         EXPECT_FALSE(start.notices.empty());
@@ -129,6 +178,9 @@ TEST_F(FaultInjection, EveryFileOperationOfAStartFailsInTurn) {
         EXPECT_EQ(start.status, ExitStatus::Failure);
         ASSERT_EQ(start.failures.size(), 1u);
         EXPECT_NE(start.failures[0].find(file), std::string::npos) << start.failures[0];
+      }
+      if (scenario == Scenario::Recreation && std::filesystem::exists(*folder / "kivrel.prm.bad")) {
+        EXPECT_EQ(ReadFile(*folder / "kivrel.prm.bad"), kUnreadablePrm);
       }
 
       // The output: as before, or a whole new one once it had replaced it.
@@ -140,15 +192,19 @@ TEST_F(FaultInjection, EveryFileOperationOfAStartFailsInTurn) {
         EXPECT_EQ(output, new_output);
       }
       if (output != kEarlierOutput) {
-        EXPECT_TRUE(start.status == ExitStatus::Done || file == "prepre.res") << "replaced by a failed start";
+        // Renamed into place, its folder could not be synced.
+        EXPECT_TRUE(start.status == ExitStatus::Done || file == "prepre.res" ||
+                    (file == "part.pr1" && op == FileOp::SyncFolder))
+            << "replaced by a failed start";
       }
 
-      // The result file: absent, or true.
+      // The result file: absent, emptied where it could not be removed, or
+      // true.
       const std::string result_path = *folder / "prepre.res";
       if (std::filesystem::exists(result_path)) {
         const std::string result = ReadFile(result_path);
         if (op == FileOp::Remove && file == "prepre.res") {
-          EXPECT_EQ(result, kEarlierResult);  // the start ended before doing anything
+          EXPECT_EQ(result, "") << "the earlier start's success is left to the host";
         } else {
           EXPECT_EQ(start.status, ExitStatus::Done) << result;
           EXPECT_EQ(result, scenario == Scenario::Setup
@@ -160,6 +216,81 @@ TEST_F(FaultInjection, EveryFileOperationOfAStartFailsInTurn) {
   }
   EXPECT_GE(injected, 30);
   std::cout << "[ faults   ] " << injected << " faults injected and survived\n";
+}
+
+// The same with the exceptions of the C++ library (a std::system_error, as a
+// thread that cannot start throws): no temporary file left, one report, and
+// status 3 whatever the file.
+TEST_F(FaultInjection, ExceptionsOfTheLibraryEndTheStartCleanlyToo) {
+  const Start clean = Run(Scenario::Conversion, FileOp::Read, "", 0);
+  ASSERT_EQ(clean.status, ExitStatus::Done);
+  for (const auto& [op, file, occurrence] : OperationsOf(clean)) {
+    SCOPED_TRACE(std::string(OpName(op)) + " #" + std::to_string(occurrence) + " of " + file);
+    const Start start = Run(Scenario::Conversion, op, file, occurrence, true);
+    EXPECT_EQ(start.status, ExitStatus::Failure);
+    ASSERT_EQ(start.failures.size(), 1u);
+    EXPECT_EQ(start.failures[0].rfind("error ", 0), 0u) << start.failures[0];
+    EXPECT_NE(start.failures[0].find("injected fault on"), std::string::npos) << start.failures[0];
+    EXPECT_NE(start.failures[0].find(file), std::string::npos) << start.failures[0];
+    const std::string listing = testing::ListFolder(folder->path());
+    EXPECT_EQ(listing.find(".tmp"), std::string::npos) << "temporary file left: " << listing;
+    if (std::filesystem::exists(*folder / "prepre.res")) {
+      EXPECT_EQ(ReadFile(*folder / "prepre.res"), "");
+    }
+  }
+}
+
+// The power is cut after each operation of a start that writes, syncs, names
+// or removes a file; every state the disk may then be found in is looked at.
+TEST_F(FaultInjection, APowerCutAnywhereLeavesEachFileOldOrWholeAndNew) {
+  int states = 0;
+  for (Scenario scenario : {Scenario::Conversion, Scenario::ConversionWithoutParameterFile, Scenario::SetupSave,
+                            Scenario::Recreation}) {
+    SCOPED_TRACE(ScenarioName(scenario));
+    Prepare(scenario);
+    testing::PowerCutFileSystem::DiskState before;
+    for (const auto& entry : std::filesystem::directory_iterator(folder->path())) {
+      const std::string path = testing::Utf8(entry.path());
+      before[path] = ReadFile(path);
+    }
+    DiskFileSystem disk;
+    testing::PowerCutFileSystem power(disk, before);
+    ASSERT_EQ(StartIn(scenario, power).status, ExitStatus::Done);
+    // Each file before and after the start; nothing where there is none.
+    using Content = std::optional<std::string>;
+    auto content_of = [](const std::map<std::string, std::string>& files, const std::string& path) -> Content {
+      const auto found = files.find(path);
+      return found == files.end() ? Content() : Content(found->second);
+    };
+    std::map<std::string, std::pair<Content, Content>> versions;
+    for (const char* name : kFiles) {
+      const std::string path = *folder / name;
+      versions[name] = {content_of(before, path),
+                        std::filesystem::exists(path) ? Content(ReadFile(path)) : Content()};
+    }
+    ASSERT_FALSE(power.cuts().empty());
+
+    for (const auto& cut : power.cuts()) {
+      for (const auto& state : cut.states) {
+        ++states;
+        for (const auto& [name, version] : versions) {
+          SCOPED_TRACE(name + " after \"" + cut.after + "\"");
+          const Content content = content_of(state, *folder / name);
+          const auto& [old_content, new_content] = version;
+          // The result file is removed at the start: the host may find none.
+          EXPECT_TRUE(content == old_content || content == new_content || (!content && name == "prepre.res"))
+              << (content ? "\"" + *content + "\"" : "missing");
+        }
+      }
+    }
+    // Once the start has ended, its files are on the disk.
+    for (const auto& state : power.cuts().back().states) {
+      for (const auto& [name, version] : versions) {
+        EXPECT_TRUE(content_of(state, *folder / name) == version.second) << name << " of the finished start is not on the disk";
+      }
+    }
+  }
+  std::cout << "[ cuts     ] " << states << " states after a power cut looked at\n";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/disk_file_system.h"
+#include "common/error_number.h"
+#include "startup/filter_program.h"
 #include "startup/pause.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"
@@ -121,14 +123,20 @@ TEST_F(MainTest, EveryFileFaultOfAConversionIsReportedAndLosesNothing) {
     FileOp op;
     const char* path_part;
     bool output_replaced;
+    // What the progress window had done when the fault struck: the output
+    // is written, put on the disk and closed while it is up.
+    std::vector<std::string> window;
   };
+  const std::vector<std::string> shown{"show"};
+  const std::vector<std::string> closed{"show", "close"};
   const Fault faults[] = {
-      {FileOp::Remove, "prepre.res", false},        {FileOp::CreateTemporary, "part.pr1", false},
-      {FileOp::OpenForReading, "part.nc", false},   {FileOp::Read, "part.nc", false},
-      {FileOp::Write, "part.pr1", false},           {FileOp::CloseWritten, "part.pr1", false},
-      {FileOp::Rename, "part.pr1", false},          {FileOp::CreateTemporary, "prepre.res", false},
-      {FileOp::Write, "prepre.res", true},          {FileOp::CloseWritten, "prepre.res", true},
-      {FileOp::Rename, "prepre.res", true},
+      {FileOp::Remove, "prepre.res", false, {}},          {FileOp::CreateTemporary, "part.pr1", false, shown},
+      {FileOp::OpenForReading, "part.nc", false, shown},  {FileOp::Read, "part.nc", false, shown},
+      {FileOp::Write, "part.pr1", false, shown},          {FileOp::Sync, "part.pr1", false, shown},
+      {FileOp::CloseWritten, "part.pr1", false, shown},   {FileOp::Rename, "part.pr1", false, closed},
+      {FileOp::CreateTemporary, "prepre.res", false, closed}, {FileOp::Write, "prepre.res", true, closed},
+      {FileOp::Sync, "prepre.res", true, closed},         {FileOp::CloseWritten, "prepre.res", true, closed},
+      {FileOp::Rename, "prepre.res", true, closed},       {FileOp::SyncFolder, "prepre.res", true, closed},
   };
   const std::string complete =
       "(Kivrel Version 4.0.1)\r\n(YScale:1.0000000 )\r\n(XScale:1.0000000 )\r\n(ZScale:1.0000000 )\r\n"
@@ -149,10 +157,44 @@ TEST_F(MainTest, EveryFileFaultOfAConversionIsReportedAndLosesNothing) {
     EXPECT_EQ(fresh_ui.failures[0].find(".tmp"), std::string::npos) << fresh_ui.failures[0];
     EXPECT_EQ(ReadFile(Jobs("part.pr1")), fault.output_replaced ? complete : "earlier output");
     EXPECT_EQ(ListFolder(program.path() / "jobs"), "part.nc part.pr1 ");
+    EXPECT_EQ(fresh_ui.progress.events, fault.window);
+    // A result file that cannot be removed is emptied: no stale success.
     const bool stale_left = fault.op == FileOp::Remove;
     EXPECT_EQ(ListFolder(program.path()),
               stale_left ? "jobs kivrel.prm prepre.res " : "jobs kivrel.prm ");
+    if (stale_left) {
+      EXPECT_EQ(ReadFile(program / "prepre.res"), "");
+    }
   }
+}
+
+class Discarded : public WritableFile {
+ public:
+  void Append(std::string_view) override {}
+  void Close() override {}
+};
+
+// Whatever was thrown, both programs end with status 3 and one report of
+// the same form, numbered as the platform numbers the condition, and leave
+// no temporary file.
+TEST_F(MainTest, BothProgramsReportAnExceptionOfTheLibraryAlike) {
+  WriteFile(Jobs("part.nc"), "G1 X1\r\n");
+  faulty.FailOn(FileOp::OpenForReading, "part.nc");
+  faulty.FailAsTheLibraryDoes();
+  EXPECT_EQ(Start(Jobs("part.nc")), ExitStatus::Failure);
+  ASSERT_EQ(ui.failures.size(), 1u);
+  const std::string report =
+      "error " + std::to_string(PlatformErrorNumber(std::errc::io_error)) + ": injected fault on " + Jobs("part.nc");
+  EXPECT_EQ(ui.failures[0].rfind(report, 0), 0u) << ui.failures[0];
+  EXPECT_EQ(ListFolder(program.path() / "jobs"), "part.nc ");
+
+  testing::FaultyFileSystem failing{disk};
+  failing.FailOn(FileOp::OpenForReading, "part.nc");
+  failing.FailAsTheLibraryDoes();
+  std::ostringstream errors;
+  FilterPlatform filter{failing, boxes, errors, program.path().string(), Jobs("part.nc"), nullptr};
+  EXPECT_EQ(RunFilter(filter, std::make_unique<Discarded>()), ExitStatus::Failure);
+  EXPECT_EQ(errors.str(), "Kivrel: " + ui.failures[0] + "\n");
 }
 
 TEST_F(MainTest, ParameterFileThatCannotBeReadIsRecreatedAndTheRunGoesOn) {
