@@ -14,6 +14,7 @@
 #include "transform/line_tables.h"
 #include "transform/protected_text.h"
 #include "transform/word_characters.h"
+#include "transform/wrap_expression.h"
 
 namespace kivrel {
 
@@ -63,19 +64,25 @@ bool HoldsMarkerInAnyCase(std::string_view line) {
   return std::search(line.begin(), line.end(), kMarker.begin(), kMarker.end(), same) != line.end();
 }
 
-// The word whose letter ends at `from` is left as it is: an expression or
-// a parameter stands in place of its number (after blanks, signs and points
-// without a digit, a "[" or "#"), or it has no number at all (nothing, or
-// only signs and points, which the controller refuses).
+// The word whose letter ends at `from` has no number to rewrite: an
+// expression or a parameter stands in its place (after blanks and signs, a
+// "[" or "#"), or it has no number at all (nothing, or only signs and
+// points, which the controller refuses; a point before an expression makes
+// no number either).
 enum class Kept { No, Expression, NoNumber, Malformed };
 Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from) {
   bool marks = false;
+  bool point = false;
   for (; from < size; ++from) {
     const unsigned char c = text[from];
-    if (c == '[' || c == '#') return Kept::Expression;
+    // A "#" that starts no parameter starts the comment.
+    if (c == '[' || (c == '#' && protected_text::StartsParameter(text, size, from))) {
+      return point ? Kept::Malformed : Kept::Expression;
+    }
     if (protected_text::IsDigit(c)) return Kept::No;
     if (c == '+' || c == '-' || c == '.') {
       marks = true;
+      point = point || c == '.';
     } else if (c != ' ' && c != '\t') {
       break;
     }
@@ -135,7 +142,7 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   bool malformed = false;
   unsigned g_codes = 0;
   bool marker_letter = false;
-  bool expression = false;
+  unsigned expression_rows = 0;
   bool polar = false;
   bool guarded = false;
   // Block by block the copy is written upper-cased, and in a block the scan
@@ -156,20 +163,20 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
         if ((seen & bit) != 0) continue;
         seen |= bit;
         const RowSetting& row = rows[kind];
-        // An expression or a parameter in place of the number: the word is
-        // left as it is (the string's terminating NUL ends the look).
         // Mostly a digit follows, or a sign or a point and a digit (the
         // string's terminating NUL ends the look).
         const unsigned char next = in[at + 1];
         const bool number = protected_text::IsDigit(next) ||
                             ((next == '-' || next == '.' || next == '+') && protected_text::IsDigit(in[at + 2]));
         if (!number) {
+          // An expression or a parameter in place of the number is wrapped
+          // into one that scales it; a word without a number stays.
           const Kept kept = LeftAsItIs(in, size, at + 1);
-          if (kept != Kept::No) {
-            expression = expression || (row.active && kept == Kept::Expression);
+          if (kept != Kept::No && kept != Kept::Expression) {
             malformed = malformed || (kept == Kept::Malformed && ChangesValue(row));
             continue;
           }
+          if (kept == Kept::Expression && row.active) expression_rows |= bit;
         }
         if (!row.active) continue;
         removes = removes || row.removes;
@@ -248,7 +255,7 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   scan.malformed = malformed;
   scan.g_codes = g_codes;  // (the codes were stored as they came)
   scan.marker_letter = marker_letter || guarded;
-  scan.expression = expression;
+  scan.expression_rows = expression_rows;
   scan.polar = polar;
   scan.guarded = guarded;
   if (i < size) {
@@ -343,7 +350,7 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
   malformed_ = scan.malformed;
-  if (notices_ != nullptr && (scan.radius || (scan.g_codes & ~g_codes::kMotionOnly) != 0 || scan.expression ||
+  if (notices_ != nullptr && (scan.radius || (scan.g_codes & ~g_codes::kMotionOnly) != 0 || scan.guarded ||
                               scan.polar || scan.extrusion ||
                               scan.uvw || (scan.seen & watched_rows_) != 0)) {
     NoteFacts(line, scan, line_number);
@@ -370,7 +377,8 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   // Only the table-order way knows where protected text is after the words.
   const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
-  const RewriteStatus status = scan.removes || markers || (scan.guarded && exchange_after) ||
+  expression_rows_ = scan.expression_rows;
+  const RewriteStatus status = scan.removes || expression_rows_ != 0 || markers || (scan.guarded && exchange_after) ||
                                        exchange_line_ != settings_.XYexchange
                                    ? RewriteInTableOrder(line, scan.words, scan.count, out)
                                    : RewriteInLineOrder(line, scan.words, scan.count, out);
@@ -500,7 +508,7 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
   facts.rows = scan.seen;
   const bool comment = scan.comment != std::string::npos;
   facts.words = line.substr(0, comment ? scan.comment : line.size());
-  facts.expression = scan.expression;
+  facts.guarded = scan.guarded;
   facts.polar = scan.polar;
   notices_->NoteLine(line_number, facts);
   watched_rows_ = notices_->watched_rows();
@@ -538,22 +546,28 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
   SortByRow(words, count);
   for (std::size_t w = 0; w < count; ++w) {
     const std::size_t position = words[w].position;
-    // A removed word may leave an expression or a parameter right after an
-    // earlier letter, whose word then stays as it is.
-    const auto* text = reinterpret_cast<const unsigned char*>(work.c_str());
-    if (!protected_text::IsDigit(text[position + 1]) && LeftAsItIs(text, work.size(), position + 1) != Kept::No) {
-      continue;
-    }
     WordEdit edit;
-    const RewriteStatus status = rewriter_.RewriteNumber(position, words[w].scale, work, words[w].addend, edit);
-    if (status != RewriteStatus::Done) {
-      failed_word_.assign(rewriter_.failed_word());
-      return status;
-    }
-    if (edit.kept) {
-      malformed_ = malformed_ || ChangesValue(words[w]);
-    } else if (words[w].scale != 0) {
-      NoteSign(words[w], edit.number, edit.read_zero);
+    if (((expression_rows_ >> words[w].row) & 1) != 0) {
+      // Where the settings leave its value as it is, so does the rewrite.
+      if (!ChangesValue(words[w])) continue;
+      WrapExpression(position, words[w].scale, words[w].addend, work, edit);
+    } else {
+      // A removed word may leave an expression or a parameter right after
+      // an earlier letter, whose word then stays as it is.
+      const auto* text = reinterpret_cast<const unsigned char*>(work.c_str());
+      if (!protected_text::IsDigit(text[position + 1]) && LeftAsItIs(text, work.size(), position + 1) != Kept::No) {
+        continue;
+      }
+      const RewriteStatus status = rewriter_.RewriteNumber(position, words[w].scale, work, words[w].addend, edit);
+      if (status != RewriteStatus::Done) {
+        failed_word_.assign(rewriter_.failed_word());
+        return status;
+      }
+      if (edit.kept) {
+        malformed_ = malformed_ || ChangesValue(words[w]);
+      } else if (words[w].scale != 0) {
+        NoteSign(words[w], edit.number, edit.read_zero);
+      }
     }
     // A rewrite adds or removes no other letter: the words still to come
     // only move.

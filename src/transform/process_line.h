@@ -90,6 +90,7 @@ class LineProcessor {
   std::uint64_t line_number_ = 0;
   bool malformed_ = false;                // the line keeps a number that is not well-formed
   bool exchange_line_ = false;            // X and Y trade places on this line
+  unsigned expression_rows_ = 0;          // rows whose word on this line is an expression or a parameter
   UnitConversion units_ = UnitConversion::None;
   bool turned_over_[3] = {};              // each plane's arcs run the other way (an odd number of mirrors)
   bool mirrors_ = false;                  // some plane is turned over

@@ -116,6 +116,14 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
   return RewriteStatus::Done;
 }
 
+std::size_t TrimBlankEnds(std::string& line) {
+  const std::size_t leading = std::min(line.find_first_not_of(' '), line.size());
+  line.erase(0, leading);
+  const std::size_t last = line.find_last_not_of(' ');
+  line.resize(last == std::string::npos ? 0 : last + 1);
+  return leading;
+}
+
 RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, std::string& line,
                                             float addend, WordEdit& edit) {
   WordNumber word;
@@ -136,11 +144,7 @@ RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, s
     line.erase(position, old_length);
     new_length = 0;
   }
-  const std::size_t leading = std::min(line.find_first_not_of(' '), line.size());
-  line.erase(0, leading);
-  const std::size_t last = line.find_last_not_of(' ');
-  line.resize(last == std::string::npos ? 0 : last + 1);
-
+  const std::size_t leading = TrimBlankEnds(line);
   edit.leading = leading;
   edit.number = word.number;
   edit.shift = static_cast<std::ptrdiff_t>(new_length) - static_cast<std::ptrdiff_t>(old_length) -

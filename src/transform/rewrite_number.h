@@ -28,6 +28,10 @@ struct WordNumber {
   bool read_zero = false;   // the number as read is 0
 };
 
+// Trims the blanks at both ends of a rewritten line; returns how many stood
+// in front.
+std::size_t TrimBlankEnds(std::string& line);
+
 // `number` (four decimals) offset by `addend`: the sum of the two as 64-bit
 // values, rounded to 15 significant digits and then to four decimals.
 FixedNumber OffsetNumber(const FixedNumber& number, float addend);

@@ -7,6 +7,7 @@
 #include "settings/unit_factors.h"
 #include "transform/g_codes.h"
 #include "transform/line_tables.h"
+#include "transform/machine_parameters.h"
 #include "transform/word_characters.h"
 
 namespace kivrel {
@@ -148,7 +149,7 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (facts.extrusion && xyz_lengths_changed_ && !(facts.g_codes & g_codes::kThreading)) Note(kExtrusion, line_number);
   NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
-  if (facts.expression) Note(kExpressions, line_number);
+  if (facts.guarded && any_change_ && ReadsMachineState(facts.words)) Note(kMachineState, line_number);
 }
 
 void ToolpathNotices::JudgePlanes() {
@@ -201,17 +202,17 @@ void ToolpathNotices::NoteOtherLengths(std::uint64_t line_number, const LineFact
 
 void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
   if (!any_change_) return;
+  if (ReadsMachineState(line)) Note(kMachineState, line_number);
   OWord word = ReadOWord(line);
   // "O<name> call [1.5] [2]": the arguments may be lengths the subroutine
-  // moves by; they pass as they are.
-  if (word.keyword == "call" && (plane_moved_ || settings_.ZScale != 1) &&
-      line.find('[', word.end) != std::string_view::npos) {
-    Note(kCallArguments, line_number);
-  }
-  NoteSubroutine(line_number, word);
+  // moves by. A subroutine of this program scales them where its words use
+  // them; one from another file takes them as they are.
+  const bool arguments = word.keyword == "call" && (plane_moved_ || settings_.ZScale != 1) &&
+                         line.find('[', word.end) != std::string_view::npos;
+  NoteSubroutine(line_number, word, arguments);
 }
 
-void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, OWord& word) {
+void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, OWord& word, bool arguments) {
   // A subroutine this program does not hold comes from a file of its own,
   // which this conversion does not touch.
   if (word.name.size() > kLongestName) word.name.clear();
@@ -222,10 +223,12 @@ void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, OWord& word) {
   if (word.keyword != "call" || defined_.contains(word.name)) return;
   if (word.name.empty() || (pending_calls_.size() >= kMostNames && !pending_calls_.contains(word.name))) {
     Note(kOtherFileCalls, line_number);
+    if (arguments) Note(kCallArguments, line_number);
     return;
   }
   Calls& calls = pending_calls_[word.name];
   if (calls.count++ == 0) calls.first = line_number;
+  if (arguments && calls.with_arguments++ == 0) calls.first_with_arguments = line_number;
 }
 
 void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) {
@@ -275,7 +278,9 @@ std::string ToolpathNotices::Message(int kind) const {
       return "subroutine calls pass their arguments as they are: lengths among them are not scaled";
     case kOtherFileCalls:
       return "subroutines called from other files are not converted: their moves, feeds and speeds stay as they are";
-    case kExpressions: return "expressions and parameters are not scaled";
+    case kMachineState:
+      return "parameters that read the machine's state (#5000 and above, #<_\u2026>) are not converted: values taken "
+             "from them may be converted twice";
     default: return "";
   }
 }
@@ -286,11 +291,15 @@ std::vector<std::string> ToolpathNotices::Notices(std::uint64_t lines_before) co
   std::copy(std::begin(first_), std::end(first_), first);
   std::copy(std::begin(count_), std::end(count_), count);
   // Calls to subroutines the program came to hold further down are its own.
+  const auto add = [&](int kind, std::uint64_t calls_first, std::uint64_t calls_count) {
+    if (calls_count == 0) return;
+    if (count[kind] == 0 || calls_first < first[kind]) first[kind] = calls_first;
+    count[kind] += calls_count;
+  };
   for (const auto& [name, calls] : pending_calls_) {
     if (defined_.contains(name)) continue;
-    std::uint64_t& other_first = first[kOtherFileCalls];
-    if (count[kOtherFileCalls] == 0 || calls.first < other_first) other_first = calls.first;
-    count[kOtherFileCalls] += calls.count;
+    add(kOtherFileCalls, calls.first, calls.count);
+    add(kCallArguments, calls.first_with_arguments, calls.with_arguments);
   }
   // In the order of their first lines, as the operator reads the program.
   int order[kKinds];

@@ -66,7 +66,7 @@ class ToolpathNotices : public NoticeSink {
     kPolar,
     kCallArguments,
     kOtherFileCalls,
-    kExpressions,
+    kMachineState,
     kKinds
   };
   enum class Plane { XY, ZX, YZ };
@@ -81,7 +81,7 @@ class ToolpathNotices : public NoticeSink {
   void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
   void NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts);
-  void NoteSubroutine(std::uint64_t line_number, OWord& word);
+  void NoteSubroutine(std::uint64_t line_number, OWord& word, bool arguments);
   void Watch();
   std::string Message(int kind) const;
   // A word (letter and number) in `text` of a letter marked in `letters`.
@@ -120,6 +120,8 @@ class ToolpathNotices : public NoticeSink {
   struct Calls {
     std::uint64_t first = 0;
     std::uint64_t count = 0;
+    std::uint64_t first_with_arguments = 0;
+    std::uint64_t with_arguments = 0;
   };
   static constexpr std::size_t kMostNames = 4096;
   static constexpr std::size_t kLongestName = 255;

@@ -59,6 +59,31 @@ struct Transform {
   double feed = 1, feed_add = 0, spindle_add = 0;
 };
 
+// How much longer the move after the feed rate at `at` becomes under `t`:
+// the scales' magnitude where it moves X, Y or Z (the settings tried scale
+// them alike), 1 for a move of other axes alone.
+double InverseTimeRatio(const std::vector<Move>& moves, std::size_t at, const Transform& t) {
+  std::size_t next = at + 1;
+  while (next < moves.size() && moves[next].kind != "STRAIGHT_TRAVERSE" && moves[next].kind != "STRAIGHT_FEED" &&
+         moves[next].kind != "ARC_FEED") {
+    ++next;
+  }
+  if (next == moves.size()) return 1;
+  if (moves[next].kind == "ARC_FEED") return std::fabs(t.x);
+  // The position before it: the last straight move's end (an arc moves X,
+  // Y or Z in any case).
+  for (std::size_t before = at; before-- > 0;) {
+    const Move& move = moves[before];
+    if (move.kind == "ARC_FEED") return std::fabs(t.x);
+    if (move.kind != "STRAIGHT_TRAVERSE" && move.kind != "STRAIGHT_FEED") continue;
+    for (int axis = 0; axis < 3; ++axis) {
+      if (move.values[axis] != moves[next].values[axis]) return std::fabs(t.x);
+    }
+    return 1;
+  }
+  return std::fabs(t.x);
+}
+
 // Where the moves of a sample must end up under `t`. The plane the
 // interpreter selects says which lengths an arc's numbers are: XY (first
 // X, second Y, axis Z), XZ (Z, X, Y) or YZ (Y, Z, X); an arc turns the
@@ -67,10 +92,12 @@ struct Transform {
 std::vector<Move> Expected(const std::vector<Move>& moves, const Transform& t) {
   std::vector<Move> out = moves;
   int plane = 17;
+  bool inverse_time = false;
   for (Move& move : out) {
     std::vector<double>& v = move.values;
     if (move.kind == "SELECT_PLANE") plane = static_cast<int>(v[0]);
-    if (move.kind == "SET_FEED_RATE" && v[0] != 0) v[0] = v[0] * t.feed + t.feed_add;
+    if (move.kind == "INVERSE_TIME") inverse_time = v[0] != 0;
+    if (move.kind == "SET_FEED_RATE" && v[0] != 0 && !inverse_time) v[0] = v[0] * t.feed + t.feed_add;
     if (move.kind == "SET_SPINDLE_SPEED") v.back() += t.spindle_add;
     auto point = [&](double& x, double& y) {
       const double new_x = t.exchange ? y * t.y : x * t.x;
@@ -81,6 +108,13 @@ std::vector<Move> Expected(const std::vector<Move>& moves, const Transform& t) {
     if ((move.kind == "STRAIGHT_TRAVERSE" || move.kind == "STRAIGHT_FEED") && v.size() >= 3) {
       point(v[0], v[1]);
       v[2] *= t.z;
+    }
+    if (move.kind == "SET_FEED_RATE" && inverse_time) {
+      // An inverse-time F gives the move's time, which a controller's own
+      // scaling keeps: the interpreter's rate follows the move's length.
+      // The settings' feed multiplier and addend would change the time, and
+      // are not what a controller does.
+      v[0] *= InverseTimeRatio(moves, static_cast<std::size_t>(&move - out.data()), t);
     }
     if (move.kind == "ARC_FEED" && v.size() >= 6) {
       if (plane == 17) {
@@ -184,6 +218,56 @@ bool SameMoves(const std::vector<Move>& a, const std::vector<Move>& b, double ma
   return true;
 }
 
+// A peck drilling cycle (G73, G83) keeps its Q, the depth of each peck, as a
+// controller that scales the part does: its hole goes to the scaled depth,
+// in another number of pecks. Where one X and Y position takes more than
+// one feed downwards in a row of straight moves, that row is judged by its
+// first move, its deepest point and its last move.
+std::vector<Move> WithoutPecks(const std::vector<Move>& moves) {
+  auto straight = [](const Move& move) {
+    return (move.kind == "STRAIGHT_TRAVERSE" || move.kind == "STRAIGHT_FEED") && move.values.size() >= 3;
+  };
+  std::vector<Move> out;
+  for (std::size_t i = 0; i < moves.size();) {
+    std::size_t end = i + 1;
+    int downwards = 0;
+    std::size_t deepest = i;
+    while (straight(moves[i]) && end < moves.size() && straight(moves[end]) &&
+           moves[end].values[0] == moves[i].values[0] && moves[end].values[1] == moves[i].values[1]) {
+      if (moves[end].kind == "STRAIGHT_FEED" && moves[end].values[2] < moves[end - 1].values[2]) ++downwards;
+      if (moves[end].values[2] < moves[deepest].values[2]) deepest = end;
+      ++end;
+    }
+    if (downwards > 1) {
+      out.push_back(moves[i]);
+      if (deepest != i && deepest != end - 1) out.push_back(moves[deepest]);
+      out.push_back(moves[end - 1]);
+    } else {
+      out.insert(out.end(), moves.begin() + static_cast<std::ptrdiff_t>(i), moves.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    i = end;
+  }
+  return out;
+}
+
+// Where `moves` first part from `expected`, for the failure message.
+std::string FirstDifference(const std::vector<Move>& moves, const std::vector<Move>& expected, double magnification) {
+  auto text = [](const Move& move) {
+    std::ostringstream out;
+    out << move.kind << "(";
+    for (std::size_t v = 0; v < move.values.size(); ++v) out << (v > 0 ? ", " : "") << move.values[v];
+    return out.str() + ")";
+  };
+  for (std::size_t i = 0; i < std::max(moves.size(), expected.size()); ++i) {
+    const std::vector<Move> one{i < moves.size() ? moves[i] : Move{"(none)", {}}};
+    const std::vector<Move> other{i < expected.size() ? expected[i] : Move{"(none)", {}}};
+    if (!SameMoves(one, other, magnification)) {
+      return "; first at move " + std::to_string(i) + ": " + text(one[0]) + ", expected " + text(other[0]);
+    }
+  }
+  return "";
+}
+
 // What the interpreter made of a program: its moves, a refusal, or no
 // answer in time. A loaded machine may slow it down, but must not make a
 // refusal of it.
@@ -218,6 +302,11 @@ Interpretation TryInterpret(const std::string& file, const std::string& tool_tab
     const std::size_t kind_at = line.find_first_not_of(' ', line.find(' ', n + 1));
     if (kind_at == std::string::npos || kind_at > open) continue;
     const std::string kind = line.substr(kind_at, open - kind_at);
+    // The interpreter's own word on the feed mode.
+    if (kind == "COMMENT" && line.find("interpreter: feed mode set to") != std::string::npos) {
+      moves.push_back({"INVERSE_TIME", {line.find("inverse time") != std::string::npos ? 1.0 : 0.0}});
+      continue;
+    }
     if (kind == "COMMENT" && line.find(kMachineMark) != std::string::npos) {
       machine = true;
       continue;
@@ -252,6 +341,7 @@ struct SampleSettings {
   std::vector<std::string> settings;
   Transform expected;
   bool rates_only;  // compare the feed rates and spindle speeds alone
+  int least_exact;  // of the samples the interpreter reads, this many at least come out exact
 };
 
 // The feed rates and spindle speeds among `moves`.
@@ -315,14 +405,14 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
     const Interpretation after = TryInterpret(converted, tools);
     const std::vector<Move> expected = Expected(before.moves, GetParam().expected);
     const bool rates_only = GetParam().rates_only;
+    const double magnification = std::max({std::fabs(GetParam().expected.x), std::fabs(GetParam().expected.y),
+                                           std::fabs(GetParam().expected.z)});
     const bool read_after = after.outcome == Interpretation::kRead;
     if (after.outcome == Interpretation::kTimedOut) {
       ++timed_out;
       std::cout << "[ timed out] converted " << sample.filename().string() << ": not judged\n";
-    } else if (read_after && SameMoves(rates_only ? Rates(after.moves) : after.moves,
-                                       rates_only ? Rates(expected) : expected,
-                                       std::max({std::fabs(GetParam().expected.x), std::fabs(GetParam().expected.y),
-                                                 std::fabs(GetParam().expected.z)}))) {
+    } else if (read_after && SameMoves(rates_only ? Rates(after.moves) : WithoutPecks(after.moves),
+                                       rates_only ? Rates(expected) : WithoutPecks(expected), magnification)) {
       ++exact;
     } else if (notice) {
       ++noticed;
@@ -331,7 +421,7 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
                 << filtered.errors.substr(at + 17, filtered.errors.find('\n', at) - at - 17) << "\n";
     } else {
       ADD_FAILURE() << sample << (read_after ? ": moves differently" : ": the interpreter rejects the converted program")
-                    << ", and no notice said why";
+                    << ", and no notice said why" << FirstDifference(after.moves, expected, magnification);
       ++other;
     }
   }
@@ -339,6 +429,9 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
             << other << " other, " << timed_out << " timed out\n";
   EXPECT_GT(read, 100);
   EXPECT_EQ(other, 0);
+  // A sample the interpreter gave no answer for in time is judged neither
+  // way: a slow machine must not fail the test.
+  EXPECT_GE(exact + timed_out, GetParam().least_exact);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -350,14 +443,14 @@ INSTANTIATE_TEST_SUITE_P(
     // The parameter file's lines: Y, X, Z, A, feed multiplier, exchange,
     // feed addend, spindle addend.
     ::testing::Values(
-        SampleSettings{"scales", {"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"}, {2, 2, 2}, false},
-        SampleSettings{"feeds", {"1", "1", "1", "1", "2", "False", "5", "100.", "EOF"}, {1, 1, 1, false, 2, 5, 100}, true},
-        SampleSettings{"mirror", {"1", "-1", "1", "1", "1", "False", "0", "0.", "EOF"}, {-1, 1, 1}, false},
-        SampleSettings{"exchange", {"1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, 1, 1, true}, false},
-        SampleSettings{"rotation", {"-1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, -1, 1, true}, false},
+        SampleSettings{"scales", {"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"}, {2, 2, 2}, false, 190},
+        SampleSettings{"feeds", {"1", "1", "1", "1", "2", "False", "5", "100.", "EOF"}, {1, 1, 1, false, 2, 5, 100}, true, 190},
+        SampleSettings{"mirror", {"1", "-1", "1", "1", "1", "False", "0", "0.", "EOF"}, {-1, 1, 1}, false, 185},
+        SampleSettings{"exchange", {"1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, 1, 1, true}, false, 185},
+        SampleSettings{"rotation", {"-1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, -1, 1, true}, false, 185},
         SampleSettings{"inches", {"25.4", "25.4", "25.4", "1", "25.4", "False", "0", "0.", "EOF"},
-                       {25.4, 25.4, 25.4, false, 25.4}, false},
-        SampleSettings{"half", {"0.5", "0.5", "0.5", "1", "1", "False", "0", "0.", "EOF"}, {0.5, 0.5, 0.5}, false}),
+                       {25.4, 25.4, 25.4, false, 25.4}, false, 185},
+        SampleSettings{"half", {"0.5", "0.5", "0.5", "1", "1", "False", "0", "0.", "EOF"}, {0.5, 0.5, 0.5}, false, 185}),
     [](const auto& test) { return std::string(test.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Programs, Rs274Interop,

@@ -556,6 +556,18 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
                       {'R', radius.value_or(0), 0},
                       {'Q', peck.value_or(0), 0}};
   const bool units = UnitConversionOf(settings) != UnitConversion::None;
+  // Which letters' first words hold an expression or a parameter as read.
+  bool expression_words[std::size(rows)] = {};
+  {
+    const Protection protection = Protect(work);
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+      std::size_t at = 0;
+      while (at < protection.comment && (work[at] != rows[r].letter || !protection.Word(at))) ++at;
+      if (at >= protection.comment) continue;
+      const std::size_t value = work.find_first_not_of("+- \t", at + 1);
+      expression_words[r] = value < protection.comment && protection.inside[value];
+    }
+  }
   for (const Row& row : rows) {
     if ((row.letter == 'R' && !radius) || (row.letter == 'Q' && !peck)) continue;
     if (machine && std::string_view("IJKA").find(row.letter) != std::string_view::npos) continue;
@@ -575,9 +587,27 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
            std::string_view("1234567890.+- \t").find(work[run_end]) != std::string_view::npos) {
       ++run_end;
     }
-    // No number, or an expression or a parameter in place of it: left as it
-    // is.
     const std::string run = work.substr(position + 1, run_end - position - 1);
+    // An expression or a parameter after blanks and signs (no point): one
+    // bracket expression scales it, where the row changes the value.
+    if (std::none_of(run.begin(), run.end(), IsDigitChar) && run.find('.') == std::string::npos &&
+        run_end < protection.comment && protection.inside[run_end]) {
+      // Only a word that held it as read: a removed word may have brought
+      // it next to a letter that had no number.
+      if ((row.scale == 1 && row.addend == 0) || !expression_words[&row - rows]) continue;
+      const std::size_t end = work[run_end] == '[' ? BracketEnd(work, run_end) : ParameterEnd(work, run_end);
+      const std::size_t value = work.find_first_not_of(" \t", position + 1);
+      std::string wrapped = "[" + work.substr(value, end - value);
+      if (row.scale != 1) wrapped += "*" + WriteFixed(RoundExactly(row.scale, 7), 7);
+      if (row.addend != 0) {
+        wrapped += (row.addend > 0 ? "+" : "") + WriteFixed(RoundExactly(row.addend, 7), row.letter == 'S' ? 0 : 7);
+      }
+      wrapped += "]";
+      work = Trim(row.scale != 0 ? work.substr(0, position + 1) + wrapped + work.substr(end)
+                                 : work.substr(0, position) + work.substr(end));
+      continue;
+    }
+    // No number: left as it is.
     if (std::none_of(run.begin(), run.end(), IsDigitChar)) continue;
     while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
     // A run that is not one number stays as read.

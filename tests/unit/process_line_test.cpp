@@ -258,7 +258,9 @@ const LineCase kMeanings[] = {
 
 auto YScale(float v) { return [v](Settings& s) { s.YScale = v; }; }
 
-// LinuxCNC's dialect: O-word lines, expressions and parameters are left whole.
+// LinuxCNC's dialect: O-word lines pass as read; an expression or a
+// parameter is left whole, and where the settings change its word it goes
+// into one bracket expression that scales it when the program runs.
 const LineCase kDialect[] = {
     {"o-word line", Feed(0, 0), "o110 if [#2 gt 0]", "o110 if [#2 gt 0]"},
     {"o-word line after blanks", Spindle(100), "  O100 sub", "  O100 sub"},
@@ -270,9 +272,19 @@ const LineCase kDialect[] = {
     {"a hash that starts no parameter leads a comment", XScale(2), "G1 X1 # note", "G1 X2.0000 # NOTE"},
     {"parameter feed does not abort", Neutral, "F#<feed>", "F#<FEED>"},
     {"letters without a number are no words", Neutral, "EMC_ABORT_TASK_STATE_OFF = 4,", "EMC_ABORT_TASK_STATE_OFF = 4,"},
-    {"negated parameter", XScale(2), "G1 X-#1 Y1", "G1 X-#1 Y1.0000"},
+    {"negated parameter", XScale(2), "G1 X-#1 Y1", "G1 X[-#1*2.0000000] Y1.0000"},
+    {"expression scaled in place", XScale(2), "G1 x [#1+2] Y1", "G1 X[[#1+2]*2.0000000] Y1.0000"},
+    {"mirrored parameter", XScale(-1), "G1 X#1", "G1 X[#1*-1.0000000]"},
+    {"feed expression multiplied and offset", Feed(1.5f, 10), "F#<feed>", "F[#<FEED>*1.5000000+10.0000000]"},
+    {"feed expression offset only, negatively", Feed(1, -5), "G1 F[#1]", "G1 F[[#1]-5.0000000]"},
+    {"spindle expression offset as a whole speed", Spindle(100), "M3 S#1", "M3 S[#1+100.]"},
+    {"a scale of 0 removes the word with its value", XScale(0), "G1 X[#1+2] Y1", "G1  Y1.0000"},
+    {"the exchange trades the letter only", All(XScale(2), Exchange()), "G1 X#1 Y[#2]", "G1 Y[#1*2.0000000] X[#2]"},
+    {"a radius expression", All(XScale(2), YScale(2)), "G2 X1 Y1 R#1", "G2 X2.0000 Y2.0000 R[#1*2.0000000]"},
+    {"a point before a parameter makes no number", XScale(2), "G1 X.#1", "G1 X.#1"},
+    {"a hash that starts no parameter leaves the word without a number", XScale(2), "G1 X# note", "G1 X# NOTE"},
     {"unmatched bracket protects to the end", Exchange(), "G1 X1 [y2", "G1 Y1.0000 [Y2"},
-    {"parameter of a parameter", XScale(2), "G1 X##2 Z1", "G1 X##2 Z1.0000"},
+    {"parameter of a parameter", XScale(2), "G1 X##2 Z1", "G1 X[##2*2.0000000] Z1.0000"},
     {"polar words stay", XScale(2), "G1 @5 ^30", "G1 @5 ^30"},
 };
 

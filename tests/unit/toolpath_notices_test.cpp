@@ -16,7 +16,9 @@ namespace {
 constexpr const char* kRadius = "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
 constexpr const char* kAfterComment = "words after a comment are not scaled";
 constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
-constexpr const char* kExpression = "expressions and parameters are not scaled";
+constexpr const char* kMachineState =
+    "parameters that read the machine's state (#5000 and above, #<_\u2026>) are not converted: values taken from "
+    "them may be converted twice";
 constexpr const char* kMalformed =
     "numbers that are not well-formed are left as they are: the controller reads or refuses them itself";
 constexpr const char* kOtherFile =
@@ -95,12 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
         NoticeCase{"block_delete_radius", "/G1 X1 Y1 R1", Scale(2, 2), Neutral, kRadius},
         NoticeCase{"block_delete_comment_line", "/(note) X5", Scale(2, 1), Neutral, kAfterComment},
         NoticeCase{"unequal_arc", "G1 X1 J0", Scale(2, 3), Scale(2, 2), kUnequal},
-        NoticeCase{"parameter", "M3 S#1", [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kExpression},
+        NoticeCase{"machine_state", "G1 X[#5221+1]", Scale(2, 1), Neutral, kMachineState},
+        NoticeCase{"machine_state_named", "o1 if [#<_x> gt 0]\no1 endif", [](Settings& s) { s.FeedAdd = 1; }, Neutral,
+                   kMachineState},
         NoticeCase{"polar", "G1 @5 ^30", Exchange(), Axes(1, 1, 2), "polar coordinates (@ and ^) are not scaled"},
-        // The subroutine comes further down, so it is converted with the program.
-        NoticeCase{"call_arguments", "o<touchoff> call [0.100] [0]\no<touchoff> sub\no<touchoff> endsub", Axes(1, 1, 2),
-                   [](Settings& s) { s.FeedScale = 2; },
-                   "subroutine calls pass their arguments as they are: lengths among them are not scaled"},
         NoticeCase{"other_file_call", "o<probe> call", [](Settings& s) { s.FeedScale = 2; }, Neutral, kOtherFile},
         // In the XZ and YZ planes the plane's own axes decide; the XY checks
         // stay quiet there.
@@ -186,14 +186,27 @@ TEST(ToolpathNotices, ModalStatesRunAcrossLines) {
                                       "settings change how long the moves take"}));
 }
 
-TEST(ToolpathNotices, ExpressionsAfterARewrittenLetterAreAlwaysWrong) {
-  // The first X word is rewritten whatever the scale, and "X[#1+2]" comes
-  // out as "X0.0000[#1+2]".
-  for (const char* line : {"G1 X[#1+2]", "G1 Y#1", "g1 f[#3*2]"}) {
-    EXPECT_EQ(NoticesFor({line}, Neutral), std::vector<std::string>{std::string("Line 1: ") + kExpression}) << line;
+// An expression or a parameter is scaled where the program runs, and so are
+// the arguments of the program's own subroutines, where their words use
+// them (the subroutine may come further down); a subroutine of another file
+// takes its arguments as they are. Parameters below 5000 and named ones
+// hold the program's own values.
+TEST(ToolpathNotices, ExpressionsAndTheProgramsOwnSubroutinesRaiseNone) {
+  const auto all = [](Settings& s) {
+    Axes(2, 2, 2)(s);
+    s.FeedScale = 1.5f;
+    s.FeedAdd = 10;
+    s.SpindleRPM = 100;
+  };
+  for (const char* line : {"G1 X[#1+2]", "G1 Y#1", "g1 f[#3*2]", "M3 S#1", "G1 X#4999 Y#<x_>"}) {
+    EXPECT_EQ(NoticesFor({line}, all), std::vector<std::string>{}) << line;
   }
-  // Only the first word of a letter is rewritten.
-  EXPECT_EQ(NoticesFor({"G1 X1 X[#1]"}, Neutral), std::vector<std::string>{});
+  EXPECT_EQ(NoticesFor({"o<a> call [2]", "o<a> sub", "G1 X#1", "o<a> endsub", "o<a> call [3]"}, all),
+            std::vector<std::string>{});
+  EXPECT_EQ(NoticesFor({"o<a> sub", "o<a> endsub", "o<a> call [2]", "o<b> call [2]", "o<c> call"}, all),
+            (std::vector<std::string>{
+                "Line 4: subroutine calls pass their arguments as they are: lengths among them are not scaled",
+                std::string("Line 4 (and 1 more): ") + kOtherFile}));
 }
 
 TEST(ToolpathNotices, WhatLiesInCommentsIsNoWord) {
@@ -269,7 +282,7 @@ TEST(ToolpathNotices, LeaveTheConvertedBytesAlone) {
     EXPECT_EQ(with.ProcessLine(a, ++number), without.ProcessLine(b));
     EXPECT_EQ(a, b);
   }
-  EXPECT_EQ(notices.Notices().size(), 4u);
+  EXPECT_EQ(notices.Notices().size(), 3u);
 }
 
 // A whole start: the notices come after the progress window has closed and
