@@ -22,10 +22,18 @@ struct Move {
   std::vector<double> values;  // as the interpreter prints them
 };
 
+// The interpreter keeps its tool table in "$HOME/.tool.mmap", which every
+// start empties: two at once under one home (ctest runs tests side by side)
+// spoil each other's run. Each runs with the program's folder as its home.
+std::vector<std::string> HomeOf(const std::string& file) {
+  return {"HOME=" + std::filesystem::path(file).parent_path().string()};
+}
+
 // The canonical moves of a program, after checking that the interpreter
 // took every line.
 std::vector<Move> Interpret(const std::string& file) {
-  const ProgramRun run = RunProgramAt(kInterpreter, {"-g", file}, std::filesystem::path(file).parent_path().string());
+  const ProgramRun run = RunProgramAt(kInterpreter, {"-g", file}, std::filesystem::path(file).parent_path().string(),
+                                      HomeOf(file));
   EXPECT_EQ(run.status, 0) << run.output << run.errors;
   std::vector<Move> moves;
   std::istringstream lines(run.output);
@@ -283,7 +291,7 @@ Interpretation TryInterpret(const std::string& file, const std::string& tool_tab
   // longer one.
   for (const char* seconds : {"20", "180"}) {
     run = RunProgramAt("/usr/bin/timeout", {seconds, kInterpreter, "-t", tool_table, "-g", file},
-                       std::filesystem::path(file).parent_path().string());
+                       std::filesystem::path(file).parent_path().string(), HomeOf(file));
     if (run.status != 124) break;
   }
   if (run.status == 124) result.outcome = Interpretation::kTimedOut;

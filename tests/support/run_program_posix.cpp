@@ -33,10 +33,18 @@ RunningProgram::RunningProgram(const std::string& program, const std::vector<std
   posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
 
+  // A variable given in `extra_environment` replaces the inherited one.
+  auto given = [&](const char* entry) {
+    for (const std::string& extra : extra_environment) {
+      const std::size_t name = extra.find('=') + 1;
+      if (std::strncmp(entry, extra.c_str(), name) == 0) return true;
+    }
+    return false;
+  };
   std::vector<std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     if (std::strncmp(*entry, "DISPLAY=", 8) == 0 || std::strncmp(*entry, "WAYLAND_DISPLAY=", 16) == 0 ||
-        std::strncmp(*entry, "QT_QPA_PLATFORM=", 16) == 0) {
+        std::strncmp(*entry, "QT_QPA_PLATFORM=", 16) == 0 || given(*entry)) {
       continue;
     }
     environment.emplace_back(*entry);
