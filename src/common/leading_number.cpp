@@ -5,20 +5,22 @@
 #include <limits>
 #include <string>
 
+#include "common/ascii.h"
 #include "common/plain_number.h"
 
 namespace kivrel {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// Blanks a number may follow, a line end among them.
+bool IsBlankOrLineEnd(char c) { return ascii::IsBlank(static_cast<unsigned char>(c)) || c == '\n'; }
+using ascii::IsDigit;
 
 class Cursor {
  public:
   explicit Cursor(std::string_view text) : text_(text) {}
   // The next character that is not a blank, or '\0' at the end.
   char Peek() {
-    while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
+    while (at_ < text_.size() && IsBlankOrLineEnd(text_[at_])) ++at_;
     return at_ < text_.size() ? text_[at_] : '\0';
   }
   void Skip() { ++at_; }
@@ -89,7 +91,7 @@ double LeadingNumber(std::string_view text) {
     // An exponent, a number that goes on after blanks, or a hexadecimal or
     // octal number: the general way.
     std::size_t next = i;
-    while (next < n && IsBlank(p[next])) ++next;
+    while (next < n && IsBlankOrLineEnd(p[next])) ++next;
     if (next < n) {
       const char c = p[next];
       if (c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == '&' || (c >= '0' && c <= '9') ||

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/ascii.h"
 #include "common/failure.h"
 #include "common/fixed_text.h"
 #include "common/text_reader.h"
@@ -24,15 +25,7 @@ void AppendLine(std::string& text, float value, Pattern pattern) {
 
 void AppendLine(std::string& text, bool value) { text += value ? "True\r\n" : "False\r\n"; }
 
-bool IsLowerCaseTrue(const std::string& line) {
-  if (line.size() != 4) return false;
-  for (std::size_t i = 0; i < 4; ++i) {
-    char c = line[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != "true"[i]) return false;
-  }
-  return true;
-}
+bool IsLowerCaseTrue(const std::string& line) { return ascii::EqualIgnoringCase(line, "true"); }
 
 // Reads the nine lines that matter; nothing when the file is not whole.
 // `swap` tells whether line 9 asks for the X row on top.

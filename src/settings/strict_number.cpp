@@ -1,9 +1,10 @@
 #include "settings/strict_number.h"
 
-#include <cctype>
 #include <charconv>
 #include <cfloat>
 #include <cmath>
+
+#include "common/ascii.h"
 
 namespace kivrel {
 namespace {
@@ -12,14 +13,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
-}
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
-  if (text.size() != word.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != word[i]) return false;
-  }
-  return true;
 }
 
 // True for a number whose digits before any exponent are all zeros.
@@ -39,7 +32,7 @@ std::optional<float> StrictNumber(std::string_view line) {
   }
   // from_chars would also take "inf" and "nan"; a number starts with a digit
   // or a point.
-  if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
+  if (text.empty() || !(ascii::IsDigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
     return std::nullopt;
   }
   double value = 0;
@@ -58,8 +51,8 @@ std::optional<float> StrictNumber(std::string_view line) {
 }
 
 std::optional<bool> StrictTruth(std::string_view line) {
-  if (EqualsIgnoringCase(line, "true")) return true;
-  if (EqualsIgnoringCase(line, "false")) return false;
+  if (ascii::EqualIgnoringCase(line, "true")) return true;
+  if (ascii::EqualIgnoringCase(line, "false")) return false;
   std::optional<float> number = StrictNumber(line);
   if (!number) return std::nullopt;
   return *number == -1.0f;

@@ -2,10 +2,12 @@
 
 #include <string_view>
 
+#include "common/ascii.h"
+
 namespace kivrel {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using ascii::IsDigit;
 
 // "pr" in any letter case followed by one or more digits.
 bool IsChainExtension(std::string_view extension) {

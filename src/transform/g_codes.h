@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/ascii.h"
+
 // The G and M codes the line rules and the toolpath notices look at, as
 // bits of one set per line.
 namespace kivrel::g_codes {
@@ -75,7 +77,7 @@ struct CodeTable {
 };
 inline constexpr CodeTable kCodeTable;
 
-constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+using ascii::IsDigit;
 
 // The bit of the G word whose number starts at `text` (after the letter,
 // blanks and a plus sign allowed), or 0 for a code no notice looks at. A

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <iterator>
 
+#include "common/ascii.h"
 #include "settings/settings.h"
 #include "transform/comment_leaders.h"
 
@@ -40,7 +41,7 @@ struct ByteClasses {
   signed char kind[256];
   constexpr ByteClasses() : upper(), kind() {
     for (int i = 0; i < 256; ++i) {
-      upper[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 'a' + 'A' : i);
+      upper[i] = static_cast<unsigned char>(ascii::Upper(static_cast<char>(i)));
       kind[i] = kPlain;
     }
     for (int r = 0; r < static_cast<int>(std::size(kLetterTable)); ++r) {

@@ -1,5 +1,6 @@
 #include "transform/o_word.h"
 
+#include "common/ascii.h"
 #include "transform/protected_text.h"
 #include "transform/word_characters.h"
 
@@ -9,8 +10,8 @@ namespace {
 using protected_text::IsDigit;
 using word_characters::IsBlank;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+using ascii::IsLetter;
+using ascii::Lower;
 
 // The place of the first character at or after `at` that is no blank.
 std::size_t Next(std::string_view line, std::size_t at) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/ascii.h"
 #include "transform/comment_leaders.h"
 
 // Text before the comment start that the rules leave alone: an expression
@@ -11,7 +12,7 @@
 // character starts a comment, and the exchange changes nothing.
 namespace kivrel::protected_text {
 
-constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+using ascii::IsDigit;
 
 // A "#" at `at` starts a parameter reference, not a comment: a digit, "<",
 // "[" or another "#" follows it.

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "common/ascii.h"
 #include "common/fixed_text.h"
 #include "common/leading_number.h"
 #include "common/plain_number.h"
@@ -55,8 +56,7 @@ const FixedNumber& NumberRewriter::StoredOther(float scale) {
 
 RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std::size_t position, float scale,
                                             float addend, WordNumber& result) {
-  char letter = p[position];
-  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  const char letter = ascii::Upper(p[position]);
   const std::size_t run_start = position + 1;
   const std::string_view line(p, size);
 
@@ -86,9 +86,7 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
   const float product = plain || std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {
     failed_word_.assign(line.substr(position, run_end - position));
-    for (char& c : failed_word_) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : failed_word_) c = ascii::Upper(c);
     return RewriteStatus::OutOfRange;
   }
   // The rounding chain works on the decimal value of each text it would

@@ -3,11 +3,13 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/ascii.h"
+
 // The characters a word's number is made of.
 namespace kivrel::word_characters {
 
 // Blanks may stand between a word's letter and its number and inside it.
-constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using ascii::IsBlank;
 
 // Digits, point and signs.
 constexpr bool IsNumberCharacter(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
