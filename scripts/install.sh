@@ -26,6 +26,9 @@ installed=(
   "$prefix/share/applications/kivrel-settings.desktop"
   "$prefix/share/icons/hicolor/scalable/apps/kivrel.svg"
   "$prefix/share/man/man1/kivrel.1" "$prefix/share/man/man1/kivrel-filter.1"
+  "$prefix/share/doc/kivrel/README.md"
+  # the formatted pages mandb keeps
+  "$prefix/share/man/cat1/kivrel.1.gz" "$prefix/share/man/cat1/kivrel-filter.1.gz"
 )
 
 refresh_databases() {
@@ -42,6 +45,7 @@ if [ $uninstall -eq 1 ]; then
   for file in "${installed[@]}"; do
     if [ -e "$file" ] || [ -L "$file" ]; then rm -f "$file"; fi
   done
+  rmdir "$prefix/share/doc/kivrel" 2>/dev/null || true
   refresh_databases
   if [ -f "$folder/kivrel.prm" ]; then
     echo "Kivrel is uninstalled from $prefix. Your settings stay in $folder/kivrel.prm."

@@ -23,7 +23,7 @@ linux="kivrel-$version-linux-x86_64"
 cmake --install build --prefix "$work/prefix" --strip >/dev/null
 mkdir -p "$work/$linux"
 cp "$work/prefix/lib/kivrel/"* "$work/$linux/"
-cp README.md packaging/kivrel.1 "$work/$linux/"
+cp README.md build/kivrel.1 "$work/$linux/"
 tar -C "$work" --owner=0 --group=0 -czf "dist/$linux.tar.gz" "$linux"
 
 # 64-bit ARM: the two programs, cross-built without the windows module (Qt is
@@ -33,7 +33,7 @@ mkdir -p "$work/$aarch64"
 for program in kivrel kivrel-filter; do
   aarch64-linux-gnu-strip -o "$work/$aarch64/$program" "build-aarch64/$program"
 done
-cp README.md packaging/kivrel.1 "$work/$aarch64/"
+cp README.md build/kivrel.1 "$work/$aarch64/"
 tar -C "$work" --owner=0 --group=0 -czf "dist/$aarch64.tar.gz" "$aarch64"
 
 # Windows: the two self-contained executables and a README with CR LF ends.
@@ -42,7 +42,7 @@ mkdir -p "$work/$windows"
 for program in kivrel.exe kivrel-filter.exe; do
   x86_64-w64-mingw32-strip -o "$work/$windows/$program" "build-windows/$program"
 done
-sed 's/$/\r/' packaging/README.txt >"$work/$windows/README.txt"
+sed -e "s/@PROJECT_VERSION@/$version/" -e 's/$/\r/' packaging/README.txt.in >"$work/$windows/README.txt"
 (cd "$work/$windows" && cmake -E tar cf "$OLDPWD/dist/$windows.zip" --format=zip kivrel.exe kivrel-filter.exe README.txt)
 
 (cd dist && sha256sum "$linux.tar.gz" "$aarch64.tar.gz" "$windows.zip" >SHA256SUMS)

@@ -6,6 +6,7 @@
 #include "common/process_info.h"
 #include "common/standard_output.h"
 #include "startup/filter_program.h"
+#include "startup/program_information.h"
 #include "ui/console_ui.h"
 #include "ui/window_system.h"
 #include "ui/windows_module.h"
@@ -13,9 +14,14 @@
 int main(int argc, char** argv) {
   kivrel::UseBinaryStandardStreams();
   kivrel::DiskFileSystem files;
+  const std::string command_text = kivrel::CommandTail(argc, argv);
+  if (const auto information = kivrel::InformationAsked(command_text, files, "kivrel-filter")) {
+    std::cout << *information << std::flush;
+    return 0;
+  }
   kivrel::ConsoleMessageBoxes boxes(std::cerr);
   const std::string program_folder = kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
-  kivrel::FilterPlatform platform{files, boxes, std::cerr, program_folder, kivrel::CommandTail(argc, argv),
+  kivrel::FilterPlatform platform{files, boxes, std::cerr, program_folder, command_text,
                                   [&](const std::string& text) {
                                     return kivrel::WindowSystemAvailable() &&
                                            kivrel::ShowNoticesWithWindowsModule(program_folder.c_str(), text);

@@ -4,12 +4,20 @@
 #include "common/disk_file_system.h"
 #include "common/process_info.h"
 #include "startup/main_program.h"
+#include "startup/program_information.h"
 #include "ui/console_ui.h"
 #include "ui/window_system.h"
 #include "ui/windows_module.h"
 
 int main(int argc, char** argv) {
   kivrel::UseBinaryStandardStreams();
+  kivrel::DiskFileSystem files;
+  const std::string command_text = kivrel::CommandTail(argc, argv);
+  // "--help" and "--version" touch no file, not even the result file.
+  if (const auto information = kivrel::InformationAsked(command_text, files, "kivrel")) {
+    std::cout << *information << std::flush;
+    return 0;
+  }
   const std::string program_folder = kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
   int status = 0;
   if (kivrel::WindowSystemAvailable() &&
@@ -17,10 +25,9 @@ int main(int argc, char** argv) {
     return status;
   }
 
-  kivrel::DiskFileSystem files;
   kivrel::SystemClock clock;
   kivrel::ConsoleMessageBoxes boxes(std::cerr);
   kivrel::ConsoleUserInterface ui(std::cout, std::cerr);
-  kivrel::Platform platform{files, boxes, clock, ui, std::cerr, program_folder, kivrel::CommandTail(argc, argv)};
+  kivrel::Platform platform{files, boxes, clock, ui, std::cerr, program_folder, command_text};
   return static_cast<int>(kivrel::RunProgram(platform));
 }

@@ -1,6 +1,8 @@
 // The real program, started as a host starts it, with whole files compared.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "e2e/program_folder.h"
 
 namespace kivrel::testing {
@@ -55,6 +57,34 @@ TEST(StartupE2E, MissingInputCreatesNothing) {
   EXPECT_EQ(run.errors, "Kivrel: input file not found: " + program.Job("missing.nc") + "\n");
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("missing.pr1") + "\r\n1\r\n\r\n");
   EXPECT_EQ(ListFolder(program.jobs()), "");
+}
+
+// "--help" and "--version" are answered on standard output and touch no
+// file; a file of that name is a program to convert.
+TEST(StartupE2E, HelpAndVersionTouchNoFile) {
+  ProgramFolder program;
+  const std::string stale = "kivrel.pre\r\nversion:4\r\nother.pr1\r\n0\r\n\r\n";
+  WriteFile(program.Path("prepre.res"), stale);
+  for (const bool filter : {false, true}) {
+    for (const char* asked : {"--help", "--version"}) {
+      SCOPED_TRACE(std::string(filter ? "kivrel-filter " : "kivrel ") + asked);
+      const ProgramRun run = filter ? program.Filter({asked}) : program.Run({asked});
+      EXPECT_EQ(run.status, 0);
+      EXPECT_EQ(run.errors, "");
+      EXPECT_EQ(run.output.rfind(asked == std::string("--help") ? (filter ? "Usage: kivrel-filter PATH\n"
+                                                                           : "Usage: kivrel PATH\n")
+                                                                : "Kivrel 4.0.1\n",
+                                 0),
+                0u)
+          << run.output;
+      EXPECT_EQ(program.Result(), stale);
+      EXPECT_FALSE(std::filesystem::exists(program.Path("kivrel.prm")));
+    }
+  }
+  WriteFile(program.Job("--help"), "G1 X1\r\n");
+  const ProgramRun converted = program.Filter({"--help"});
+  EXPECT_EQ(converted.status, 0) << converted.errors;
+  EXPECT_NE(converted.output.find("G1 X1.0000\r\n"), std::string::npos) << converted.output;
 }
 
 TEST(StartupE2E, CommentBlockRecordsTheSettings) {
