@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 #include "common/fixed_text.h"
@@ -55,6 +56,8 @@ inline int Log10Guess(int binary_exponent) { return ((binary_exponent - 1) * 789
 // With kNarrow the caller also promises that the product fits 64 bits.
 template <bool kNarrow>
 void Round(std::uint64_t mantissa, int e, int k, int significant, Decimal& result) {
+  assert(significant >= 1 && significant <= 15);
+  assert(significant - 1 - k < 20);  // a power of ten that kPowersOfTen holds
   for (;;) {
     const int s = significant - 1 - k;
     std::uint64_t quotient = 0;

@@ -67,10 +67,4 @@ inline PlainNumber ReadPlainNumber(std::string_view text) {
   return plain_number::Read<false>(text.data(), text.size());
 }
 
-// The same from `start` on in a string, whose terminating NUL ends the
-// digits: the shorter way for the words of a line.
-inline PlainNumber ReadPlainNumber(const std::string& text, std::size_t start) {
-  return plain_number::Read<true>(text.data() + start, text.size() - start);
-}
-
 }  // namespace kivrel

@@ -113,7 +113,7 @@ inline unsigned Classify(const unsigned char* text, std::size_t size) {
 
 // The whole number of the first word of `letter` (either case) in `text`,
 // or -1 where there is none (L of G10, say).
-inline long WordNumber(std::string_view text, char letter) {
+inline long FirstWordWholeNumber(std::string_view text, char letter) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if ((text[i] & ~0x20) != letter) continue;
     std::size_t at = i + 1;

@@ -36,10 +36,10 @@ struct LineScan {
   bool uvw = false;                         // a U, V or W word
   bool malformed = false;                   // a rewritten letter's run holds signs or points but no digit
   unsigned g_codes = 0;                     // the G and M codes the rules and notices look at (g_codes.h)
-  bool marker_letter = false;               // an M or a T, a comment or protected text: a marker may be there
+  bool may_hold_marker = false;             // an M or a T, a comment or protected text: a marker may be there
   unsigned expression_rows = 0;             // the rows whose word to rewrite is an expression or a parameter
   bool polar = false;                       // an "@" or "^" word
-  bool guarded = false;                     // protected text (an expression, a parameter) before the comment
+  bool has_protected_text = false;          // protected text (an expression, a parameter) before the comment
   // G words whose code a rule may change (units, arcs, compensation): the
   // letter's place and the code's bits, the first few.
   static constexpr std::size_t kMostCodes = 8;

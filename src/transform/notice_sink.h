@@ -19,7 +19,7 @@ struct LineFacts {
   bool uvw = false;         // a U, V or W word
   unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
   unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
-  bool guarded = false;     // protected text (an expression, a parameter) before the comment
+  bool has_protected_text = false;  // protected text (an expression, a parameter) before the comment
   bool polar = false;       // an "@" or "^" word
   std::string_view words;          // the line up to its comment start
 };

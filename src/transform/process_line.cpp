@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -31,8 +32,10 @@ constexpr int kPeckRow = kClasses.kind[static_cast<unsigned char>('Q')];
 constexpr unsigned kModalRows = (1u << kRadiusRow) | (1u << kPeckRow);
 
 // Bytes readable after the scanned line in its copy, and writable after
-// the text in the rewritten line.
+// the text in the rewritten line: the scan stores whole sixteen-byte blocks,
+// the last of which may reach that far past the line.
 constexpr std::size_t kCopyPadding = 16;
+static_assert(kCopyPadding >= sizeof(sixteen_bytes::Block), "a block stored at the line's last byte stays in the copy");
 
 static_assert(std::size(LineScan{}.words) == kRows && sizeof(LineScan{}.seen) * 8 >= kRows,
               "a line scan has room for every row of the letter table");
@@ -131,7 +134,7 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   if (copy.size() < size + kCopyPadding) copy.resize(size + kCopyPadding);
   const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
   unsigned char* out = reinterpret_cast<unsigned char*>(copy.data());
-  std::size_t i = size;  // where the comment starts, if there is one
+  std::size_t comment_start = size;  // the line's size while no comment has started
   // Kept in locals: the stores into the copy could otherwise touch `scan`.
   unsigned seen = 0;
   std::size_t count = 0;
@@ -141,19 +144,27 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   bool uvw = false;
   bool malformed = false;
   unsigned g_codes = 0;
-  bool marker_letter = false;
+  bool may_hold_marker = false;
   unsigned expression_rows = 0;
   bool polar = false;
-  bool guarded = false;
+  bool has_protected_text = false;
   // Block by block the copy is written upper-cased, and in a block the scan
   // goes from candidate to candidate.
   std::size_t block = 0;
-  for (; block < size && i == size; block += 16) {
+  for (; block < size && comment_start == size; block += 16) {
     const sixteen_bytes::Block bytes = sixteen_bytes::Load(in + block);
     const sixteen_bytes::Block upper = sixteen_bytes::UpperCase(bytes);
     sixteen_bytes::Store(out + block, exchange ? sixteen_bytes::ExchangeXY(upper) : upper);
     unsigned marks = Candidates(bytes);
     if (size - block < 16) marks &= (1u << (size - block)) - 1;
+    // Each candidate either goes on to the next one (`continue`) or, where
+    // the comment starts, leaves this loop by the `break` after the switch;
+    // comment_start then ends the block loop too. Text that runs on past
+    // the candidate (a closed comment, protected text) moves the scan to
+    // where it ends: `block = stop - 16` makes the block loop's `+= 16` land
+    // on `stop` (as unsigned numbers, wrapping around below 0 and back where
+    // `stop` lies in the first block), and `marks = 1` leaves this block's
+    // other candidates behind.
     for (; marks != 0; marks &= marks - 1) {
       const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(marks));
       const unsigned char byte = in[at];
@@ -190,18 +201,18 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
           if (byte == '(') {
             const std::size_t stop = ClosedCommentEnd(in, size, at);
             if (stop == 0) {
-              i = at;  // an open comment runs to the end of the line
+              comment_start = at;  // an open comment runs to the end of the line
               break;
             }
             const unsigned char* exchanged = exchange ? kExchanged : kClasses.upper;
             for (std::size_t k = at; k < stop; ++k) out[k] = exchanged[kClasses.upper[in[k]]];
-            marker_letter = true;  // a marker may stand in the comment
-            block = stop - 16;
+            may_hold_marker = true;  // a marker may stand in the comment
+            block = stop - 16;       // on after the comment (see above)
             marks = 1;
             continue;
           }
           if (byte != '#' || !protected_text::StartsParameter(in, size, at)) {
-            i = at;  // the comment starts here
+            comment_start = at;  // the comment starts here
             break;
           }
           [[fallthrough]];
@@ -209,15 +220,14 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
           // Protected text: upper-cased, never exchanged, no word in it.
           const std::size_t stop = protected_text::End(in, size, at);
           for (std::size_t k = at; k < stop; ++k) out[k] = kClasses.upper[in[k]];
-          guarded = true;
-          // The next block starts where the protected text ends (the sum
-          // wraps around where it ends in the first block); this one is done.
+          has_protected_text = true;
+          // On after the protected text (see above).
           block = stop - 16;
           marks = 1;
           continue;
         }
         case kMarkerStart:
-          marker_letter = true;
+          may_hold_marker = true;
           if (kClasses.upper[byte] == 'M') g_codes |= g_codes::ClassifyM(in + at + 1, size - at - 1);
           continue;
         case kPolar:
@@ -254,13 +264,13 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   scan.uvw = uvw;
   scan.malformed = malformed;
   scan.g_codes = g_codes;  // (the codes were stored as they came)
-  scan.marker_letter = marker_letter || guarded;
+  scan.may_hold_marker = may_hold_marker || has_protected_text;
   scan.expression_rows = expression_rows;
   scan.polar = polar;
-  scan.guarded = guarded;
-  if (i < size) {
-    scan.comment = i;
-    scan.marker_letter = true;  // the comment is not looked through
+  scan.has_protected_text = has_protected_text;
+  if (comment_start < size) {
+    scan.comment = comment_start;
+    scan.may_hold_marker = true;  // the comment is not looked through
   }
   // The comment, upper-cased and exchanged as the words are.
   for (; block < size; block += 16) {
@@ -306,6 +316,8 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
 }
 
 RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number) {
+  // The caller's padding: the byte after the line ends any number.
+  assert(line.data()[line.size()] == '\0' || line.data()[line.size()] == '\n' || line.data()[line.size()] == '\r');
   // A block-delete line runs whenever the operator's switch is off: its
   // words are converted behind the "/", which stays in front.
   if (!line.empty() && (line.front() == '/' || line.front() == ' ' || line.front() == '\t')) {
@@ -350,8 +362,8 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   // Most lines hold nothing the notices look at.
   line_number_ = line_number;
   malformed_ = scan.malformed;
-  if (notices_ != nullptr && (scan.radius || (scan.g_codes & ~g_codes::kMotionOnly) != 0 || scan.guarded ||
-                              scan.polar || scan.extrusion ||
+  if (notices_ != nullptr && (scan.radius || (scan.g_codes & ~g_codes::kMotionOnly) != 0 ||
+                              scan.has_protected_text || scan.polar || scan.extrusion ||
                               scan.uvw || (scan.seen & watched_rows_) != 0)) {
     NoteFacts(line, scan, line_number);
   }
@@ -369,16 +381,17 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   // Only a line with an M or a T (or protected text) can hold a marker. In
   // protected text the scan did not exchange X and Y.
   const std::string_view upper(spare_.data(), line.size());
-  if (scan.marker_letter &&
-      (scan.guarded ? HoldsMarkerInAnyCase(line) : upper.find(marker_) != std::string::npos)) {
+  if (scan.may_hold_marker &&
+      (scan.has_protected_text ? HoldsMarkerInAnyCase(line) : upper.find(marker_) != std::string::npos)) {
     out.Append(line);
     return RewriteStatus::Done;
   }
-  const bool markers = scan.marker_letter && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
+  const bool markers = scan.may_hold_marker && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   // Only the table-order way knows where protected text is after the words.
   const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
   expression_rows_ = scan.expression_rows;
-  const RewriteStatus status = scan.removes || expression_rows_ != 0 || markers || (scan.guarded && exchange_after) ||
+  const RewriteStatus status = scan.removes || expression_rows_ != 0 || markers ||
+                                       (scan.has_protected_text && exchange_after) ||
                                        exchange_line_ != settings_.XYexchange
                                    ? RewriteInTableOrder(line, scan.words, scan.count, out)
                                    : RewriteInLineOrder(line, scan.words, scan.count, out);
@@ -393,7 +406,7 @@ void LineProcessor::KeepMachinePositions(std::string_view line, LineScan& scan) 
   // positions and sizes on the machine, not on the part: only a conversion
   // of units changes their lengths, and the exchange leaves them.
   if ((scan.g_codes & g_codes::kMachine) == 0) {
-    const long l = g_codes::WordNumber(line.substr(0, std::min(scan.comment, line.size())), 'L');
+    const long l = g_codes::FirstWordWholeNumber(line.substr(0, std::min(scan.comment, line.size())), 'L');
     if (l != 1 && l != 2 && l != 10 && l != 11) return;
   }
   exchange_line_ = false;
@@ -508,7 +521,7 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, std::
   facts.rows = scan.seen;
   const bool comment = scan.comment != std::string::npos;
   facts.words = line.substr(0, comment ? scan.comment : line.size());
-  facts.guarded = scan.guarded;
+  facts.has_protected_text = scan.has_protected_text;
   facts.polar = scan.polar;
   notices_->NoteLine(line_number, facts);
   watched_rows_ = notices_->watched_rows();
@@ -649,11 +662,14 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   }
   if (status != RewriteStatus::Done) return status;
   if (!fits) return RewriteInTableOrder(line, words, count, out_buffer);  // too long for the fast writer
-  // Rare, so computed again rather than kept.
+  // Rare, so computed again rather than kept; each was computed above
+  // already, and gave its number.
   for (std::size_t n = 0; n < negatives; ++n) {
     const ScannedWord& negative_word = words[negative[n]];
-    rewriter_.ComputeNumber(line.data(), line.size(), negative_word.position, negative_word.scale,
-                            negative_word.addend, word);
+    const RewriteStatus again = rewriter_.ComputeNumber(line.data(), line.size(), negative_word.position,
+                                                        negative_word.scale, negative_word.addend, word);
+    assert(again == RewriteStatus::Done);
+    static_cast<void>(again);
     NoteSign(negative_word, word.number, word.read_zero);
   }
   copy(copied, upper.size());

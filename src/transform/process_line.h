@@ -39,10 +39,10 @@ class LineProcessor {
   // readable, the first of them ending any number (its line end, or a
   // NUL), as in a ByteBuffer. `line_number` is for the notices. After a
   // failure `out` holds nothing of the line.
-  RewriteStatus ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number = 0);
+  [[nodiscard]] RewriteStatus ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number = 0);
 
   // The same, in place.
-  RewriteStatus ProcessLine(std::string& line, std::uint64_t line_number = 0);
+  [[nodiscard]] RewriteStatus ProcessLine(std::string& line, std::uint64_t line_number = 0);
 
   // After OutOfRange: the word that could not be scaled.
   const std::string& failed_word() const { return failed_word_; }
@@ -77,8 +77,8 @@ class LineProcessor {
   // first rewrites them one after the other in the order of the letter table
   // (any words); the second in one pass along the line, straight into `out`
   // (when no word is removed).
-  RewriteStatus RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
-  RewriteStatus RewriteInLineOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
+  [[nodiscard]] RewriteStatus RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
+  [[nodiscard]] RewriteStatus RewriteInLineOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
 
   const Settings& settings_;
   NoticeSink* notices_;

@@ -56,13 +56,13 @@ class NumberRewriter {
   // the number as written and the scale as stored, rounded once.
   // `text` holds `size` bytes and the byte after them is readable and ends
   // any number (a line end, or a string's terminating NUL).
-  RewriteStatus ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale, float addend,
+  [[nodiscard]] RewriteStatus ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale, float addend,
                               WordNumber& result);
 
   // ComputeNumber, then the word put back into `line`: the new number in
   // place of the run, or with a scale of 0 the word removed; blanks at both
   // ends of the line are trimmed. `edit` receives how the rest moved.
-  RewriteStatus RewriteNumber(std::size_t position, float scale, std::string& line, float addend,
+  [[nodiscard]] RewriteStatus RewriteNumber(std::size_t position, float scale, std::string& line, float addend,
                               WordEdit& edit);
 
   // The word (letter and number run) whose value was out of range.

@@ -149,7 +149,7 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (facts.extrusion && xyz_lengths_changed_ && !(facts.g_codes & g_codes::kThreading)) Note(kExtrusion, line_number);
   NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
-  if (facts.guarded && any_change_ && ReadsMachineState(facts.words)) Note(kMachineState, line_number);
+  if (facts.has_protected_text && any_change_ && ReadsMachineState(facts.words)) Note(kMachineState, line_number);
 }
 
 void ToolpathNotices::JudgePlanes() {

@@ -52,7 +52,7 @@ TEST(LineTransform, SteadyStateDoesNotAllocate) {
   for (int warm = 0; warm < 3; ++warm) {
     for (const std::string& input : program) {
       line.assign(input);
-      processor.ProcessLine(line);
+      ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done) << input;
     }
   }
   const long before = allocations.load();

@@ -33,7 +33,7 @@ std::vector<std::string> NoticesFor(const std::vector<std::string>& lines,
   ToolpathNotices notices(settings);
   LineProcessor processor(settings, &notices);
   std::uint64_t number = 0;
-  for (std::string line : lines) processor.ProcessLine(line, ++number);
+  for (std::string line : lines) EXPECT_EQ(processor.ProcessLine(line, ++number), RewriteStatus::Done) << line;
   return notices.Notices();
 }
 

@@ -94,9 +94,8 @@ void Win32SettingsDialog::Build() {
   field(Field::txtfeedscale);
   label(Field::txtfeedscale);
   Add(L"BUTTON", L"Exchange X,Y", WS_TABSTOP | BS_CHECKBOX, dialog_layout::kExchangePlace, kExchange);
-  HWND warning = Add(L"EDIT", win32::Wide(DialogModel::HelpText()).c_str(), WS_BORDER | ES_MULTILINE | ES_READONLY,
-                     dialog_layout::kWarningPlace, kWarning);
-  (void)warning;
+  Add(L"EDIT", win32::Wide(DialogModel::HelpText()).c_str(), WS_BORDER | ES_MULTILINE | ES_READONLY,
+      dialog_layout::kWarningPlace, kWarning);
   Add(L"STATIC", win32::Wide(dialog_layout::kNote).c_str(), kLabel, dialog_layout::kNotePlace, kLabel5);
   Add(L"BUTTON", L"Conv. Inches to MM", kButton, dialog_layout::kInchesPlace, kInches);
   Add(L"BUTTON", L"Conv. MM to Inches", kButton, dialog_layout::kMillimetresPlace, kMillimetres);
