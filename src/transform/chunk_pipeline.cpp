@@ -3,7 +3,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "common/line_ends.h"
+#include "transform/convert_lines.h"
 #include "transform/process_line.h"
 
 namespace kivrel {
@@ -82,19 +82,13 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk) 
   chunk.zero_feed_in_program = false;
   processor.StartChunk(assumed);
   // The lines up to the first that fails, numbered from 1 in the chunk.
-  LineSplitter lines(chunk.input.view());
-  std::string_view line;
-  while (lines.Next(line)) {
-    const RewriteStatus status = processor.ConvertLine(line, chunk.output, chunk.lines + 1);
-    if (status != RewriteStatus::Done) {
-      chunk.status = status;
-      chunk.failed_word = processor.failed_word();
-      chunk.zero_feed_in_program = processor.zero_feed_in_program();
-      break;
-    }
-    chunk.output.Append("\r\n");
-    ++chunk.lines;
-    chunk.characters += line.size();
+  const LinesConverted done = ConvertLines(processor, chunk.input.view(), chunk.output, 1, [](std::size_t) {}, [] {});
+  chunk.lines = done.lines;
+  chunk.characters = done.characters;
+  if (done.status != RewriteStatus::Done) {
+    chunk.status = done.status;
+    chunk.failed_word = processor.failed_word();
+    chunk.zero_feed_in_program = processor.zero_feed_in_program();
   }
   chunk.assumed = assumed;
   chunk.modal = processor.modal();

@@ -6,8 +6,8 @@
 
 #include "common/byte_buffer.h"
 #include "common/failure.h"
-#include "common/line_ends.h"
 #include "transform/chunk_pipeline.h"
+#include "transform/convert_lines.h"
 #include "transform/process_line.h"
 
 namespace kivrel {
@@ -21,24 +21,16 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const Settings& setti
   ByteBuffer converted;
   std::uint64_t line_number = lines_before;
   while (input.ReadChunk(chunk, options.chunk_bytes)) {
-    LineSplitter lines(chunk.view());
-    std::string_view CurrentLine;
-    while (lines.Next(CurrentLine)) {
-      ++line_number;
-      progress.LineRead(CurrentLine.size());
-      const RewriteStatus status = processor.ConvertLine(CurrentLine, converted, line_number);
-      if (status != RewriteStatus::Done) {
-        // The lines before go out: a filter's output stops right there.
-        output.Write(converted.view());
-        if (status == RewriteStatus::ZeroFeed) {
-          return {TextOutcome::ZeroFeed, line_number, processor.zero_feed_in_program()};
-        }
-        throw OutOfRange(line_number, processor.failed_word());
-      }
-      converted.Append("\r\n");
-      progress.LineWritten();
-    }
+    const LinesConverted done = ConvertLines(
+        processor, chunk.view(), converted, line_number + 1, [&](std::size_t length) { progress.LineRead(length); },
+        [&] { progress.LineWritten(); });
+    line_number += done.lines;
+    // The lines before a failure go out: a filter's output stops right there.
     output.Write(converted.view());
+    if (done.status == RewriteStatus::ZeroFeed) {
+      return {TextOutcome::ZeroFeed, line_number + 1, processor.zero_feed_in_program()};
+    }
+    if (done.status != RewriteStatus::Done) throw OutOfRange(line_number + 1, processor.failed_word());
     converted.Clear();
     chunk.Clear();
   }
