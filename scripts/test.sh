@@ -12,6 +12,8 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 scripts/install-deps.sh
 scripts/build.sh
+# The normal build's tests first: a fault shows in minutes.
+(cd build && ctest --output-on-failure -j "$jobs")
 
 cmake -S . -B build-asan -DKIVREL_WERROR=ON -DKIVREL_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan -j "$jobs" >/dev/null
@@ -42,6 +44,3 @@ scripts/test-windows.sh
 
 # Installing, uninstalling and the release archives.
 scripts/test-install.sh
-
-cd build
-ctest --output-on-failure -j "$jobs"
