@@ -50,7 +50,7 @@ void BM_FixedText(benchmark::State& state) {
   std::size_t i = 0;
   for (auto _ : state) {
     out.clear();
-    AppendFixedText(out, values[i++ % std::size(values)], Pattern::FourDecimals);
+    AppendFixed(out, ToPattern(RoundSignificant(values[i++ % std::size(values)], 15), Pattern::FourDecimals));
     benchmark::DoNotOptimize(out.data());
   }
 }

@@ -154,16 +154,6 @@ double FixedNumber::Value() const {
   return LeadingNumber(text);
 }
 
-void AppendFixedText(std::string& out, double value, Pattern pattern) {
-  AppendFixed(out, ToPattern(RoundSignificant(value, 15), pattern));
-}
-
-std::string FixedText(double value, Pattern pattern) {
-  std::string out;
-  AppendFixedText(out, value, pattern);
-  return out;
-}
-
 void AppendSingle(std::string& out, float value, Pattern pattern) {
   AppendFixed(out, ToPattern(RoundSingle(value), pattern));
 }

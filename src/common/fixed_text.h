@@ -136,10 +136,6 @@ inline char* WriteFixed(char* out, const FixedNumber& number) {
   return out + 5;
 }
 
-// A 64-bit value is first taken to 15 significant digits.
-void AppendFixedText(std::string& out, double value, Pattern pattern);
-std::string FixedText(double value, Pattern pattern);
-
 // A 32-bit value (a setting or a scaled word) is first taken to 7 significant
 // digits, so the float nearest 25.4 is written 25.4000000000.
 void AppendSingle(std::string& out, float value, Pattern pattern);

@@ -13,6 +13,13 @@
 namespace kivrel {
 namespace {
 
+// A 64-bit value taken to 15 significant digits first, then to the pattern.
+std::string FixedText(double value, Pattern pattern) {
+  std::string out;
+  AppendFixed(out, ToPattern(RoundSignificant(value, 15), pattern));
+  return out;
+}
+
 struct DoubleCase {
   double value;
   Pattern pattern;
