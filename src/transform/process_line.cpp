@@ -139,7 +139,6 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   unsigned seen = 0;
   std::size_t count = 0;
   bool removes = false;
-  bool radius = false;
   bool extrusion = false;
   bool uvw = false;
   bool malformed = false;
@@ -259,7 +258,6 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   scan.seen = seen;
   scan.count = count;
   scan.removes = removes;
-  scan.radius = radius;
   scan.extrusion = extrusion;
   scan.uvw = uvw;
   scan.malformed = malformed;
