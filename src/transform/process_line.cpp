@@ -134,8 +134,8 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   if (copy.size() < size + kCopyPadding) copy.resize(size + kCopyPadding);
   const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
   unsigned char* out = reinterpret_cast<unsigned char*>(copy.data());
-  std::size_t comment_start = size;  // the line's size while no comment has started
-  // Kept in locals: the stores into the copy could otherwise touch `scan`.
+  // What the scan finds, kept in locals (the stores into the copy could
+  // otherwise touch `scan`) and stored into it at the end.
   unsigned seen = 0;
   std::size_t count = 0;
   bool removes = false;
@@ -147,8 +147,110 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
   unsigned expression_rows = 0;
   bool polar = false;
   bool has_protected_text = false;
-  // Block by block the copy is written upper-cased, and in a block the scan
-  // goes from candidate to candidate.
+
+  // A handler per class of candidate byte. Those that may end the words or
+  // pass over a stretch tell the block loop where it goes on: kNext for the
+  // next candidate, kComment where the comment starts at the candidate, or
+  // the end of a stretch that runs past it (a closed comment, protected
+  // text).
+  constexpr std::size_t kNext = 0;
+  constexpr std::size_t kComment = static_cast<std::size_t>(-1);
+
+  // The first word of a letter of the letter table.
+  const auto letter = [&](std::size_t at, int kind) {
+    const unsigned bit = 1u << kind;
+    if ((seen & bit) != 0) return;
+    seen |= bit;
+    const RowSetting& row = rows[kind];
+    // Mostly a digit follows, or a sign or a point and a digit (the
+    // string's terminating NUL ends the look).
+    const unsigned char next = in[at + 1];
+    const bool number = protected_text::IsDigit(next) ||
+                        ((next == '-' || next == '.' || next == '+') && protected_text::IsDigit(in[at + 2]));
+    if (!number) {
+      // An expression or a parameter in place of the number is wrapped
+      // into one that scales it; a word without a number stays.
+      const Kept kept = LeftAsItIs(in, size, at + 1);
+      if (kept != Kept::No && kept != Kept::Expression) {
+        malformed = malformed || (kept == Kept::Malformed && ChangesValue(row));
+        return;
+      }
+      if (kept == Kept::Expression && row.active) expression_rows |= bit;
+    }
+    if (!row.active) return;
+    removes = removes || row.removes;
+    scan.words[count++] = {at, kind, row.scale, row.addend};
+  };
+  // Protected text: upper-cased, never exchanged, no word in it.
+  const auto protected_stretch = [&](std::size_t at) {
+    const std::size_t stop = protected_text::End(in, size, at);
+    for (std::size_t k = at; k < stop; ++k) out[k] = kClasses.upper[in[k]];
+    has_protected_text = true;
+    return stop;
+  };
+  // A comment leader: a comment in parentheses ends at its ")", and the
+  // words after it are words (its text is upper-cased and exchanged, and
+  // holds none); a "#" that starts a parameter is protected text; any
+  // other leader starts the comment.
+  const auto leader = [&](std::size_t at, unsigned char byte) {
+    if (byte == '(') {
+      const std::size_t stop = ClosedCommentEnd(in, size, at);
+      if (stop == 0) return kComment;  // an open comment runs to the end of the line
+      const unsigned char* exchanged = exchange ? kExchanged : kClasses.upper;
+      for (std::size_t k = at; k < stop; ++k) out[k] = exchanged[kClasses.upper[in[k]]];
+      may_hold_marker = true;  // a marker may stand in the comment
+      return stop;
+    }
+    if (byte != '#' || !protected_text::StartsParameter(in, size, at)) return kComment;
+    return protected_stretch(at);
+  };
+  // G, E, U, V and W: codes and words the rules and the notices look at.
+  const auto code = [&](std::size_t at, unsigned char byte) {
+    switch (kClasses.upper[byte]) {
+      case 'G': {
+        const unsigned bits = g_codes::Classify(in + at + 1, size - at - 1);
+        g_codes |= bits;
+        if ((bits & g_codes::kPlanes) != 0) scan.plane = bits & g_codes::kPlanes;
+        if ((bits & g_codes::kMotion) != 0) scan.motion = bits & g_codes::kMotion;
+        if ((bits & g_codes::kEditable) != 0 && scan.codes < LineScan::kMostCodes) {
+          scan.code_at[scan.codes] = at;
+          scan.code_bits[scan.codes++] = bits;
+        }
+        break;
+      }
+      case 'E': extrusion = extrusion || word_characters::NumberFollows(line, at + 1); break;
+      default: uvw = uvw || word_characters::NumberFollows(line, at + 1); break;  // U, V, W
+    }
+  };
+  // Any candidate, by its class.
+  const auto visit = [&](std::size_t at) {
+    const unsigned char byte = in[at];
+    const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
+    if (kind >= 0) {
+      letter(at, kind);
+      return kNext;
+    }
+    switch (kind) {
+      case kLeader: return leader(at, byte);
+      case kBracket: return protected_stretch(at);
+      case kMarkerStart:
+        may_hold_marker = true;
+        if (kClasses.upper[byte] == 'M') g_codes |= g_codes::ClassifyM(in + at + 1, size - at - 1);
+        return kNext;
+      case kPolar: polar = true; return kNext;
+      case kNoticed: code(at, byte); return kNext;
+      default: return kNext;
+    }
+  };
+
+  // The block loop: block by block the copy is written upper-cased, and in
+  // a block the scan goes from candidate to candidate, until the comment
+  // starts. A stretch that runs past its candidate moves the scan to where
+  // it ends: `block = stop - 16` makes the block loop's `+= 16` land on
+  // `stop` (as unsigned numbers, wrapping around below 0 and back where
+  // `stop` lies in the first block), and `marks = 1` leaves this block's
+  // other candidates behind.
+  std::size_t comment_start = size;  // the line's size while no comment has started
   std::size_t block = 0;
   for (; block < size && comment_start == size; block += 16) {
     const sixteen_bytes::Block bytes = sixteen_bytes::Load(in + block);
@@ -156,103 +258,16 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
     sixteen_bytes::Store(out + block, exchange ? sixteen_bytes::ExchangeXY(upper) : upper);
     unsigned marks = Candidates(bytes);
     if (size - block < 16) marks &= (1u << (size - block)) - 1;
-    // Each candidate either goes on to the next one (`continue`) or, where
-    // the comment starts, leaves this loop by the `break` after the switch;
-    // comment_start then ends the block loop too. Text that runs on past
-    // the candidate (a closed comment, protected text) moves the scan to
-    // where it ends: `block = stop - 16` makes the block loop's `+= 16` land
-    // on `stop` (as unsigned numbers, wrapping around below 0 and back where
-    // `stop` lies in the first block), and `marks = 1` leaves this block's
-    // other candidates behind.
     for (; marks != 0; marks &= marks - 1) {
       const std::size_t at = block + static_cast<std::size_t>(std::countr_zero(marks));
-      const unsigned char byte = in[at];
-      const signed char kind = kClasses.kind[byte];  // lower-case letters have their row too
-      if (kind >= 0) {
-        const unsigned bit = 1u << kind;
-        if ((seen & bit) != 0) continue;
-        seen |= bit;
-        const RowSetting& row = rows[kind];
-        // Mostly a digit follows, or a sign or a point and a digit (the
-        // string's terminating NUL ends the look).
-        const unsigned char next = in[at + 1];
-        const bool number = protected_text::IsDigit(next) ||
-                            ((next == '-' || next == '.' || next == '+') && protected_text::IsDigit(in[at + 2]));
-        if (!number) {
-          // An expression or a parameter in place of the number is wrapped
-          // into one that scales it; a word without a number stays.
-          const Kept kept = LeftAsItIs(in, size, at + 1);
-          if (kept != Kept::No && kept != Kept::Expression) {
-            malformed = malformed || (kept == Kept::Malformed && ChangesValue(row));
-            continue;
-          }
-          if (kept == Kept::Expression && row.active) expression_rows |= bit;
-        }
-        if (!row.active) continue;
-        removes = removes || row.removes;
-        scan.words[count++] = {at, kind, row.scale, row.addend};
-        continue;
+      const std::size_t next = visit(at);
+      if (next == kNext) continue;
+      if (next == kComment) {
+        comment_start = at;
+        break;
       }
-      switch (kind) {
-        case kLeader:
-          // A comment in parentheses ends at its ")": the words after it are
-          // words. Its text is upper-cased and exchanged, and holds none.
-          if (byte == '(') {
-            const std::size_t stop = ClosedCommentEnd(in, size, at);
-            if (stop == 0) {
-              comment_start = at;  // an open comment runs to the end of the line
-              break;
-            }
-            const unsigned char* exchanged = exchange ? kExchanged : kClasses.upper;
-            for (std::size_t k = at; k < stop; ++k) out[k] = exchanged[kClasses.upper[in[k]]];
-            may_hold_marker = true;  // a marker may stand in the comment
-            block = stop - 16;       // on after the comment (see above)
-            marks = 1;
-            continue;
-          }
-          if (byte != '#' || !protected_text::StartsParameter(in, size, at)) {
-            comment_start = at;  // the comment starts here
-            break;
-          }
-          [[fallthrough]];
-        case kBracket: {
-          // Protected text: upper-cased, never exchanged, no word in it.
-          const std::size_t stop = protected_text::End(in, size, at);
-          for (std::size_t k = at; k < stop; ++k) out[k] = kClasses.upper[in[k]];
-          has_protected_text = true;
-          // On after the protected text (see above).
-          block = stop - 16;
-          marks = 1;
-          continue;
-        }
-        case kMarkerStart:
-          may_hold_marker = true;
-          if (kClasses.upper[byte] == 'M') g_codes |= g_codes::ClassifyM(in + at + 1, size - at - 1);
-          continue;
-        case kPolar:
-          polar = true;
-          continue;
-        case kNoticed:
-          switch (kClasses.upper[byte]) {
-            case 'G': {
-              const unsigned bits = g_codes::Classify(in + at + 1, size - at - 1);
-              g_codes |= bits;
-              if ((bits & g_codes::kPlanes) != 0) scan.plane = bits & g_codes::kPlanes;
-              if ((bits & g_codes::kMotion) != 0) scan.motion = bits & g_codes::kMotion;
-              if ((bits & g_codes::kEditable) != 0 && scan.codes < LineScan::kMostCodes) {
-                scan.code_at[scan.codes] = at;
-                scan.code_bits[scan.codes++] = bits;
-              }
-              break;
-            }
-            case 'E': extrusion = extrusion || word_characters::NumberFollows(line, at + 1); break;
-            default: uvw = uvw || word_characters::NumberFollows(line, at + 1); break;  // U, V, W
-          }
-          continue;
-        default:
-          continue;
-      }
-      break;
+      block = next - 16;
+      marks = 1;
     }
   }
   scan.seen = seen;
