@@ -556,16 +556,26 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
                       {'R', radius.value_or(0), 0},
                       {'Q', peck.value_or(0), 0}};
   const bool units = UnitConversionOf(settings) != UnitConversion::None;
-  // Which letters' first words hold an expression or a parameter as read.
-  bool expression_words[std::size(rows)] = {};
+  // What each letter's first word holds as read: a number (a digit in the
+  // run after the letter), an expression or a parameter, or neither. A
+  // removed word may bring either next to a letter that had neither; such a
+  // word stays as it is.
+  enum class Value { None, Number, Expression };
+  Value as_read[std::size(rows)] = {};
   {
     const Protection protection = Protect(work);
     for (std::size_t r = 0; r < std::size(rows); ++r) {
       std::size_t at = 0;
       while (at < protection.comment && (work[at] != rows[r].letter || !protection.Word(at))) ++at;
       if (at >= protection.comment) continue;
-      const std::size_t value = work.find_first_not_of("+- \t", at + 1);
-      expression_words[r] = value < protection.comment && protection.inside[value];
+      std::size_t end = at + 1;
+      while (end < work.size() && std::string_view("1234567890.+- \t").find(work[end]) != std::string_view::npos) ++end;
+      const std::string run = work.substr(at + 1, end - at - 1);
+      if (std::any_of(run.begin(), run.end(), IsDigitChar)) {
+        as_read[r] = Value::Number;
+      } else if (run.find('.') == std::string::npos && end < protection.comment && protection.inside[end]) {
+        as_read[r] = Value::Expression;
+      }
     }
   }
   for (const Row& row : rows) {
@@ -592,9 +602,7 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     // bracket expression scales it, where the row changes the value.
     if (std::none_of(run.begin(), run.end(), IsDigitChar) && run.find('.') == std::string::npos &&
         run_end < protection.comment && protection.inside[run_end]) {
-      // Only a word that held it as read: a removed word may have brought
-      // it next to a letter that had no number.
-      if ((row.scale == 1 && row.addend == 0) || !expression_words[&row - rows]) continue;
+      if ((row.scale == 1 && row.addend == 0) || as_read[&row - rows] != Value::Expression) continue;
       const std::size_t end = work[run_end] == '[' ? BracketEnd(work, run_end) : ParameterEnd(work, run_end);
       const std::size_t value = work.find_first_not_of(" \t", position + 1);
       std::string wrapped = "[" + work.substr(value, end - value);
@@ -607,8 +615,8 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
                                  : work.substr(0, position) + work.substr(end));
       continue;
     }
-    // No number: left as it is.
-    if (std::none_of(run.begin(), run.end(), IsDigitChar)) continue;
+    // No number, or none as read: left as it is.
+    if (std::none_of(run.begin(), run.end(), IsDigitChar) || as_read[&row - rows] != Value::Number) continue;
     while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
     // A run that is not one number stays as read.
     if (!WellFormed(work.substr(position + 1, run_end - (position + 1)))) {
