@@ -93,6 +93,18 @@ Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from) {
   return marks ? Kept::Malformed : Kept::NoNumber;
 }
 
+// The brackets of text[from, to) close in order, each "[" by a "]": an
+// expression that a bracket wraps whole. A named parameter may hold a "["
+// of its own, and an unmatched "[" runs to the end of the line.
+bool BracketsBalance(const unsigned char* text, std::size_t from, std::size_t to) {
+  int depth = 0;
+  for (std::size_t i = from; i < to; ++i) {
+    if (text[i] == '[') ++depth;
+    if (text[i] == ']' && --depth < 0) return false;
+  }
+  return depth == 0;
+}
+
 // The settings change the value of the row's words.
 bool ChangesValue(const RowSetting& row) { return row.active && (row.scale != 1 || row.addend != 0); }
 bool ChangesValue(const ScannedWord& word) { return word.scale != 1 || word.addend != 0; }
@@ -169,8 +181,15 @@ void ScanLine(std::string_view line, const RowSetting* rows, bool exchange, std:
                         ((next == '-' || next == '.' || next == '+') && protected_text::IsDigit(in[at + 2]));
     if (!number) {
       // An expression or a parameter in place of the number is wrapped
-      // into one that scales it; a word without a number stays.
-      const Kept kept = LeftAsItIs(in, size, at + 1);
+      // into one that scales it; a word without a number stays, and so does
+      // one whose brackets do not close in order (the controller refuses
+      // it, and a bracket around it would change what else is protected).
+      Kept kept = LeftAsItIs(in, size, at + 1);
+      if (kept == Kept::Expression) {
+        std::size_t start = at + 1;
+        while (in[start] != '[' && in[start] != '#') ++start;
+        if (!BracketsBalance(in, start, protected_text::End(in, size, start))) kept = Kept::Malformed;
+      }
       if (kept != Kept::No && kept != Kept::Expression) {
         malformed = malformed || (kept == Kept::Malformed && ChangesValue(row));
         return;

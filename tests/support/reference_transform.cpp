@@ -604,6 +604,14 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
         run_end < protection.comment && protection.inside[run_end]) {
       if ((row.scale == 1 && row.addend == 0) || as_read[&row - rows] != Value::Expression) continue;
       const std::size_t end = work[run_end] == '[' ? BracketEnd(work, run_end) : ParameterEnd(work, run_end);
+      // Brackets that do not close in order: left as read.
+      int depth = 0;
+      bool balanced = true;
+      for (std::size_t k = run_end; k < end && balanced; ++k) {
+        if (work[k] == '[') ++depth;
+        if (work[k] == ']') balanced = --depth >= 0;
+      }
+      if (!balanced || depth != 0) continue;
       const std::size_t value = work.find_first_not_of(" \t", position + 1);
       std::string wrapped = "[" + work.substr(value, end - value);
       if (row.scale != 1) wrapped += "*" + WriteFixed(RoundExactly(row.scale, 7), 7);

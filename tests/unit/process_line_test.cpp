@@ -282,6 +282,7 @@ const LineCase kDialect[] = {
     {"the exchange trades the letter only", All(XScale(2), Exchange()), "G1 X#1 Y[#2]", "G1 Y[#1*2.0000000] X[#2]"},
     {"a radius expression", All(XScale(2), YScale(2)), "G2 X1 Y1 R#1", "G2 X2.0000 Y2.0000 R[#1*2.0000000]"},
     {"a point before a parameter makes no number", XScale(2), "G1 X.#1", "G1 X.#1"},
+    {"a value whose brackets do not close in order stays", XScale(2), "G1 X#<a[b> Y1 F#2", "G1 X#<A[B> Y1.0000 F#2"},
     {"a hash that starts no parameter leaves the word without a number", XScale(2), "G1 X# note", "G1 X# NOTE"},
     {"unmatched bracket protects to the end", Exchange(), "G1 X1 [y2", "G1 Y1.0000 [Y2"},
     {"parameter of a parameter", XScale(2), "G1 X##2 Z1", "G1 X[##2*2.0000000] Z1.0000"},
