@@ -13,7 +13,7 @@ converted=$'G1 X1.5000 Y2.0000 F100.0000\r\n(Finished Kivrel)'
 prefix="$work/prefix"
 scripts/install.sh "$prefix" >/dev/null
 desktop-file-validate "$prefix/share/applications/kivrel-settings.desktop" || fail "the desktop entry does not validate"
-grep -qx "Exec=$prefix/bin/kivrel SETUP" "$prefix/share/applications/kivrel-settings.desktop" || fail "the entry runs no kivrel SETUP"
+grep -qx "Exec=\"$prefix/bin/kivrel\" SETUP" "$prefix/share/applications/kivrel-settings.desktop" || fail "the entry runs no kivrel SETUP"
 man -l "$prefix/share/man/man1/kivrel.1" 2>/dev/null | grep -q "kivrel-filter" || fail "the man page does not render"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/kivrel.svg" ] || fail "no icon"
 
