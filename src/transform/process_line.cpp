@@ -351,13 +351,19 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   // The caller's padding: the byte after the line ends any number.
   assert(line.data()[line.size()] == '\0' || line.data()[line.size()] == '\n' || line.data()[line.size()] == '\r');
   // A block-delete line runs whenever the operator's switch is off: its
-  // words are converted behind the "/", which stays in front.
+  // words are converted behind the "/", which stays in front. Every "/"
+  // that leads it (with the blanks around them) is taken at once, so that
+  // a line of a great many of them goes no deeper than one call.
   if (!line.empty() && (line.front() == '/' || line.front() == ' ' || line.front() == '\t')) {
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first != std::string_view::npos && line[first] == '/') {
+    std::size_t words = 0;  // where the text behind the leading slashes starts
+    for (std::size_t next = line.find_first_not_of(" \t"); next != std::string_view::npos && line[next] == '/';
+         next = line.find_first_not_of(" \t", words)) {
+      words = next + 1;
+    }
+    if (words > 0) {
       const std::size_t before = out.size();
-      out.Append(line.substr(0, first + 1));
-      const RewriteStatus status = ConvertLine(line.substr(first + 1), out, line_number);
+      out.Append(line.substr(0, words));
+      const RewriteStatus status = ConvertLine(line.substr(words), out, line_number);
       if (status != RewriteStatus::Done) out.Shrink(out.size() - before);
       return status;
     }

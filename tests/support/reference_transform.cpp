@@ -470,11 +470,16 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
 }
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings, ReferenceModes& modes) {
-  // A block-delete line: its words are converted behind the "/".
-  const std::size_t slash = line.find_first_not_of(" \t");
-  if (slash != std::string::npos && line[slash] == '/') {
-    ReferenceLine rest = ReferenceProcessLine(line.substr(slash + 1), settings, modes);
-    if (rest.status == RewriteStatus::Done) rest.line = line.substr(0, slash + 1) + rest.line;
+  // A block-delete line: its words are converted behind the "/" (or the
+  // several that lead it).
+  std::size_t behind = 0;
+  for (std::size_t slash = line.find_first_not_of(" \t"); slash != std::string::npos && line[slash] == '/';
+       slash = line.find_first_not_of(" \t", behind)) {
+    behind = slash + 1;
+  }
+  if (behind > 0) {
+    ReferenceLine rest = ReferenceProcessLine(line.substr(behind), settings, modes);
+    if (rest.status == RewriteStatus::Done) rest.line = line.substr(0, behind) + rest.line;
     return rest;
   }
   ReferenceLine result{RewriteStatus::Done, line};

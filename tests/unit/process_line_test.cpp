@@ -298,6 +298,20 @@ INSTANTIATE_TEST_SUITE_P(UnitWords, ProcessLineTest, ::testing::ValuesIn(kUnitWo
 INSTANTIATE_TEST_SUITE_P(Modes, ProcessLineTest, ::testing::ValuesIn(kModes));
 INSTANTIATE_TEST_SUITE_P(MachinePositions, ProcessLineTest, ::testing::ValuesIn(kMachinePositions));
 
+// A hostile line of a million block-delete slashes converts like one with
+// a single slash (one call per slash would overflow the stack).
+TEST(ProcessLine, AMillionBlockDeleteSlashesConvertLikeOne) {
+  Settings settings;
+  AssignDefaults(settings);
+  settings.XScale = 2;
+  LineProcessor processor(settings);
+  const std::string slashes = std::string(1000000, '/') + " /";
+  std::string line = slashes + " G1 X1";
+  ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done);
+  // The words behind the last slash are trimmed, as on any rewritten line.
+  EXPECT_TRUE(line == slashes + "G1 X2.0000") << line.substr(slashes.size() - 2);
+}
+
 // The plane and the motion mode hold from the line that sets them on.
 TEST(ProcessLine, ModesRunFromLineToLine) {
   Settings settings;
