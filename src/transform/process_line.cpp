@@ -427,11 +427,10 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   const bool markers = scan.may_hold_marker && settings_.XYexchange && upper.find("TEMP") != std::string::npos;
   // Only the table-order way knows where protected text is after the words.
   const bool exchange_after = settings_.XYexchange && !exchange_in_scan_;
-  expression_rows_ = scan.expression_rows;
-  const RewriteStatus status = scan.removes || expression_rows_ != 0 || markers ||
+  const RewriteStatus status = scan.removes || scan.expression_rows != 0 || markers ||
                                        (scan.has_protected_text && exchange_after) ||
                                        exchange_line_ != settings_.XYexchange
-                                   ? RewriteInTableOrder(line, scan.words, scan.count, out)
+                                   ? RewriteInTableOrder(line, scan.words, scan.count, scan.expression_rows, out)
                                    : RewriteInLineOrder(line, scan.words, scan.count, out);
   if (malformed_ && status == RewriteStatus::Done && notices_ != nullptr) {
     notices_->NoteWord(line_number, WordNote::kMalformed, {});
@@ -584,6 +583,7 @@ void LineProcessor::SortByRow(ScannedWord* words, std::size_t count) {
 }
 
 RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count,
+                                                unsigned expression_rows,
                                                 ByteBuffer& out) {
   // The words one after the other on the plain upper-cased line.
   std::string& work = table_line_;
@@ -598,7 +598,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
   for (std::size_t w = 0; w < count; ++w) {
     const std::size_t position = words[w].position;
     WordEdit edit;
-    if (((expression_rows_ >> words[w].row) & 1) != 0) {
+    if (((expression_rows >> words[w].row) & 1) != 0) {
       // Where the settings leave its value as it is, so does the rewrite.
       if (!ChangesValue(words[w])) continue;
       WrapExpression(position, words[w].scale, words[w].addend, work, edit);
@@ -699,7 +699,8 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
     copied = word.run_end;
   }
   if (status != RewriteStatus::Done) return status;
-  if (!fits) return RewriteInTableOrder(line, words, count, out_buffer);  // too long for the fast writer
+  // Too long for the fast writer; this way is taken only without expressions.
+  if (!fits) return RewriteInTableOrder(line, words, count, 0, out_buffer);
   // Rare, so computed again rather than kept; each was computed above
   // already, and gave its number.
   for (std::size_t n = 0; n < negatives; ++n) {

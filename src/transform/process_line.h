@@ -77,7 +77,10 @@ class LineProcessor {
   // first rewrites them one after the other in the order of the letter table
   // (any words); the second in one pass along the line, straight into `out`
   // (when no word is removed).
-  [[nodiscard]] RewriteStatus RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
+  // `expression_rows`: the rows whose word is an expression or a parameter
+  // (LineScan::expression_rows), which the first way wraps.
+  [[nodiscard]] RewriteStatus RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count,
+                                                  unsigned expression_rows, ByteBuffer& out);
   [[nodiscard]] RewriteStatus RewriteInLineOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
 
   const Settings& settings_;
@@ -90,7 +93,6 @@ class LineProcessor {
   std::uint64_t line_number_ = 0;
   bool malformed_ = false;                // the line keeps a number that is not well-formed
   bool exchange_line_ = false;            // X and Y trade places on this line
-  unsigned expression_rows_ = 0;          // rows whose word on this line is an expression or a parameter
   UnitConversion units_ = UnitConversion::None;
   bool turned_over_[3] = {};              // each plane's arcs run the other way (an odd number of mirrors)
   bool mirrors_ = false;                  // some plane is turned over
