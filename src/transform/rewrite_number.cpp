@@ -4,7 +4,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <iterator>
 #include <string_view>
 
 #include "common/ascii.h"
@@ -41,17 +40,6 @@ FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
   }
   const double sum = number.Value() + static_cast<double>(addend);
   return ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
-}
-
-const FixedNumber& NumberRewriter::StoredOther(float scale) {
-  for (std::size_t i = 0; i < stored_count_; ++i) {
-    if (stored_[i].scale == scale) return stored_[i].stored;
-  }
-  StoredScale& entry = stored_[stored_next_];
-  stored_next_ = (stored_next_ + 1) % std::size(stored_);
-  if (stored_count_ < std::size(stored_)) ++stored_count_;
-  entry = {scale, StoredSetting(scale)};
-  return entry.stored;
 }
 
 RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std::size_t position, float scale,
@@ -102,7 +90,7 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
     } else {
       run = ReadRun(p, run_start, run_end);
     }
-    exact = run.fits && ProductToFourDecimals(run.written, Stored(scale), number);
+    exact = run.fits && ProductToFourDecimals(run.written, Stored(letter, scale), number);
   }
   if (!exact) number = ToPattern(RoundSingle(product), Pattern::FourDecimals);
   if (addend != 0) number = OffsetNumber(number, addend);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "common/ascii.h"
+#include "common/decimal_product.h"
 #include "common/fixed_text.h"
 
 namespace kivrel {
@@ -71,22 +74,24 @@ class NumberRewriter {
   bool zero_feed_in_program() const { return zero_feed_in_program_; }
 
  private:
-  // The scales as stored, for the products that take them (a few scales
-  // take turns; mostly the first one kept is asked for).
-  const FixedNumber& Stored(float scale) {
-    return stored_count_ > 0 && stored_[0].scale == scale ? stored_[0].stored : StoredOther(scale);
+  // The scales as stored, for the products that take them: one kept for
+  // each letter, as a letter's scale changes only with the modes (R). A
+  // lookup costs the same whichever chunks a thread met before.
+  const FixedNumber& Stored(char letter, float scale) {
+    assert(ascii::IsLetter(letter) && letter == ascii::Upper(letter));
+    StoredScale& entry = stored_[letter - 'A'];
+    if (!entry.known || entry.scale != scale) entry = {true, scale, StoredSetting(scale)};
+    return entry.stored;
   }
-  const FixedNumber& StoredOther(float scale);
 
   float feed_scale_;
   bool zero_feed_in_program_ = false;
   struct StoredScale {
+    bool known = false;
     float scale = 0;
     FixedNumber stored;
   };
-  StoredScale stored_[4];
-  std::size_t stored_count_ = 0;
-  std::size_t stored_next_ = 0;
+  StoredScale stored_['Z' - 'A' + 1];
   std::string text_;
   std::string failed_word_;
 };
