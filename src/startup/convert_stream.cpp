@@ -15,7 +15,7 @@ bool NextLineIsEmpty(TextReader& input) {
 
 }  // namespace
 
-TextEnd ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
+TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
                       ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices) {
   // A byte-order mark stays the first bytes of the output; the lines are
   // read without it.
@@ -43,7 +43,7 @@ TextEnd ConvertStream(TextReader& input, TextWriter& output, const Settings& set
   output.Write(SettingsCommentBlock(settings));
   output.Write(ahead);
   if (lines_before > 0) progress.LineWritten();
-  const TextEnd end = ProcessText(input, output, settings, progress, &notices, lines_before);
+  const TextEnd end = ProcessText(input, input_size, output, settings, progress, &notices, lines_before);
   if (end.outcome == TextOutcome::Finished) output.Write("(Finished Kivrel)");
   return end;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "common/text_reader.h"
 #include "common/text_writer.h"
 #include "settings/settings.h"
@@ -12,8 +14,9 @@ namespace kivrel {
 // first line that is not empty is a "%" line has that line, and the empty
 // lines before it, written before the comment block (for controllers that
 // accept "%" only as the first line). After a zero feed rate the closing
-// comment is not written. `notices` sees every line.
-TextEnd ConvertStream(TextReader& input, TextWriter& output, const Settings& settings,
-                          ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices);
+// comment is not written. `notices` sees every line. `input_size`: the
+// input file's size in bytes.
+TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
+                      ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices);
 
 }  // namespace kivrel

@@ -101,9 +101,10 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
   TextReader input(platform.files.OpenForReading(platform.CommandText));
   TextWriter writer(std::move(output));
   FilterProgress progress_view(platform.errors);
-  ProgressTracker progress(platform.files.FileSize(platform.CommandText), progress_view);
+  const std::uint64_t input_size = platform.files.FileSize(platform.CommandText);
+  ProgressTracker progress(input_size, progress_view);
   ToolpathNotices notices(settings);
-  const TextEnd end = ConvertStream(input, writer, settings, progress, true, notices);
+  const TextEnd end = ConvertStream(input, input_size, writer, settings, progress, true, notices);
   writer.Close();
   input.Close();
   if (end.outcome == TextOutcome::ZeroFeed) {

@@ -34,8 +34,9 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings, const std
   std::optional<PendingReplacement> output(std::in_place, files, output_name);
   ToolpathNotices notices(settings);
   TextReader InputStream(files.OpenForReading(platform.CommandText));
-  ProgressTracker progress(files.FileSize(platform.CommandText), platform.ui.Progress());
-  const TextEnd end = ConvertStream(InputStream, output->writer(), settings, progress, false, notices);
+  const std::uint64_t input_size = files.FileSize(platform.CommandText);
+  ProgressTracker progress(input_size, platform.ui.Progress());
+  const TextEnd end = ConvertStream(InputStream, input_size, output->writer(), settings, progress, false, notices);
   if (end.outcome == TextOutcome::ZeroFeed) {
     platform.boxes.Notify(kZeroFeedNotice);
     ReportZeroFeedLine(platform.errors, end);

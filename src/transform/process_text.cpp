@@ -96,11 +96,12 @@ Failure OutOfRange(std::uint64_t line_number, const std::string& word) {
                  "number out of range in line " + std::to_string(line_number) + ", word " + word);
 }
 
-TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings, ProgressTracker& progress,
-                    ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options) {
+TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
+                    ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
+                    const EngineOptions& options) {
   // On one core, threads would only take turns.
   const unsigned workers = options.workers != 0 ? options.workers : ChunkPipeline::Cores();
-  if ((options.workers == 0 && workers < 2) || progress.total() < static_cast<double>(options.parallel_from)) {
+  if ((options.workers == 0 && workers < 2) || input_size < options.parallel_from) {
     return ConvertHere(input, output, settings, progress, notices, lines_before, options);
   }
   return ConvertInParallel(input, output, settings, progress, notices, lines_before, options, workers);

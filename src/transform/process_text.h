@@ -28,7 +28,7 @@ struct TextEnd {
 struct EngineOptions {
   std::size_t chunk_bytes = 256 * 1024;  // whole lines, at least this much, at a time
   // Threads that convert chunks, besides the one that reads and writes; 0
-  // takes one for each core. A text below `parallel_from` bytes (or a
+  // takes one for each core. An input below `parallel_from` bytes (or a
   // single core) is converted by the calling thread alone: a short program
   // starts no thread.
   unsigned workers = 0;
@@ -41,7 +41,8 @@ struct EngineOptions {
 // "number out of range in line N, word W".
 Failure OutOfRange(std::uint64_t line_number, const std::string& word);
 
-// Copies every line of `input` to `output`, transformed, each followed by
+// Copies every line of `input` (`input_size` bytes, as the file system
+// gave its size: it decides whether threads start) to `output`, transformed, each followed by
 // CR LF, and keeps the progress bar moving. Stops at a line whose feed comes
 // out as 0 (that line is not written, the lines before it are). A number
 // beyond the 32-bit range throws a Failure naming the line and the word,
@@ -50,7 +51,7 @@ Failure OutOfRange(std::uint64_t line_number, const std::string& word);
 // numbers). A long text is converted on several threads, a chunk of lines
 // each, and written in order: the same bytes, outcome and notices as on
 // one thread.
-TextEnd ProcessText(TextReader& input, TextWriter& output, const Settings& settings, ProgressTracker& progress,
+TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings, ProgressTracker& progress,
                     ToolpathNotices* notices = nullptr, std::uint64_t lines_before = 0,
                     const EngineOptions& options = {});
 

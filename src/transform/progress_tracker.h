@@ -44,9 +44,6 @@ class ProgressTracker {
     if (lines > 0) LineWritten();
   }
 
-  // The input's size in bytes, as taken at the start (at least 1).
-  double total() const { return total_; }
-
  private:
   double total_;
   double consumed_ = 0;

@@ -15,8 +15,9 @@ ConvertedText ConvertText(const std::string& input, ProgressView& view, const Se
   TextReader reader(files.OpenForReading(folder / "in"));
   std::string temporary;
   TextWriter writer(files.CreateTemporaryBeside(folder / "out", temporary));
-  ProgressTracker progress(files.FileSize(folder / "in"), view);
-  ConvertedText converted{ProcessText(reader, writer, chosen, progress), ""};
+  const std::uint64_t input_size = files.FileSize(folder / "in");
+  ProgressTracker progress(input_size, view);
+  ConvertedText converted{ProcessText(reader, input_size, writer, chosen, progress), ""};
   writer.Close();
   reader.Close();
   converted.output = ReadFile(temporary);

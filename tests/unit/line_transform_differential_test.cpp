@@ -211,7 +211,7 @@ ProgramRun Engine(const std::string& program, const Settings& settings, std::uin
   testing::RecordingProgressView view;
   ProgressTracker progress(program.size(), view);
   try {
-    run.end = ProcessText(reader, writer, settings, progress, &notices, lines_before, options);
+    run.end = ProcessText(reader, program.size(), writer, settings, progress, &notices, lines_before, options);
   } catch (const Failure& failure) {
     run.failure = failure.what();
   }
@@ -268,22 +268,24 @@ TEST(ChunkedConversion, AgreesWithOneLineAtATime) {
     EngineOptions options;
     options.chunk_bytes = kChunkBytes[random() % std::size(kChunkBytes)];
     options.workers = 1 + static_cast<unsigned>(random() % 3);
-    // Now and then on the calling thread alone, chunk by chunk.
-    options.parallel_from = random() % 4 == 0 ? std::numeric_limits<std::uint64_t>::max() : 0;
+    // Threads start for an input of `parallel_from` bytes or more; now and
+    // then the calling thread converts alone, chunk by chunk.
+    const std::uint64_t kFrom[] = {0, text.size(), text.size() + 1, std::numeric_limits<std::uint64_t>::max()};
+    options.parallel_from = kFrom[random() % std::size(kFrom)];
     // Now and then the system gives fewer threads than asked for, or none.
-    if (random() % 4 == 0) {
-      const unsigned granted = static_cast<unsigned>(random() % (options.workers + 1));
-      auto started = std::make_shared<unsigned>(0);
-      options.start_thread = [granted, started](std::function<void()> work) {
-        if ((*started)++ >= granted) {
-          throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-        }
-        return std::thread(std::move(work));
-      };
-    }
+    const unsigned granted =
+        random() % 4 == 0 ? static_cast<unsigned>(random() % (options.workers + 1)) : options.workers;
+    auto asked = std::make_shared<unsigned>(0);
+    options.start_thread = [granted, asked](std::function<void()> work) {
+      if ((*asked)++ >= granted) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+      }
+      return std::thread(std::move(work));
+    };
     const ProgramRun run = Engine(text, settings, lines_before, options);
     SCOPED_TRACE("program #" + std::to_string(program) + ", chunks of " + std::to_string(options.chunk_bytes) +
                  " bytes, " + std::to_string(options.workers) + " workers");
+    ASSERT_EQ(*asked > 0, text.size() >= options.parallel_from);
     ASSERT_EQ(run.output, expected.output);
     ASSERT_EQ(run.end.outcome, expected.end.outcome);
     ASSERT_EQ(run.end.line, expected.end.line);
