@@ -40,7 +40,7 @@ rm -rf "$work"
 for folder in program quiet; do
   mkdir -p "$work/$folder"
   cp build/kivrel "$work/$folder/"
-  cp build/kivrel-windows.so "$work/$folder/" 2>/dev/null || true
+  cp build/kivrel-gui.so "$work/$folder/" 2>/dev/null || true
 done
 # Settings that exercise every rule; and the same without the exchange.
 printf '25.4\r\n25.4\r\n25.4\r\n25.4\r\n1.5\r\nTrue\r\n10\r\n1000.\r\nFalse\r\nEOF\r\n' > "$work/program/kivrel.prm"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing and cross-builds Kivrel for 64-bit ARM Linux (a
 # Raspberry Pi, say) with Debian's g++-aarch64-linux-gnu into build-aarch64/:
-# kivrel and kivrel-filter on the console platform (no windows module: Qt is
+# kivrel and kivrel-filter on the console platform (no GUI module: Qt is
 # not built for that processor here) and the unit and end-to-end suites,
 # which scripts/test.sh runs under qemu-aarch64.
 #   scripts/build-aarch64.sh [--programs]     --programs: without the suites

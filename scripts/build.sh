@@ -2,7 +2,7 @@
 # Configures and builds into build/ (the program lands at build/kivrel):
 #   scripts/build.sh              everything: the programs, the tests, the
 #                                 benchmarks and the screenshot tools
-#   scripts/build.sh --programs   kivrel, kivrel-filter and the windows module
+#   scripts/build.sh --programs   kivrel, kivrel-filter and the GUI module
 # The programs alone need the compiler, CMake and Qt 6 (scripts/install-deps.sh
 # --build); everything needs what scripts/install-deps.sh installs.
 set -euo pipefail

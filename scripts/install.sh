@@ -21,7 +21,8 @@ case "$prefix" in /*) ;; *) prefix="$PWD/$prefix" ;; esac
 folder="$prefix/lib/kivrel"
 installed=(
   "$prefix/bin/kivrel" "$prefix/bin/kivrel-filter"
-  "$folder/kivrel" "$folder/kivrel-filter" "$folder/kivrel-windows.so"
+  "$folder/kivrel" "$folder/kivrel-filter" "$folder/kivrel-gui.so"
+  "$folder/kivrel-windows.so"  # the GUI module under its earlier name
   "$folder/prepre.res"  # the last start's result, no setting
   "$prefix/share/applications/kivrel-settings.desktop"
   "$prefix/share/icons/hicolor/scalable/apps/kivrel.svg"
@@ -75,6 +76,7 @@ done
 scripts/install-deps.sh --install
 scripts/build.sh --programs >/dev/null
 cmake --install build --prefix "$prefix" --strip >/dev/null
+rm -f "$folder/kivrel-windows.so"  # an earlier install's GUI module, under its old name
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix/share/applications/kivrel-settings.desktop"
 fi

@@ -26,7 +26,7 @@ cp "$work/prefix/lib/kivrel/"* "$work/$linux/"
 cp README.md build/kivrel.1 "$work/$linux/"
 tar -C "$work" --owner=0 --group=0 -czf "dist/$linux.tar.gz" "$linux"
 
-# 64-bit ARM: the two programs, cross-built without the windows module (Qt is
+# 64-bit ARM: the two programs, cross-built without the GUI module (Qt is
 # not built for that processor here), with the README and the man page.
 aarch64="kivrel-$version-linux-aarch64"
 mkdir -p "$work/$aarch64"

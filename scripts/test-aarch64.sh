@@ -27,7 +27,7 @@ if [ "${1:-}" = --inside ]; then  # in the namespace
   status=0
   for suite in "${suites[@]}"; do
     echo "== $suite (aarch64, under qemu)"
-    # The console platform has no windows module: none whose loading a
+    # The console platform has no GUI module: none whose loading a
     # windowed start could show, and no message box that holds a run until
     # it is interrupted.
     skip=()

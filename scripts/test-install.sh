@@ -11,7 +11,11 @@ program=$'G1 X1.5 Y2 F100\r\n'
 converted=$'G1 X1.5000 Y2.0000 F100.0000\r\n(Finished Kivrel)'
 
 prefix="$work/prefix"
+# Over an earlier install, whose GUI module had another name.
+mkdir -p "$prefix/lib/kivrel"
+touch "$prefix/lib/kivrel/kivrel-windows.so"
 scripts/install.sh "$prefix" >/dev/null
+[ ! -e "$prefix/lib/kivrel/kivrel-windows.so" ] || fail "the earlier install's GUI module is left"
 desktop-file-validate "$prefix/share/applications/kivrel-settings.desktop" || fail "the desktop entry does not validate"
 grep -qx "Exec=\"$prefix/bin/kivrel\" SETUP" "$prefix/share/applications/kivrel-settings.desktop" || fail "the entry runs no kivrel SETUP"
 man -l "$prefix/share/man/man1/kivrel.1" 2>/dev/null | grep -q "kivrel-filter" || fail "the man page does not render"

@@ -9,7 +9,7 @@
 #include "startup/program_information.h"
 #include "ui/console_ui.h"
 #include "ui/window_system.h"
-#include "ui/windows_module.h"
+#include "ui/gui_module.h"
 
 int main(int argc, char** argv) {
   kivrel::UseBinaryStandardStreams();
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   kivrel::FilterPlatform platform{files, boxes, std::cerr, program_folder, command_text,
                                   [&](const std::string& text) {
                                     return kivrel::WindowSystemAvailable() &&
-                                           kivrel::ShowNoticesWithWindowsModule(program_folder.c_str(), text);
+                                           kivrel::ShowNoticesWithGuiModule(program_folder.c_str(), text);
                                   }};
   return static_cast<int>(kivrel::RunFilter(platform, std::make_unique<kivrel::StandardOutput>()));
 }

@@ -7,7 +7,7 @@
 #include "startup/program_information.h"
 #include "ui/console_ui.h"
 #include "ui/window_system.h"
-#include "ui/windows_module.h"
+#include "ui/gui_module.h"
 
 int main(int argc, char** argv) {
   kivrel::UseBinaryStandardStreams();
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   const std::string program_folder = kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
   int status = 0;
   if (kivrel::WindowSystemAvailable() &&
-      kivrel::RunWithWindowsModule(argc, argv, program_folder.c_str(), status)) {
+      kivrel::RunWithGuiModule(argc, argv, program_folder.c_str(), status)) {
     return status;
   }
 

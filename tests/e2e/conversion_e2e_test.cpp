@@ -148,9 +148,9 @@ TEST_F(ConversionE2E, StaleDisplayFallsBackToTheConsole) {
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
 }
 
-TEST_F(ConversionE2E, MissingWindowsModuleFallsBackToTheConsole) {
+TEST_F(ConversionE2E, MissingGuiModuleFallsBackToTheConsole) {
   if (OnWindows()) GTEST_SKIP() << "on Windows the windows are part of kivrel.exe, not a module beside it";
-  std::filesystem::remove(program.Path("kivrel-windows.so"));
+  std::filesystem::remove(program.Path("kivrel-gui.so"));
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   ProgramRun run = program.Run({program.Job("part.nc")}, "", {"QT_QPA_PLATFORM=offscreen"});
   EXPECT_EQ(run.status, 0);
@@ -167,7 +167,7 @@ TEST_F(ConversionE2E, HeadlessStartDoesNotLoadTheWindowSystem) {
   ASSERT_EQ(headless.status, 0);
   EXPECT_NE(headless.errors.find("libc.so"), std::string::npos) << "the loader reported nothing";
   EXPECT_EQ(headless.errors.find("Qt6"), std::string::npos);
-  EXPECT_EQ(headless.errors.find("kivrel-windows"), std::string::npos);
+  EXPECT_EQ(headless.errors.find("kivrel-gui"), std::string::npos);
 
   ProgramRun windowed = program.Run({program.Job("part.nc")}, "", {"LD_DEBUG=files", "QT_QPA_PLATFORM=offscreen"});
   ASSERT_EQ(windowed.status, 0);

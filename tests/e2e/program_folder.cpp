@@ -15,7 +15,7 @@ ProgramFolder::ProgramFolder() : jobs_(folder_.path() / "jobs") {
   fs::copy_file(filter, folder_.path() / filter.filename());
   program_ = Utf8(folder_.path() / program.filename());
   filter_ = Utf8(folder_.path() / filter.filename());
-  const fs::path module = program.parent_path() / "kivrel-windows.so";  // Linux's Qt windows
+  const fs::path module = program.parent_path() / "kivrel-gui.so";  // Linux's Qt windows
   if (fs::exists(module)) fs::copy_file(module, folder_.path() / module.filename());
   fs::create_directory(jobs_);
 }

@@ -1,4 +1,4 @@
-// The entries of the windows module, which the programs load only when a
+// The entries of the GUI module, which the programs load only when a
 // display is there.
 #include <QApplication>
 
@@ -6,7 +6,7 @@
 #include "ui/qt_message_filter.h"
 #include "ui/qt_user_interface.h"
 
-extern "C" __attribute__((visibility("default"))) int KivrelRunWithWindows(int argc, char** argv) {
+extern "C" __attribute__((visibility("default"))) int KivrelRunWithGui(int argc, char** argv) {
   return kivrel::RunWithWindows(argc, argv);
 }
 

@@ -3,16 +3,16 @@
 #include "common/process_info.h"
 #include "ui/win32/win32_message_boxes.h"
 #include "ui/win32/win32_user_interface.h"
-#include "ui/windows_module.h"
+#include "ui/gui_module.h"
 
 namespace kivrel {
 
-bool RunWithWindowsModule(int argc, char** argv, const char* program_folder, int& exit_status) {
+bool RunWithGuiModule(int argc, char** argv, const char* program_folder, int& exit_status) {
   exit_status = RunWithWindows(program_folder, CommandTail(argc, argv));
   return true;
 }
 
-bool ShowNoticesWithWindowsModule(const char*, const std::string& text) {
+bool ShowNoticesWithGuiModule(const char*, const std::string& text) {
   Win32MessageBoxes().Notify(text);
   return true;
 }
