@@ -41,18 +41,18 @@ struct EngineOptions {
 // "number out of range in line N, word W".
 Failure OutOfRange(std::uint64_t line_number, const std::string& word);
 
-// Copies every line of `input` (`input_size` bytes, as the file system
-// gave its size: it decides whether threads start) to `output`, transformed, each followed by
-// CR LF, and keeps the progress bar moving. Stops at a line whose feed comes
-// out as 0 (that line is not written, the lines before it are). A number
-// beyond the 32-bit range throws a Failure naming the line and the word,
-// the lines before it written. `notices`, when given, hears every line in
-// order; `lines_before` lines of the input were read before (for the line
-// numbers). A long text is converted on several threads, a chunk of lines
-// each, and written in order: the same bytes, outcome and notices as on
-// one thread.
-TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings, ProgressTracker& progress,
-                    ToolpathNotices* notices = nullptr, std::uint64_t lines_before = 0,
+// Copies every line of `input` to `output`, transformed, each followed by
+// CR LF, and keeps the progress bar moving. `input_size`, the input's size in
+// bytes as the file system gives it, decides whether threads start. Stops at
+// a line whose feed comes out as 0 (that line is not written, the lines
+// before it are). A number beyond the 32-bit range throws a Failure naming
+// the line and the word, the lines before it written. `notices`, when given,
+// hears every line in order; `lines_before` lines of the input were read
+// before (for the line numbers). A long text is converted on several threads,
+// a chunk of lines each, and written in order: the same bytes, outcome and
+// notices as on one thread.
+TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
+                    ProgressTracker& progress, ToolpathNotices* notices = nullptr, std::uint64_t lines_before = 0,
                     const EngineOptions& options = {});
 
 }  // namespace kivrel
