@@ -76,18 +76,18 @@ class NumberRewriter {
  private:
   // The scales as stored, for the products that take them: one kept for
   // each letter, as a letter's scale changes only with the modes (R). A
-  // lookup costs the same whichever chunks a thread met before.
+  // lookup costs the same whichever chunks a thread met before. An entry
+  // starts at scale 0, which is never asked for (its products are 0).
   const FixedNumber& Stored(char letter, float scale) {
-    assert(ascii::IsLetter(letter) && letter == ascii::Upper(letter));
+    assert(ascii::IsLetter(letter) && letter == ascii::Upper(letter) && scale != 0);
     StoredScale& entry = stored_[letter - 'A'];
-    if (!entry.known || entry.scale != scale) entry = {true, scale, StoredSetting(scale)};
+    if (entry.scale != scale) entry = {scale, StoredSetting(scale)};
     return entry.stored;
   }
 
   float feed_scale_;
   bool zero_feed_in_program_ = false;
   struct StoredScale {
-    bool known = false;
     float scale = 0;
     FixedNumber stored;
   };
