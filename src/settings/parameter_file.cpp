@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "common/ascii.h"
 #include "common/failure.h"
 #include "common/fixed_text.h"
 #include "common/text_reader.h"
@@ -24,8 +23,6 @@ void AppendLine(std::string& text, float value, Pattern pattern) {
 }
 
 void AppendLine(std::string& text, bool value) { text += value ? "True\r\n" : "False\r\n"; }
-
-bool IsLowerCaseTrue(const std::string& line) { return ascii::EqualIgnoringCase(line, "true"); }
 
 // Reads the nine lines that matter; nothing when the file is not whole.
 // `swap` tells whether line 9 asks for the X row on top.
@@ -53,7 +50,9 @@ std::optional<Settings> ReadParameterFile(FileSystem& files, const std::string& 
     if (!number(*target)) return std::nullopt;
   }
   if (!next()) return std::nullopt;
-  read.XYexchange = IsLowerCaseTrue(line);
+  std::optional<bool> exchange = StrictWordTruth(line);
+  if (!exchange) return std::nullopt;
+  read.XYexchange = *exchange;
   if (!number(read.FeedAdd) || !number(read.SpindleRPM)) return std::nullopt;
   if (!next()) return std::nullopt;
   swap = false;

@@ -21,6 +21,12 @@ bool IsZero(std::string_view number) {
   return digits.find_first_of("123456789") == std::string_view::npos;
 }
 
+std::optional<bool> TrueOrFalse(std::string_view word) {
+  if (ascii::EqualIgnoringCase(word, "true")) return true;
+  if (ascii::EqualIgnoringCase(word, "false")) return false;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<float> StrictNumber(std::string_view line) {
@@ -50,9 +56,10 @@ std::optional<float> StrictNumber(std::string_view line) {
   return negative ? -single : single;
 }
 
+std::optional<bool> StrictWordTruth(std::string_view line) { return TrueOrFalse(Trim(line)); }
+
 std::optional<bool> StrictTruth(std::string_view line) {
-  if (ascii::EqualIgnoringCase(line, "true")) return true;
-  if (ascii::EqualIgnoringCase(line, "false")) return false;
+  if (std::optional<bool> word = TrueOrFalse(line)) return word;
   std::optional<float> number = StrictNumber(line);
   if (!number) return std::nullopt;
   return *number == -1.0f;

@@ -12,6 +12,10 @@ namespace kivrel {
 // beyond that range too.
 std::optional<float> StrictNumber(std::string_view line);
 
+// Line 6 of the parameter file: the word True or False in any letter case,
+// blanks and tabs around it allowed. Anything else gives nothing.
+std::optional<bool> StrictWordTruth(std::string_view line);
+
 // Line 9 of the parameter file: True or False in any letter case, or a
 // number (-1 is true, any other number false). Anything else gives nothing.
 std::optional<bool> StrictTruth(std::string_view line);

@@ -86,14 +86,18 @@ TEST_F(ParameterFileTest, ReadsEveryLineInItsPlace) {
   EXPECT_EQ(dialog.clears, 1);
 }
 
-TEST_F(ParameterFileTest, ExchangeLineIsTrueOnlyForTheWordTrue) {
-  for (const char* text : {"TRUE", "True", "true", "tRuE"}) {
-    WriteLines({"1", "1", "1", "1", "1", text, "0", "0.", "EOF"});
-    EXPECT_TRUE(Load().XYexchange) << text;
-  }
-  for (const char* text : {"1", "yes", " true", "true ", "", "-1", "False"}) {
-    WriteLines({"1", "1", "1", "1", "1", text, "0", "0.", "EOF"});
-    EXPECT_FALSE(Load().XYexchange) << text;
+TEST_F(ParameterFileTest, ExchangeLineIsTheWordTrueOrFalse) {
+  struct Case {
+    const char* line;
+    bool exchange;
+  };
+  for (Case c : {Case{"TRUE", true}, Case{"True", true}, Case{"tRuE", true}, Case{" true", true},
+                 Case{"True ", true}, Case{"\t True\t ", true}, Case{"False", false}, Case{"FALSE", false},
+                 Case{" fAlSe\t", false}}) {
+    WriteLines({"1", "1", "1", "1", "1", c.line, "0", "0.", "EOF"});
+    Settings settings = Load();
+    EXPECT_EQ(found, ParameterFileFound::Readable) << c.line;
+    EXPECT_EQ(settings.XYexchange, c.exchange) << c.line;
   }
   EXPECT_TRUE(boxes.notices.empty());
 }
@@ -146,6 +150,13 @@ TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaults) {
   subnormal[0] = "1e-40";
   std::vector<std::string> below_64_bits = good;
   below_64_bits[6] = "-1e-400";
+  // The exchange line is the word True or False and nothing else: neither a
+  // number, nor another word, nor nothing.
+  auto exchange = [&](const char* text) {
+    std::vector<std::string> changed = good;
+    changed[5] = text;
+    return lines(changed);
+  };
   for (const Case& c : {Case{"empty file", ""}, Case{"eight lines", lines(eight)},
                         Case{"a word for a number", lines(word)},
                         Case{"beyond the 32-bit range", lines(beyond)},
@@ -153,7 +164,10 @@ TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaults) {
                         Case{"eof in lower case", lines(lower_eof)},
                         Case{"text after a number", lines(trailing)}, Case{"inf", lines(infinity)},
                         Case{"1e-50", lines(underflow)}, Case{"subnormal", lines(subnormal)},
-                        Case{"-1e-400", lines(below_64_bits)}}) {
+                        Case{"-1e-400", lines(below_64_bits)}, Case{"exchange 1", exchange("1")},
+                        Case{"exchange -1", exchange("-1")}, Case{"exchange Yes", exchange("Yes")},
+                        Case{"exchange empty", exchange("")}, Case{"exchange True.", exchange("True.")},
+                        Case{"exchange Tr ue", exchange("Tr ue")}, Case{"exchange EOF", exchange("EOF")}}) {
     boxes.notices.clear();
     WriteFile(path, c.content);
     Settings settings = Load();
