@@ -99,18 +99,17 @@ bool KeepAs(FileSystem& files, const std::string& path, const std::string& kept)
 // The file that could not be read is kept as kivrel.prm.bad before the
 // defaults replace it; where it cannot be kept (or is marked read-only) it
 // is not replaced at all, and the run goes on with the defaults.
-ParameterFileFound RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
+void RecreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
   FileSystem& files = environment.files;
   const std::string kept = environment.path + ".bad";
   const bool moved = !files.IsReadOnly(environment.path) && KeepAs(files, environment.path, kept);
   environment.boxes.Notify(moved ? std::string(kUnreadable) + "\nThe old file was kept as " + kept : kUnreadable);
   AssignDefaults(settings);
-  if (!moved) {
+  if (moved) {
+    SaveSettings(settings, environment);
+  } else {
     environment.boxes.Notify(kUnableToSave);
-    return ParameterFileFound::LeftAsItIs;
   }
-  SaveSettings(settings, environment);
-  return ParameterFileFound::KeptAsBad;
 }
 
 }  // namespace
@@ -130,7 +129,8 @@ std::string ParameterFileText(const Settings& settings) {
   return text;
 }
 
-ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& environment) {
+ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& environment,
+                                UnreadableFile unreadable) {
   if (!environment.files.Exists(environment.path)) {
     CreateWithDefaults(settings, environment);
     return ParameterFileFound::Missing;
@@ -142,7 +142,10 @@ ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& e
   } catch (const Failure&) {
     read.reset();
   }
-  if (!read) return RecreateWithDefaults(settings, environment);
+  if (!read) {
+    if (unreadable == UnreadableFile::Replace) RecreateWithDefaults(settings, environment);
+    return ParameterFileFound::Unreadable;
+  }
   settings = *read;
   if (swap) environment.dialog.SwapXYDisplayOrder();
   environment.dialog.ClearUnsavedMark();

@@ -23,16 +23,27 @@ struct SettingsEnvironment {
 enum class ParameterFileFound {
   Readable,    // the settings are the file's
   Missing,     // the defaults, written to a new file
-  KeptAsBad,   // unreadable: kept as kivrel.prm.bad, the defaults written in its place
-  LeftAsItIs,  // unreadable and not to be replaced (read-only, or it could not be moved)
+  Unreadable,  // what became of it is as the caller's UnreadableFile asked
+};
+
+// What LoadSettings does with a parameter file it cannot read.
+enum class UnreadableFile {
+  // Tells the operator, keeps it as kivrel.prm.bad and writes the defaults
+  // in its place; one that cannot be kept (or is marked read-only) stays as
+  // it is, the operator is told so too, and the defaults hold all the same.
+  Replace,
+  // Leaves it exactly as it is and the settings as they were, without a
+  // word to the operator: the caller says what happens instead.
+  LeaveAsItIs,
 };
 
 // Fills `settings` from the parameter file, or assigns the defaults and
-// writes a new file when it is missing or cannot be read (after telling the
-// operator; a file that cannot be read is first kept as kivrel.prm.bad).
-// Returns in every case with the settings set, telling which it was; where
-// the defaults could not be written the operator has been told so too.
-ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& environment);
+// writes a new file when it is missing (after telling the operator). A file
+// that cannot be read is dealt with as `unreadable` says. Returns which it
+// was; where the defaults could not be written the operator has been told so
+// too.
+ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& environment,
+                                UnreadableFile unreadable = UnreadableFile::Replace);
 
 // Replaces the parameter file by the whole record, through a temporary file,
 // so that the old file stays whole when writing fails. Returns false after

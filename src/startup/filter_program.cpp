@@ -36,55 +36,22 @@ class FilterProgress : public ProgressView {
   int reported_ = -1;
 };
 
-// Keeps the notices of loading the settings until it is known whether the
-// filter converts with them.
-class HeldNotices : public MessageBoxes {
- public:
-  explicit HeldNotices(MessageBoxes& boxes) : boxes_(boxes) {}
-  void Notify(const std::string& text) override { held_.push_back(text); }
-  bool Ask(const std::string& text) override { return boxes_.Ask(text); }
-  void Pass() {
-    for (const std::string& text : held_) boxes_.Notify(text);
-    held_.clear();
-  }
-
- private:
-  MessageBoxes& boxes_;
-  std::vector<std::string> held_;
-};
-
 // Loads the settings; false where the parameter file could not be read,
-// after one line on `errors` instead of the usual notices. Converting with
-// the defaults then would hand the controller a program the operator takes
-// for converted: a front end shows a filter's standard error only when it
-// fails.
+// after one line on `errors`. That file is left as it is, so every run
+// refuses until it is mended or kivrel has replaced it: converting with the
+// defaults would hand the controller a program the operator takes for
+// converted with the file's values (a front end shows a filter's standard
+// error only when it fails), and replacing the file would have the next run
+// do just that.
 bool LoadSettingsToConvertWith(FilterPlatform& platform, Settings& settings) {
   NoDialog dialog(settings);
   const std::string path = PathInFolder(platform.program_folder, kParameterFileName);
-  HeldNotices notices(platform.boxes);
-  ParameterFileFound found;
-  try {
-    found = LoadSettings(settings, {platform.files, notices, dialog, path});
-  } catch (...) {
-    notices.Pass();
-    throw;
-  }
-  switch (found) {
-    case ParameterFileFound::Readable:
-    case ParameterFileFound::Missing:
-      notices.Pass();
-      return true;
-    case ParameterFileFound::KeptAsBad:
-      platform.errors << "Kivrel: the parameter file " << path << " could not be read; the old file was kept as "
-                      << path << ".bad; nothing was converted\n";
-      break;
-    case ParameterFileFound::LeftAsItIs:
-      platform.errors << "Kivrel: the parameter file " << path
-                      << " could not be read and could not be replaced, so it was left as it is; nothing was "
-                         "converted\n";
-      break;
-  }
-  platform.errors << std::flush;
+  const ParameterFileFound found =
+      LoadSettings(settings, {platform.files, platform.boxes, dialog, path}, UnreadableFile::LeaveAsItIs);
+  if (found != ParameterFileFound::Unreadable) return true;
+  platform.errors << "Kivrel: the parameter file " << path
+                  << " could not be read; nothing was converted; mend it or run kivrel SETUP\n"
+                  << std::flush;
   return false;
 }
 

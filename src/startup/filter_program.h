@@ -33,7 +33,8 @@ struct FilterPlatform {
 // when it fails). No other window, no result file, no file beside the
 // input; the parameter file is read (or created) in the program's folder as
 // usual, but one that cannot be read fails the filter (status Failure,
-// nothing on `output`) where kivrel would go on with the defaults.
+// nothing on `output`) and is left as it is, where kivrel would replace it
+// and go on with the defaults.
 ExitStatus RunFilter(FilterPlatform& platform, std::unique_ptr<WritableFile> output);
 
 }  // namespace kivrel

@@ -30,6 +30,12 @@ class FilterE2E : public ::testing::Test {
     return percents;
   }
 
+  // What the filter says, and all it says, when it cannot read the parameter file.
+  std::string Refusal() const {
+    return "Kivrel: the parameter file " + program.Path("kivrel.prm") +
+           " could not be read; nothing was converted; mend it or run kivrel SETUP\n";
+  }
+
   ProgramFolder program;
 };
 
@@ -139,26 +145,40 @@ TEST_F(FilterE2E, CreatesAMissingParameterFile) {
   EXPECT_EQ(filtered.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
 }
 
-TEST_F(FilterE2E, UnreadableParameterFileFailsAndTheNextRunUsesTheDefaults) {
+// The filter leaves a parameter file it cannot read as it is and refuses
+// every run until kivrel replaces it: one that went on with the defaults, or
+// wrote them for the next run, would convert with scales the operator never
+// chose.
+TEST_F(FilterE2E, UnreadableParameterFileRefusesEveryRunUntilKivrelReplacesIt) {
   const std::string prm = program.Path("kivrel.prm");
-  const std::string refusal = "Kivrel: the parameter file " + prm + " could not be read; the old file was kept as " +
-                              prm + ".bad; nothing was converted\n";
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   struct Case {
     std::size_t line;
     const char* text;
   };
   // A decimal comma, a display-order line that is no truth value, an X
-  // scale too small for 32 bits (which would remove every X word).
-  for (const Case c : {Case{0, "25,4"}, Case{8, "no"}, Case{1, "1e-50"}}) {
+  // scale too small for 32 bits (which would remove every X word), an
+  // exchange line that is not True or False.
+  for (const Case c : {Case{0, "25,4"}, Case{8, "no"}, Case{1, "1e-50"}, Case{5, "Yes"}}) {
     std::vector<std::string> lines = {"2", "25.4", "0.5", "1", "1.5", "True", "10", "1000.", "EOF"};
     lines[c.line] = c.text;
     program.Settings(lines);
+    std::filesystem::remove(prm + ".bad");
     const std::string unreadable = ReadFile(prm);
-    const ProgramRun refused = program.Filter({program.Job("part.nc")});
-    EXPECT_EQ(refused.status, 3) << c.text;
-    EXPECT_EQ(refused.output, "") << c.text;
-    EXPECT_EQ(refused.errors, refusal) << c.text;
+    const std::string folder = ListFolder(program.path());
+    for (int run = 1; run <= 2; ++run) {
+      const ProgramRun refused = program.Filter({program.Job("part.nc")});
+      EXPECT_EQ(refused.status, 3) << c.text << " run " << run;
+      EXPECT_EQ(refused.output, "") << c.text << " run " << run;
+      EXPECT_EQ(refused.errors, Refusal()) << c.text << " run " << run;
+      EXPECT_EQ(ReadFile(prm), unreadable) << c.text << " run " << run;
+      EXPECT_EQ(ListFolder(program.path()), folder) << c.text << " run " << run << ": no kivrel.prm.bad";
+    }
+    // kivrel SETUP replaces it as ever, and the filter goes on from there.
+    const ProgramRun setup = program.Run({"SETUP"});
+    EXPECT_EQ(setup.status, 0) << c.text;
+    EXPECT_EQ(setup.errors, "Kivrel: The parameter file could not be read properly. Recreating...\n"
+                            "The old file was kept as " + prm + ".bad\n") << c.text;
     EXPECT_EQ(ReadFile(prm + ".bad"), unreadable) << c.text;
     const ProgramRun next = program.Filter({program.Job("part.nc")});
     EXPECT_EQ(next.status, 0) << c.text;
@@ -177,28 +197,19 @@ TEST_F(FilterE2E, ParameterFileItMayNotReadFailsTheFilter) {
   // The folder is the filter's to write in; the file is not its to read.
   fs::permissions(program.path(), fs::perms::all);
 
-  // Without any write permission the file is not replaced either.
-  fs::permissions(PathOf(prm), fs::perms::none);
-  ProgramRun run = RunBoundByPermissions(filter, {program.Job("part.nc")}, Utf8(program.jobs()));
-  EXPECT_EQ(run.status, 3);
-  EXPECT_EQ(run.output, "");
-  EXPECT_EQ(run.errors, "Kivrel: the parameter file " + prm +
-                            " could not be read and could not be replaced, so it was left as it is; "
-                            "nothing was converted\n");
-  EXPECT_EQ(ListFolder(program.path()).find(".bad"), std::string::npos) << ListFolder(program.path());
-
-  // Write-only: kept as kivrel.prm.bad, and the next run has the defaults.
-  fs::permissions(PathOf(prm), fs::perms::owner_write);
-  run = RunBoundByPermissions(filter, {program.Job("part.nc")}, Utf8(program.jobs()));
-  EXPECT_EQ(run.status, 3);
-  EXPECT_EQ(run.output, "");
-  EXPECT_EQ(run.errors, "Kivrel: the parameter file " + prm + " could not be read; the old file was kept as " +
-                            prm + ".bad; nothing was converted\n");
-  run = RunBoundByPermissions(filter, {program.Job("part.nc")}, Utf8(program.jobs()));
-  EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(run.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
-  fs::permissions(PathOf(prm + ".bad"), fs::perms::owner_read, fs::perm_options::add);
-  EXPECT_EQ(ReadFile(prm + ".bad"), unreadable);
+  // Unreadable whether it may be written or not: left as it is either way.
+  for (const fs::perms perms : {fs::perms::none, fs::perms::owner_write}) {
+    fs::permissions(PathOf(prm), perms);
+    const std::string folder = ListFolder(program.path());
+    const ProgramRun run = RunBoundByPermissions(filter, {program.Job("part.nc")}, Utf8(program.jobs()));
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors, Refusal());
+    EXPECT_EQ(ListFolder(program.path()), folder) << "no kivrel.prm.bad";
+    EXPECT_EQ(fs::status(PathOf(prm)).permissions() & fs::perms::all, perms);
+  }
+  fs::permissions(PathOf(prm), fs::perms::owner_read, fs::perm_options::add);
+  EXPECT_EQ(ReadFile(prm), unreadable);
 }
 
 }  // namespace

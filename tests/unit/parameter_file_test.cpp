@@ -33,10 +33,10 @@ class ParameterFileTest : public ::testing::Test {
  protected:
   SettingsEnvironment Environment() { return {faulty, boxes, dialog, path}; }
 
-  Settings Load() {
+  Settings Load(UnreadableFile unreadable = UnreadableFile::Replace) {
     Settings settings;
     dialog.settings = &settings;
-    found = LoadSettings(settings, Environment());
+    found = LoadSettings(settings, Environment(), unreadable);
     dialog.settings = nullptr;
     return settings;
   }
@@ -118,7 +118,8 @@ TEST_F(ParameterFileTest, DisplayOrderLine) {
   EXPECT_TRUE(boxes.notices.empty());
 }
 
-TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaults) {
+// Replaced, or left as it is where the caller asks so.
+TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaultsOrLeftAsTheyAre) {
   const std::vector<std::string> good = {"2", "2", "2", "2", "2", "True", "5", "100.", "EOF"};
   struct Case {
     const char* name;
@@ -168,15 +169,24 @@ TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaults) {
                         Case{"exchange -1", exchange("-1")}, Case{"exchange Yes", exchange("Yes")},
                         Case{"exchange empty", exchange("")}, Case{"exchange True.", exchange("True.")},
                         Case{"exchange Tr ue", exchange("Tr ue")}, Case{"exchange EOF", exchange("EOF")}}) {
-    boxes.notices.clear();
+    std::filesystem::remove(path + ".bad");
     WriteFile(path, c.content);
+    EXPECT_EQ(Load(UnreadableFile::LeaveAsItIs), Settings{}) << c.name;
+    EXPECT_EQ(found, ParameterFileFound::Unreadable) << c.name;
+    EXPECT_TRUE(boxes.notices.empty()) << c.name;
+    EXPECT_EQ(dialog.clears, 0) << c.name;
+    EXPECT_EQ(ReadFile(path), c.content) << c.name;
+    EXPECT_EQ(testing::ListFolder(folder.path()), "kivrel.prm ") << c.name;
+
     Settings settings = Load();
     EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept}) << c.name;
-    EXPECT_EQ(found, ParameterFileFound::KeptAsBad) << c.name;
+    EXPECT_EQ(found, ParameterFileFound::Unreadable) << c.name;
     // Values read before the fault are discarded too.
     EXPECT_EQ(settings, Defaults()) << c.name;
     EXPECT_EQ(ReadFile(path), kDefaultFile) << c.name;
     EXPECT_EQ(ReadFile(path + ".bad"), c.content) << c.name << ": the old file is kept";
+    boxes.notices.clear();
+    dialog.clears = 0;
   }
 }
 
@@ -257,7 +267,7 @@ TEST_F(ParameterFileTest, UnopenableFileIsRecreated) {
   faulty.FailOn(FileOp::OpenForReading, "kivrel.prm");
   EXPECT_EQ(Load(), Defaults());
   EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept});
-  EXPECT_EQ(found, ParameterFileFound::KeptAsBad);
+  EXPECT_EQ(found, ParameterFileFound::Unreadable);
   EXPECT_EQ(ReadFile(path + ".bad"), unopenable);
 
   // Where it cannot be moved aside it stays as it is.
@@ -266,7 +276,7 @@ TEST_F(ParameterFileTest, UnopenableFileIsRecreated) {
   boxes.notices.clear();
   EXPECT_EQ(Load(), Defaults());
   EXPECT_EQ(boxes.notices, (std::vector<std::string>{kUnreadable, "Unable to save. Try again."}));
-  EXPECT_EQ(found, ParameterFileFound::LeftAsItIs);
+  EXPECT_EQ(found, ParameterFileFound::Unreadable);
   EXPECT_EQ(ReadFile(path), kDefaultFile);
 }
 
@@ -275,7 +285,7 @@ TEST_F(ParameterFileTest, ReadOnlyFileIsNeverReplaced) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_read);
   EXPECT_EQ(Load(), Defaults());
   EXPECT_EQ(boxes.notices, (std::vector<std::string>{kUnreadable, "Unable to save. Try again."}));
-  EXPECT_EQ(found, ParameterFileFound::LeftAsItIs);
+  EXPECT_EQ(found, ParameterFileFound::Unreadable);
   EXPECT_EQ(ReadFile(path), "two\r\n");
   std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
   std::filesystem::remove(path);
