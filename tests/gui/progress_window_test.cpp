@@ -56,6 +56,11 @@ TEST(ProgressWindow, RepaintThatChangesNoPixelCostsNothing) {
   testing::ExpectRepaintOnlyWhenThePixelsChange(window);
 }
 
+// Whether the frame of a box asks for a minimize or maximize button.
+bool Minimizable(const QWidget& box) {
+  return box.windowFlags().testAnyFlags(Qt::WindowMinMaxButtonsHint);
+}
+
 // A real Qt message box, answered by a timer as an operator would.
 TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
   QtMessageBoxes boxes;
@@ -63,6 +68,7 @@ TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
   QString text;
   bool had_icon = true;
   bool on_top = false;
+  bool minimizable = true;
   QTimer::singleShot(50, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
@@ -70,6 +76,7 @@ TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
     text = box->text();
     had_icon = box->icon() != QMessageBox::NoIcon;
     on_top = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    minimizable = Minimizable(*box);
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
     box->button(QMessageBox::No)->click();
   });
@@ -78,21 +85,33 @@ TEST(QtMessageBoxes, RealBoxesWaitForTheirAnswer) {
   EXPECT_EQ(text, "Do you want to swap the X and Y display order?");
   EXPECT_FALSE(had_icon);
   // A host waiting for the answer takes no input: the box must not go
-  // behind the host's window when the operator clicks there.
+  // behind the host's window when the operator clicks there, nor out of
+  // sight by a minimize button.
   EXPECT_TRUE(on_top) << "the question stays above other windows";
+  EXPECT_FALSE(minimizable) << "the question has no minimize button";
 
   on_top = false;
+  minimizable = true;
+  bool back = false;
   QTimer::singleShot(50, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     text = box->text();
     on_top = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    box->button(QMessageBox::Ok)->click();
+    minimizable = Minimizable(*box);
+    // As a window manager that minimizes it all the same would.
+    box->showMinimized();
+    QTimer::singleShot(50, box, [&, box] {
+      back = box->isVisible() && !box->isMinimized();
+      box->button(QMessageBox::Ok)->click();
+    });
   });
   boxes.Notify("part.nc: Line 2: R words are not scaled");
   EXPECT_EQ(text, "part.nc: Line 2: R words are not scaled");
   EXPECT_TRUE(on_top) << "the notice stays above other windows";
+  EXPECT_FALSE(minimizable) << "the notice has no minimize button";
+  EXPECT_TRUE(back) << "a minimized notice comes back";
 }
 
 // What the next message box says, as an operator reads it before pressing OK.

@@ -333,8 +333,10 @@ std::string BoxText(HWND box) {
 }
 
 // A host waiting for the answer takes no input: the box must stay above the
-// host's window when the operator clicks there.
+// host's window when the operator clicks there, and offer no button that
+// takes it out of sight.
 bool OnTop(HWND box) { return (GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool Minimizable(HWND box) { return (GetWindowLongPtrW(box, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0; }
 
 // A real message box, answered by a timer as an operator would.
 TEST(Win32MessageBoxes, RealBoxesWaitForTheirAnswer) {
@@ -342,6 +344,7 @@ TEST(Win32MessageBoxes, RealBoxesWaitForTheirAnswer) {
   std::string title;
   std::string text;
   bool on_top = false;
+  bool minimizable = true;
   g_operator = [&] {
     HWND box = FindWindowW(L"#32770", L"Kivrel Preprocessor");
     ASSERT_NE(box, nullptr);
@@ -352,6 +355,7 @@ TEST(Win32MessageBoxes, RealBoxesWaitForTheirAnswer) {
     EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(box, IDYES), GWL_STYLE) & BS_DEFPUSHBUTTON) << "Yes is the default";
     text = BoxText(box);
     on_top = OnTop(box);
+    minimizable = Minimizable(box);
     SendMessageW(no, BM_CLICK, 0, 0);
   };
   SetTimer(nullptr, 0, 100, Act);
@@ -359,20 +363,24 @@ TEST(Win32MessageBoxes, RealBoxesWaitForTheirAnswer) {
   EXPECT_EQ(title, "Kivrel Preprocessor");
   EXPECT_EQ(text, "Do you want to swap the X and Y display order?");
   EXPECT_TRUE(on_top) << "the question stays above other windows";
+  EXPECT_FALSE(minimizable) << "the question has no minimize button";
 
   text.clear();
   on_top = false;
+  minimizable = true;
   g_operator = [&] {
     HWND box = FindWindowW(L"#32770", L"Kivrel Preprocessor");
     ASSERT_NE(box, nullptr);
     text = BoxText(box);
     on_top = OnTop(box);
+    minimizable = Minimizable(box);
     SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   };
   SetTimer(nullptr, 0, 100, Act);
   boxes.Notify("part.nc: Line 2: R words are not scaled");
   EXPECT_EQ(text, "part.nc: Line 2: R words are not scaled");
   EXPECT_TRUE(on_top) << "the notice stays above other windows";
+  EXPECT_FALSE(minimizable) << "the notice has no minimize button";
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ namespace {
 // for the program takes no input until the box is answered, so the box must
 // never end up behind it. MB_SYSTEMMODAL is MB_APPLMODAL (the owner, if any,
 // is disabled) with the box made topmost; wine honours it where it ignores
-// MB_TOPMOST.
+// MB_TOPMOST. A message box has no minimize (or maximize) button, so it
+// cannot drop out of sight that way either.
 int ShowBox(const std::string& text, UINT buttons) {
   return MessageBoxW(GetActiveWindow(), win32::Wide(text).c_str(), win32::Wide(kMessageTitle).c_str(),
                      buttons | MB_SYSTEMMODAL | MB_TOPMOST | MB_SETFOREGROUND);
