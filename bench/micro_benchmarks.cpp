@@ -75,7 +75,7 @@ void BM_RewriteNumber(benchmark::State& state) {
   for (auto _ : state) {
     line = "G01 X12.3456 Y-7.5 F300.0";
     WordEdit edit;
-    benchmark::DoNotOptimize(rewriter.RewriteNumber(4, 25.4f, line, 0, edit));
+    benchmark::DoNotOptimize(rewriter.RewriteNumber(4, 25.4f, line, 0, Decimals::Four, edit));
   }
 }
 BENCHMARK(BM_RewriteNumber);

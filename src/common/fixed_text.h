@@ -38,7 +38,8 @@ struct FixedNumber {
   double Value() const;
 };
 
-inline FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
+// `value` rounded, half away from zero, to `decimals` decimals (0 to 19).
+inline FixedNumber ToDecimals(const Decimal& value, int decimals) {
   // The largest significand that a shift by 10^n leaves within 64 bits.
   static constexpr auto kLargest = [] {
     struct Table {
@@ -49,7 +50,7 @@ inline FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
   }();
   FixedNumber number;
   number.source = value;
-  number.decimals = static_cast<int>(pattern);
+  number.decimals = decimals;
   number.negative = value.negative;
   const int shift = value.exponent + number.decimals;
   if (shift >= 0) {
@@ -64,6 +65,10 @@ inline FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
     if (remainder >= unit - remainder) ++number.scaled;  // half away from zero
   }
   return number;
+}
+
+inline FixedNumber ToPattern(const Decimal& value, Pattern pattern) {
+  return ToDecimals(value, static_cast<int>(pattern));
 }
 
 // Appends the number: "-" for negatives, at least one digit before the

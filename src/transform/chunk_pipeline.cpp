@@ -94,8 +94,8 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk) 
   chunk.modal = processor.modal();
   chunk.plane_set = processor.plane_set();
   chunk.motion_set = processor.motion_set();
-  chunk.consulted_plane = processor.consulted_plane();
-  chunk.consulted_motion = processor.consulted_motion();
+  chunk.distance_set = processor.distance_set();
+  chunk.relied = processor.relied();
 }
 
 void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool record) {

@@ -37,12 +37,10 @@ struct Chunk {
   Modal modal;
   bool plane_set = false;
   bool motion_set = false;
-  bool consulted_plane = false;
-  bool consulted_motion = false;
+  bool distance_set = false;
+  ModesRelied relied;
   // Its lines come out otherwise after the modes `before`.
-  bool Relied(const Modal& before) const {
-    return (consulted_plane && assumed.plane != before.plane) || (consulted_motion && assumed.motion != before.motion);
-  }
+  bool Relied(const Modal& before) const { return relied.Differ(assumed, before); }
 };
 
 // Converts the chunk's input with `processor` on the `assumed` modes.

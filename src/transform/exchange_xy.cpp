@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "transform/line_tables.h"
-#include "transform/protected_text.h"
+#include "transform/kept_text.h"
 
 namespace kivrel {
 namespace {
@@ -51,7 +51,7 @@ void ExchangeXY(std::string& line, std::string& spare) {
     spare += segment;
   };
   std::size_t done = 0;
-  protected_text::Find(line, [&](std::size_t start, std::size_t end) {
+  kept_text::FindUnexchanged(line, [&](std::size_t start, std::size_t end) {
     exchange(done, start);
     spare.append(line, start, end - start);
     done = end;

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 
 #include "common/ascii.h"
 
 // The G and M codes the line rules and the toolpath notices look at, as
-// bits of one set per line.
+// bits of one set per line (one for G codes, one for M codes).
 namespace kivrel::g_codes {
 
 enum : unsigned {
@@ -24,40 +23,94 @@ enum : unsigned {
   kFeedPerRev = 1u << 11,    // G95
   kSurfaceSpeed = 1u << 12,  // G96
   kSpindleRpm = 1u << 13,    // G97
-  kNoSpindleSpeed = 1u << 14,  // G10, and M codes whose S is a temperature or a fan's power
-  kConfiguration = 1u << 15,   // G130 and M codes that set the machine's configuration: no axis word is a position
-  kThreading = 1u << 16,       // G76
-  kDiameter = 1u << 17,        // G41.1, G42.1: D is a diameter
-  kBlending = 1u << 18,        // G64
-  kSpline = 1u << 19,          // G5, G5.1
-  // The other codes of the motion mode, which the R and Q rules follow.
-  kStraight = 1u << 20,        // G0, G1, G33, G38.n, G76, G80, G5.x: no radius, no retract plane
-  kDrilling = 1u << 21,        // G81, G82, G84 to G89
-  kPeckDrilling = 1u << 22,    // G73, G83
-  kDwell = 1u << 23,           // G4: its S is a time where the line gives the time no P
+  kToolLength = 1u << 14,    // G43.1, G43.2: a tool length given on the line
+  kConfiguration = 1u << 15, // G130: motor currents, no axis word is a position
+  kThreading = 1u << 16,     // G76
+  kDiameter = 1u << 17,      // G41.1, G42.1: D is a diameter
+  kBlending = 1u << 18,      // G64
+  kSpline = 1u << 19,        // G5
+  kStraight = 1u << 20,      // G0, G1, G38.n, G80, G5.2, G5.3, G70 to G72
+  kDrilling = 1u << 21,      // G81, G82, G85 to G89
+  kPeckDrilling = 1u << 22,  // G73, G83
+  kDwell = 1u << 23,         // G4: its S is a time where the line gives the time no P
+  kTapping = 1u << 24,       // G74, G84
+  kPitch = 1u << 25,         // G33, G33.1: K is the pitch
+  kQuadSpline = 1u << 26,    // G5.1
+  kAbsolute = 1u << 27,      // G90
+  kIncremental = 1u << 28,   // G91
+  kLatheCycle = 1u << 29,    // G70, G71, G72 (and .1, .2): Q names the contour's subroutine; G1 follows
 };
 
-// The codes that set the motion mode, and those the notices need not hear of.
-inline constexpr unsigned kMotion = kArc | kStraight | kDrilling | kPeckDrilling;
-inline constexpr unsigned kMotionOnly = kStraight | kDrilling | kPeckDrilling;
+// The codes that set the motion mode, one bit for each kind of motion.
+inline constexpr unsigned kMotion =
+    kArc | kStraight | kDrilling | kPeckDrilling | kTapping | kPitch | kThreading | kSpline | kQuadSpline;
+// The canned cycles, whose R is a retract plane on the plane's normal.
+inline constexpr unsigned kCycles = kDrilling | kPeckDrilling | kTapping;
+// Codes the notices need not hear of: the modes they follow come to them
+// as facts of the line.
+inline constexpr unsigned kUnheard = kStraight | kDrilling | kPeckDrilling | kTapping | kPitch | kAbsolute | kIncremental;
 inline constexpr unsigned kPlanes = kPlaneXY | kPlaneZX | kPlaneYZ;
 
 // The codes whose number a rule may change by one digit.
 inline constexpr unsigned kEditable = kArc | kInches | kMillimetres | kCompensation;
+
+using ascii::IsBlank;
+using ascii::IsDigit;
+
+// A code's number as the interpreter reads it: blanks count for nothing
+// anywhere in it (`G2 0` is G20, `G 4 1 . 1` G41.1), and a plus sign may
+// lead it.
+struct CodeNumber {
+  bool found = false;             // a whole number follows
+  unsigned whole = 0;             // its value, kept below kLargest
+  unsigned tenth = 0;             // the first decimal (0 without a point)
+  bool more_decimals = false;     // a decimal after the first that is not 0
+  std::size_t last_whole_digit = 0;  // where the whole number's last digit stands
+  static constexpr unsigned kLargest = 100000;
+};
+
+inline CodeNumber ReadCodeNumber(const unsigned char* text, std::size_t size) {
+  CodeNumber code;
+  std::size_t i = 0;
+  while (i < size && IsBlank(text[i])) ++i;
+  if (i < size && text[i] == '+') ++i;
+  for (;; ++i) {
+    while (i < size && IsBlank(text[i])) ++i;
+    if (i >= size || !IsDigit(text[i])) break;
+    code.found = true;
+    code.last_whole_digit = i;
+    code.whole = code.whole * 10 + static_cast<unsigned>(text[i] - '0');
+    if (code.whole >= CodeNumber::kLargest) code.whole = CodeNumber::kLargest;
+  }
+  if (!code.found || i >= size || text[i] != '.') return code;
+  bool first = true;
+  for (++i;; ++i) {
+    while (i < size && IsBlank(text[i])) ++i;
+    if (i >= size || !IsDigit(text[i])) break;
+    if (first) {
+      code.tenth = static_cast<unsigned>(text[i] - '0');
+      first = false;
+    } else if (text[i] != '0') {
+      code.more_decimals = true;
+    }
+  }
+  return code;
+}
 
 // The bits of each whole code from 0 to 199.
 inline constexpr unsigned kHighestCode = 199;
 struct CodeTable {
   unsigned bit[kHighestCode + 1];
   constexpr CodeTable() : bit() {
-    bit[0] = bit[1] = bit[33] = bit[80] = kStraight;
+    bit[0] = bit[1] = bit[80] = kStraight;
     bit[2] = bit[3] = kArc;
     bit[4] = kDwell;
-    bit[5] = kSpline | kStraight;
+    bit[5] = kSpline;
+    bit[33] = kPitch;
     bit[73] = bit[83] = kPeckDrilling;
-    bit[81] = bit[82] = kDrilling;
-    for (int code = 84; code <= 89; ++code) bit[code] = kDrilling;
-    bit[10] = kOffsets | kNoSpindleSpeed;
+    bit[74] = bit[84] = kTapping;
+    bit[81] = bit[82] = bit[85] = bit[86] = bit[87] = bit[88] = bit[89] = kDrilling;
+    bit[10] = kOffsets;
     bit[17] = kPlaneXY;
     bit[18] = kPlaneZX;
     bit[19] = kPlaneYZ;
@@ -66,7 +119,10 @@ struct CodeTable {
     bit[41] = bit[42] = kCompensation;
     bit[53] = kMachine;
     bit[64] = kBlending;
-    bit[76] = kThreading | kStraight;
+    bit[70] = bit[71] = bit[72] = kLatheCycle | kStraight;
+    bit[76] = kThreading;
+    bit[90] = kAbsolute;
+    bit[91] = kIncremental;
     bit[93] = kInverseTime;
     bit[94] = kFeedPerMinute;
     bit[95] = kFeedPerRev;
@@ -77,106 +133,74 @@ struct CodeTable {
 };
 inline constexpr CodeTable kCodeTable;
 
-using ascii::IsDigit;
-
-// The bit of the G word whose number starts at `text` (after the letter,
-// blanks and a plus sign allowed), or 0 for a code no notice looks at. A
-// decimal other than .0 makes another code (G41.1 is one of those looked at).
+// The bits of the G word whose number starts at `text`, or 0 for a code no
+// rule looks at. A decimal other than .0 makes another code (G41.1 is one
+// of those looked at).
 inline unsigned Classify(const unsigned char* text, std::size_t size) {
   // Most G words of a program are G0, G1, G00 and G01: straight moves.
   const unsigned char first = size > 0 ? text[0] : 0;
   const unsigned char second = size > 1 ? text[1] : 0;
   const unsigned char third = size > 2 ? text[2] : 0;
-  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.') return kStraight;
-  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.') return kStraight;
-  std::size_t i = 0;
-  while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (i < size && text[i] == '+') ++i;
-  const std::size_t start = i;
-  unsigned code = 0;
-  for (; i < size && IsDigit(text[i]) && code <= kHighestCode; ++i) code = code * 10 + (text[i] - '0');
-  if (i == start || code > kHighestCode || (i < size && IsDigit(text[i]))) return 0;
-  if (i >= size || text[i] != '.') return kCodeTable.bit[code];
-  // A decimal part: .0 (any number of zeros) is the code itself.
-  ++i;
-  const unsigned tenth = i < size && IsDigit(text[i]) ? text[i++] - '0' : 0;
-  for (; i < size && IsDigit(text[i]); ++i) {
-    if (text[i] != '0') return 0;
+  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.' && !IsBlank(second)) return kStraight;
+  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.' && !IsBlank(third)) {
+    return kStraight;
   }
-  if (tenth == 0) return kCodeTable.bit[code];
-  if (code == 38 && tenth >= 2 && tenth <= 5) return kStraight;  // probing
-  if (code == 5 && tenth <= 3) return tenth == 1 ? kSpline | kStraight : unsigned{kStraight};
-  if (tenth != 1) return 0;
-  if (code == 41 || code == 42) return kCompensation | kDiameter;
-  return code == 33 ? unsigned{kStraight} : 0u;  // rigid tapping
-}
-
-// The whole number of the first word of `letter` (either case) in `text`,
-// or -1 where there is none (L of G10, say).
-inline long FirstWordWholeNumber(std::string_view text, char letter) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if ((text[i] & ~0x20) != letter) continue;
-    std::size_t at = i + 1;
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-    long value = -1;
-    for (; at < text.size() && IsDigit(static_cast<unsigned char>(text[at])) && value < 1000; ++at) {
-      value = (value < 0 ? 0 : value * 10) + (text[at] - '0');
-    }
-    return value;
-  }
-  return -1;
-}
-
-// A word of `letter` (either case) with a number follows in `text`.
-inline bool HasWord(std::string_view text, char letter) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if ((text[i] & ~0x20) != letter) continue;
-    std::size_t at = i + 1;
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-    if (at < text.size() && (IsDigit(static_cast<unsigned char>(text[at])) || text[at] == '.' || text[at] == '-' ||
-                             text[at] == '+')) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Where the whole number of the G word whose number starts at `from` ends:
-// its last digit (`text` ends in a byte that is no digit, blank or sign).
-inline std::size_t LastWholeDigit(const char* text, std::size_t from) {
-  std::size_t i = from;
-  while (text[i] == ' ' || text[i] == '\t') ++i;
-  if (text[i] == '+') ++i;
-  while (IsDigit(static_cast<unsigned char>(text[i + 1]))) ++i;
-  return i;
-}
-
-// The bits of the M word whose number starts at `text`, as for a G word:
-// M codes of printers and of machine set-up, whose S and axis words are no
-// spindle speeds and no positions.
-inline unsigned ClassifyM(const unsigned char* text, std::size_t size) {
-  std::size_t i = 0;
-  while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (i < size && text[i] == '+') ++i;
-  const std::size_t start = i;
-  unsigned code = 0;
-  for (; i < size && IsDigit(text[i]) && code < 1000; ++i) code = code * 10 + (text[i] - '0');
-  // Most M words are M0 to M9: none of these.
-  if (i == start || code < 92 || code >= 1000) return 0;
-  if (i < size && text[i] == '.') {
-    for (++i; i < size && IsDigit(text[i]); ++i) {
-      if (text[i] != '0') return 0;
-    }
-  }
-  switch (code) {
-    case 104: case 106: case 107: case 108: case 109:  // hot end, fan
-    case 140: case 141: case 190: case 191:            // bed, chamber
-      return kNoSpindleSpeed;
-    case 92: case 350: case 906: case 907:  // steps per unit, microsteps, motor currents
-      return kConfiguration;
-    default:
-      return code >= 201 && code <= 208 ? unsigned{kConfiguration} : 0u;  // limits of the axes
+  const CodeNumber code = ReadCodeNumber(text, size);
+  if (!code.found || code.whole > kHighestCode || code.more_decimals) return 0;
+  if (code.tenth == 0) return kCodeTable.bit[code.whole];
+  switch (code.whole) {
+    case 38: return code.tenth >= 2 && code.tenth <= 5 ? kStraight : 0u;  // probing
+    case 5: return code.tenth == 1 ? kQuadSpline : code.tenth <= 3 ? kStraight : 0u;  // NURBS: P is a weight
+    case 33: return code.tenth == 1 ? kPitch : 0u;  // rigid tapping
+    case 41: case 42: return code.tenth == 1 ? kCompensation | kDiameter : 0u;
+    case 43: return code.tenth == 1 || code.tenth == 2 ? kToolLength : 0u;
+    case 71: case 72: return code.tenth == 1 || code.tenth == 2 ? kLatheCycle | kStraight : 0u;
+    default: return 0;
   }
 }
 
 }  // namespace kivrel::g_codes
+
+// The M codes the rules look at.
+namespace kivrel::m_codes {
+
+enum : unsigned {
+  kOther = 1u << 0,    // a code outside the machining ones: printers' and machine set-up codes, user codes
+  kMessage = 1u << 1,  // M117, M118: the rest of the line is a message
+  kOrient = 1u << 2,   // M19: its R is an angle, its Q a time
+  kInput = 1u << 3,    // M66: its Q is a time
+  kAnalog = 1u << 4,   // M67, M68: its E is an output's number, its Q the output's value
+};
+
+// The bits of the M word whose number starts at `text`. The machining codes
+// are M0 to M9, M19, M30, M48 to M53, M60 to M68, M70 to M73, M98 and M99;
+// any other code (or one whose number cannot be read as written, such as
+// M[#1]) is another.
+inline unsigned Classify(const unsigned char* text, std::size_t size) {
+  // Most M words are M0 to M9.
+  const unsigned char first = size > 0 ? text[0] : 0;
+  const unsigned char second = size > 1 ? text[1] : 0;
+  if (g_codes::IsDigit(first) && !g_codes::IsDigit(second) && second != '.' && !g_codes::IsBlank(second)) return 0;
+  const g_codes::CodeNumber code = g_codes::ReadCodeNumber(text, size);
+  if (!code.found) {
+    // A letter M with no number is no code; one with an expression is.
+    std::size_t i = 0;
+    while (i < size && (g_codes::IsBlank(text[i]) || text[i] == '+' || text[i] == '-')) ++i;
+    return i < size && (text[i] == '[' || text[i] == '#') ? unsigned{kOther} : 0u;
+  }
+  if (code.tenth != 0 || code.more_decimals) return kOther;
+  const unsigned m = code.whole;
+  if (m <= 9 || m == 30 || (m >= 48 && m <= 53) || (m >= 60 && m <= 65) || (m >= 70 && m <= 73) || m == 98 ||
+      m == 99) {
+    return 0;
+  }
+  switch (m) {
+    case 19: return kOrient;
+    case 66: return kInput;
+    case 67: case 68: return kAnalog;
+    case 117: case 118: return kOther | kMessage;
+    default: return kOther;
+  }
+}
+
+}  // namespace kivrel::m_codes

@@ -10,17 +10,24 @@ enum class WordNote : unsigned char {
   kNegativeFeed,     // a feed word that came out negative
   kSpindleStopped,   // a spindle word that came out negative, or 0 from a speed that was not
   kMalformed,        // a number that is not well-formed, left as read
+  kOtherCode,        // an M code that keeps the line's words as read, where the settings would change one
 };
 
 // What the line scan found in the words of a line (before its comment).
 struct LineFacts {
-  bool radius = false;      // an R word
-  bool extrusion = false;   // an E word
+  bool radius = false;      // an R word left as read that the settings would scale: no motion gives it a meaning, or its arc's plane has unequal scales
+  bool extrusion = false;   // an E word that no code gives another meaning
   bool uvw = false;         // a U, V or W word
   unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
   unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
   bool has_protected_text = false;  // protected text (an expression, a parameter) before the comment
-  bool polar = false;       // an "@" or "^" word
+  bool polar = false;       // polar words ("@", "^") left as read
+  bool no_centres = false;  // its I, J and K are no arc's centre (a spline's control points, a thread's sizes)
+  bool turned_cycle = false;  // a canned cycle drills along an axis the settings turn round
+  bool tapping = false;     // a tapping cycle runs
+  bool threading = false;   // a threading cycle runs
+  bool first_move = false;  // the first line that moves since the conversion (or its chunk) began
+  bool words_as_read = false;  // an M code keeps every word of the line as read
   std::string_view words;          // the line up to its comment start
 };
 

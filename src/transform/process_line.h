@@ -6,39 +6,33 @@
 
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
-#include "settings/unit_factors.h"
+#include "transform/conversion_plan.h"
 #include "transform/line_scan.h"
+#include "transform/modes.h"
 #include "transform/notice_sink.h"
 #include "transform/rewrite_number.h"
+#include "transform/word_roles.h"
 
 namespace kivrel {
-
-// The modes that run from line to line and that the rules follow: the
-// active plane, and what the motion mode makes of an R or Q word.
-enum class Plane : unsigned char { XY, ZX, YZ };
-enum class Motion : unsigned char { Other, Arc, Drilling, PeckDrilling };
-struct Modal {
-  Plane plane = Plane::XY;
-  Motion motion = Motion::Other;
-  bool operator==(const Modal&) const = default;
-};
 
 // Transforms program lines one at a time. Holds the buffers a line needs, so
 // a conversion allocates nothing per line once they have grown.
 class LineProcessor {
  public:
-  // The settings are taken as they are now; a processor serves one run.
-  // `notices`, when given, hears what each line's scan finds.
+  // Works out once what the settings make of each meaning a word can have;
+  // a processor serves one run. `notices`, when given, hears what each
+  // line's scan finds.
   explicit LineProcessor(const Settings& settings, NoticeSink* notices = nullptr);
 
   // Converts `line` (without its terminator) and appends the result to
   // `out`. Lines that start with a comment leader, empty lines, O-word lines
-  // and lines marked M20ADDITION stay as read; every other line is
-  // upper-cased, its words before the comment rewritten and, on request, X
-  // and Y (and I and J) exchanged. The sixteen bytes after `line` must be
-  // readable, the first of them ending any number (its line end, or a
-  // NUL), as in a ByteBuffer. `line_number` is for the notices. After a
-  // failure `out` holds nothing of the line.
+  // and lines marked M20ADDITION stay as read, but for the words after
+  // comments and parameter assignments that open a line; every other line
+  // is upper-cased, its words before the comment rewritten as their meaning
+  // on the line asks and, on request, X and Y (and I and J) exchanged. The
+  // sixteen bytes after `line` must be readable, the first of them ending
+  // any number (its line end, or a NUL), as in a ByteBuffer. `line_number`
+  // is for the notices. After a failure `out` holds nothing of the line.
   [[nodiscard]] RewriteStatus ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number = 0);
 
   // The same, in place.
@@ -47,31 +41,40 @@ class LineProcessor {
   // After OutOfRange: the word that could not be scaled.
   const std::string& failed_word() const { return failed_word_; }
   // Converts the lines that follow as if `assumed` were the modes before
-  // them, and tells whether a line relied on each (consulted) before the
-  // lines set it themselves. A chunk of a program converted apart from the
-  // lines before it starts so.
+  // them, and tells which of them the lines relied on before they set them
+  // themselves. A chunk of a program converted apart from the lines before
+  // it starts so.
   void StartChunk(const Modal& assumed);
   const Modal& modal() const { return modal_; }
   bool plane_set() const { return plane_set_; }
   bool motion_set() const { return motion_set_; }
-  bool consulted_plane() const { return consulted_plane_; }
-  bool consulted_motion() const { return consulted_motion_; }
+  bool distance_set() const { return distance_set_; }
+  const ModesRelied& relied() const { return relied_; }
 
   // After ZeroFeed: the feed word is 0 in the program itself.
   bool zero_feed_in_program() const { return rewriter_.zero_feed_in_program(); }
 
  private:
-  void NoteFacts(std::string_view line, const LineScan& scan, std::uint64_t line_number);
+  // A line whose words are converted (it opens with none of the texts that
+  // keep a line as read).
+  [[nodiscard]] RewriteStatus ConvertWords(std::string_view line, ByteBuffer& out, std::uint64_t line_number);
+  // The line's own modes, from its codes.
+  void FollowModes(const LineScan& scan);
+  // Gives each collected word the scale and addend of its meaning; the
+  // words that stay as read leave the list.
+  void ApplyRoles(LineScan& scan, const WordRoles& roles, LineModes& modes);
+  // Tells the notices what they look at in the line.
+  void NoteFacts(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
+                 std::uint64_t line_number);
+  // Tells the notices of a line whose words stay as read for its M code,
+  // where the settings would have changed one of its words.
+  void NoteWordsAsRead(std::string_view line, const LineScan& scan, std::uint64_t line_number);
   // Tells the notices of a feed or spindle word that came out negative, or
   // of a spindle word made 0 from a speed that was not.
   void NoteSign(const ScannedWord& word, const FixedNumber& number, bool read_zero);
   static void SortByRow(ScannedWord* words, std::size_t count);
-  // On a line of machine positions, the words that stay as read.
-  void KeepMachinePositions(std::string_view line, LineScan& scan);
-  // The line's own modes, and the scales of its R and Q words (or none).
-  void FollowModes(LineScan& scan);
   // The digits of G codes the rules change on this line (into edits_).
-  void PlanCodeEdits(std::string_view line, const LineScan& scan);
+  void PlanCodeEdits(std::string_view line, const LineScan& scan, LineModes& modes);
   // Both start from the scanned line at the start of spare_ (which has
   // some bytes of room after it); `words` come in the order of the line. The
   // first rewrites them one after the other in the order of the letter table
@@ -83,24 +86,22 @@ class LineProcessor {
                                                   unsigned expression_rows, ByteBuffer& out);
   [[nodiscard]] RewriteStatus RewriteInLineOrder(std::string_view line, ScannedWord* words, std::size_t count, ByteBuffer& out);
 
-  const Settings& settings_;
+  ConversionPlan plan_;
   NoticeSink* notices_;
   NumberRewriter rewriter_;
-  RowSetting rows_[11];                   // the letter table with this run's settings
   bool exchange_in_scan_ = false;        // X and Y are exchanged while upper-casing
   const char* marker_ = "M20ADDITION";    // as it reads in the scanned line
   unsigned watched_rows_ = 0;             // the notices' watched rows, as they last said
   std::uint64_t line_number_ = 0;
   bool malformed_ = false;                // the line keeps a number that is not well-formed
+  bool preserved_ = false;                // the line holds text kept as read (an active comment, a remark)
   bool exchange_line_ = false;            // X and Y trade places on this line
-  UnitConversion units_ = UnitConversion::None;
-  bool turned_over_[3] = {};              // each plane's arcs run the other way (an odd number of mirrors)
-  bool mirrors_ = false;                  // some plane is turned over
   Modal modal_;
   bool plane_set_ = false;
   bool motion_set_ = false;
-  bool consulted_plane_ = false;
-  bool consulted_motion_ = false;
+  bool distance_set_ = false;
+  ModesRelied relied_;
+  bool moved_ = false;                    // a line of this chunk has moved
   struct CodeEdit {
     std::size_t at;  // a digit of a G code in the line
     char digit;      // what it becomes

@@ -74,6 +74,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     }
     if (done->plane_set) modes.plane = done->modal.plane;
     if (done->motion_set) modes.motion = done->modal.motion;
+    if (done->distance_set) modes.distance = done->modal.distance;
     // The lines before a failure go out, and are heard and counted, as on
     // one thread.
     output.Write(done->output.view());

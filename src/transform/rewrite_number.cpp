@@ -19,6 +19,15 @@ namespace {
 
 using word_characters::IsBlank;
 
+// The decimals `value` needs, from four to ten.
+int DecimalsNeeded(Decimal value) {
+  while (value.significand != 0 && value.significand % 10 == 0) {
+    value.significand /= 10;
+    ++value.exponent;
+  }
+  return std::clamp(-value.exponent, 4, 10);
+}
+
 }  // namespace
 
 FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
@@ -43,7 +52,7 @@ FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
 }
 
 RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std::size_t position, float scale,
-                                            float addend, WordNumber& result) {
+                                            float addend, Decimals decimals, WordNumber& result) {
   const char letter = ascii::Upper(p[position]);
   const std::size_t run_start = position + 1;
   const std::string_view line(p, size);
@@ -70,6 +79,11 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
   }
   result.kept = false;
   result.read_zero = read == 0;
+  // A spindle speed of 0 stops the spindle, whatever the addend: it stays.
+  if (letter == 'S' && result.read_zero) {
+    result.kept = true;
+    return RewriteStatus::Done;
+  }
   // A plain number has at most 15 digits and is well within the 32-bit range.
   const float product = plain || std::fabs(read) <= FLT_MAX ? static_cast<float>(read) * scale : INFINITY;
   if (std::isinf(product)) {
@@ -92,7 +106,11 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
     }
     exact = run.fits && ProductToFourDecimals(run.written, Stored(letter, scale), number);
   }
-  if (!exact) number = ToPattern(RoundSingle(product), Pattern::FourDecimals);
+  if (!exact) {
+    const Decimal rounded = RoundSingle(product);
+    number = decimals == Decimals::AsNeeded ? ToDecimals(rounded, DecimalsNeeded(rounded))
+                                            : ToPattern(rounded, Pattern::FourDecimals);
+  }
   if (addend != 0) number = OffsetNumber(number, addend);
   if (letter == 'S') number = ToPattern(RoundSignificant(number.Value(), 15), Pattern::Whole);
   if (letter == 'F' && feed_scale_ != 0 && number.IsZero()) {
@@ -111,9 +129,9 @@ std::size_t TrimBlankEnds(std::string& line) {
 }
 
 RewriteStatus NumberRewriter::RewriteNumber(std::size_t position, float scale, std::string& line,
-                                            float addend, WordEdit& edit) {
+                                            float addend, Decimals decimals, WordEdit& edit) {
   WordNumber word;
-  const RewriteStatus status = ComputeNumber(line.c_str(), line.size(), position, scale, addend, word);
+  const RewriteStatus status = ComputeNumber(line.c_str(), line.size(), position, scale, addend, decimals, word);
   if (status != RewriteStatus::Done) return status;
   edit.kept = word.kept;
   edit.read_zero = word.read_zero;

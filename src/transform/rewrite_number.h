@@ -13,13 +13,18 @@ namespace kivrel {
 
 enum class RewriteStatus { Done, ZeroFeed, OutOfRange };
 
+// How many decimals a rewritten number has: four, or (for an increment, whose
+// rounding would add up move by move) as many as its 7 significant digits
+// need, from four to ten.
+enum class Decimals { Four, AsNeeded };
+
 // How a rewrite moved the text of the line: text after the word moved by
 // `shift`, text before it by minus `leading` (the blanks trimmed in front).
 struct WordEdit {
   std::ptrdiff_t shift = 0;
   std::size_t leading = 0;
   FixedNumber number;  // what replaced the run (unless the word was removed)
-  bool kept = false;   // the run is no number and stays as read
+  bool kept = false;   // the run is no number, or a spindle speed of 0, and stays as read
   bool read_zero = false;  // the number as read is 0
 };
 
@@ -27,7 +32,7 @@ struct WordEdit {
 struct WordNumber {
   std::size_t run_end = 0;  // where the word's number run ends in the line
   FixedNumber number;       // what replaces the run
-  bool kept = false;        // the run is no number: it stays as read
+  bool kept = false;        // the run is no number, or a spindle speed of 0: it stays as read
   bool read_zero = false;   // the number as read is 0
 };
 
@@ -59,14 +64,14 @@ class NumberRewriter {
   // the number as written and the scale as stored, rounded once.
   // `text` holds `size` bytes and the byte after them is readable and ends
   // any number (a line end, or a string's terminating NUL).
-  [[nodiscard]] RewriteStatus ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale, float addend,
-                              WordNumber& result);
+  [[nodiscard]] RewriteStatus ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale,
+                                            float addend, Decimals decimals, WordNumber& result);
 
   // ComputeNumber, then the word put back into `line`: the new number in
   // place of the run, or with a scale of 0 the word removed; blanks at both
   // ends of the line are trimmed. `edit` receives how the rest moved.
   [[nodiscard]] RewriteStatus RewriteNumber(std::size_t position, float scale, std::string& line, float addend,
-                              WordEdit& edit);
+                                            Decimals decimals, WordEdit& edit);
 
   // The word (letter and number run) whose value was out of range.
   const std::string& failed_word() const { return failed_word_; }
@@ -75,12 +80,13 @@ class NumberRewriter {
 
  private:
   // The scales as stored, for the products that take them: one kept for
-  // each letter, as a letter's scale changes only with the modes (R). A
-  // lookup costs the same whichever chunks a thread met before. An entry
-  // starts at scale 0, which is never asked for (its products are 0).
+  // each letter (and the polar words' "@" and "^"), as a letter's scale
+  // changes only with the meaning its word has on a line. A lookup costs
+  // the same whichever chunks a thread met before. An entry starts at scale
+  // 0, which is never asked for (its products are 0).
   const FixedNumber& Stored(char letter, float scale) {
-    assert(ascii::IsLetter(letter) && letter == ascii::Upper(letter) && scale != 0);
-    StoredScale& entry = stored_[letter - 'A'];
+    assert(letter >= '@' && letter <= '_' && letter == ascii::Upper(letter) && scale != 0);
+    StoredScale& entry = stored_[letter - '@'];
     if (entry.scale != scale) entry = {scale, StoredSetting(scale)};
     return entry.stored;
   }
@@ -91,7 +97,7 @@ class NumberRewriter {
     float scale = 0;
     FixedNumber stored;
   };
-  StoredScale stored_['Z' - 'A' + 1];
+  StoredScale stored_['_' - '@' + 1];
   std::string text_;
   std::string failed_word_;
 };

@@ -15,14 +15,7 @@ namespace {
 
 
 // A letter's row of the letter table, as a bit.
-constexpr unsigned Row(char letter) {
-  return 1u << line_tables::kClasses.kind[static_cast<unsigned char>(letter)];
-}
-
-void Mark(bool* set, char letter) {
-  set[static_cast<unsigned char>(letter)] = true;
-  set[static_cast<unsigned char>(letter - 'A' + 'a')] = true;
-}
+constexpr unsigned Row(char letter) { return line_tables::RowBit(letter); }
 
 // The first word (letter and number, as the letter's run reads) in `text`
 // whose letter is one of `letters` (upper case), or nothing.
@@ -45,18 +38,7 @@ std::string FirstWord(std::string_view text, std::string_view letters) {
 
 }  // namespace
 
-ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s) {
-  const struct {
-    char letter;
-    bool changed;
-  } letters[] = {{'X', s.XScale != 1}, {'I', s.XScale != 1}, {'Y', s.YScale != 1}, {'J', s.YScale != 1},
-                 {'Z', s.ZScale != 1}, {'K', s.ZScale != 1}, {'A', s.AScale != 1},
-                 {'F', s.FeedScale != 1 || s.FeedAdd != 0}, {'S', s.SpindleRPM != 0}};
-  for (const auto& letter : letters) {
-    if (letter.changed) Mark(scaled_, letter.letter);
-    const bool renamed = s.XYexchange && std::string_view("XIYJ").find(letter.letter) != std::string_view::npos;
-    if (letter.changed || renamed) Mark(transformed_, letter.letter);
-  }
+ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s), plan_(s) {
   if (s.XScale != 1 || s.XYexchange) changed_axes_ |= Row('X');
   if (s.YScale != 1 || s.XYexchange) changed_axes_ |= Row('Y');
   if (s.ZScale != 1) changed_axes_ |= Row('Z');
@@ -77,20 +59,10 @@ void ToolpathNotices::Note(Kind kind, std::uint64_t line_number) {
   if (count_[kind]++ == 0) first_[kind] = line_number;
 }
 
-bool ToolpathNotices::HasWord(std::string_view text, const bool* letters) {
-  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-    if (letters[static_cast<unsigned char>(text[i])] && word_characters::NumberFollows(text, i + 1)) return true;
-  }
-  return false;
-}
-
 void ToolpathNotices::NoteLeaderLine(std::uint64_t line_number, std::string_view line) {
-  if (line.empty()) return;
-  if (line.front() == '(') {  // a comment line passes as read, words after its ")" too
-    const std::size_t close = line.find(')');
-    if (close != std::string_view::npos && HasWord(line.substr(close + 1), transformed_)) {
-      Note(kAfterComment, line_number);
-    }
+  // A parameter assignment that opens a line may read the machine's state.
+  if (changed_axes_ != 0 && line.find('#') != std::string_view::npos && ReadsMachineState(line)) {
+    Note(kMachineState, line_number);
   }
 }
 
@@ -126,6 +98,7 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (facts.g_codes & (g_codes::kFeedPerMinute | g_codes::kInverseTime)) per_revolution_ = false;
     if (facts.g_codes & g_codes::kSurfaceSpeed) surface_speed_ = true;
     if (facts.g_codes & g_codes::kSpindleRpm) surface_speed_ = false;
+    if (facts.g_codes & (g_codes::kInches | g_codes::kMillimetres)) units_named_ = true;
     Watch();
     // A G20 that the conversion to millimetres makes G21 is right, and so is
     // a G21 made G20; a program already in the units converted to is not.
@@ -134,6 +107,14 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
       Note(kUnitMillimetres, line_number);
     }
   }
+  // A program that names no units before it moves runs in the units the
+  // controller happens to be in.
+  if (facts.first_move && !moved_) {
+    moved_ = true;
+    if (!units_named_ && units_ != UnitConversion::None) Note(kNoUnits, line_number);
+  }
+  // The words of a line kept as read for its M code are told of apart.
+  if (facts.words_as_read) return;
   if (facts.radius && radius_) Note(kRadius, line_number);
   NoteArcsAndCompensation(line_number, facts);
   if (a_unit_factor_ && (facts.rows & Row('A'))) Note(kRotaryA, line_number);
@@ -145,11 +126,15 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   // A feed per revolution takes the addend, a rate per minute, all the same.
   if (per_revolution_ && settings_.FeedAdd != 0 && (facts.rows & Row('F'))) Note(kFeedPerRevolution, line_number);
   if (surface_speed_ && settings_.SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
-  // On a threading line an E word is a taper's length, not an extrusion.
-  if (facts.extrusion && xyz_lengths_changed_ && !(facts.g_codes & g_codes::kThreading)) Note(kExtrusion, line_number);
+  if (facts.extrusion && xyz_lengths_changed_) Note(kExtrusion, line_number);
   NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
-  if (facts.has_protected_text && any_change_ && ReadsMachineState(facts.words)) Note(kMachineState, line_number);
+  if (facts.has_protected_text && changed_axes_ != 0 && ReadsMachineState(facts.words)) Note(kMachineState, line_number);
+  if (facts.threading && plan_.ScalesThreads()) Note(kThreads, line_number);
+  // A tapping feed per minute is the pitch times the speed: a faster spindle
+  // pulls a tap of the same feed at a shorter pitch.
+  if (facts.tapping && settings_.SpindleRPM != 0 && !per_revolution_) Note(kTappingPitch, line_number);
+  if (facts.turned_cycle) Note(kTurnedCycles, line_number);
 }
 
 void ToolpathNotices::JudgePlanes() {
@@ -170,8 +155,11 @@ void ToolpathNotices::JudgePlanes() {
 }
 
 void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts) {
+  // A spline's control points are scaled with it, under any scales; a
+  // thread's sizes are no centres either.
   const PlaneJudgement& plane = planes_[static_cast<int>(plane_)];
-  const bool arc = (facts.g_codes & g_codes::kArc) || (facts.rows & watched_rows_ & (Row('I') | Row('J') | Row('K')));
+  const bool centres = !facts.no_centres && (facts.rows & watched_rows_ & (Row('I') | Row('J') | Row('K'))) != 0;
+  const bool arc = (facts.g_codes & g_codes::kArc) || centres;
   if (arc) {
     if (plane.moved) Note(kOutOfPlane, line_number);
     if (plane.distorted) Note(plane.unequal, line_number);
@@ -181,20 +169,14 @@ void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const L
 }
 
 void ToolpathNotices::NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts) {
+  if (!facts.uvw) return;
   if (units_ == UnitConversion::None) {
-    if (facts.uvw && xyz_lengths_changed_) Note(kUnscaledUVW, line_number);
+    if (xyz_lengths_changed_) Note(kUnscaledUVW, line_number);
     return;
   }
-  // Under a unit conversion every length must follow: these are lengths no
-  // rule converts.
-  constexpr unsigned kCodes = g_codes::kThreading | g_codes::kDiameter | g_codes::kBlending | g_codes::kSpline;
-  if (!facts.uvw && (facts.g_codes & kCodes) == 0) return;
-  std::string letters = facts.uvw ? "UVW" : "";
-  if (facts.g_codes & g_codes::kThreading) letters += "PE";  // the pitch, the taper's length
-  if (facts.g_codes & g_codes::kDiameter) letters += 'D';    // the tool's diameter
-  if (facts.g_codes & (g_codes::kBlending | g_codes::kSpline)) letters += "PQ";  // tolerances, control points
-  if (letters.empty()) return;
-  const std::string word = FirstWord(facts.words, letters);
+  // Under a unit conversion every length must follow: U, V and W words are
+  // lengths no rule converts.
+  const std::string word = FirstWord(facts.words, "UVW");
   if (word.empty()) return;
   if (count_[kUnconvertedLengths] == 0) first_word_[kUnconvertedLengths] = word;
   Note(kUnconvertedLengths, line_number);
@@ -202,7 +184,7 @@ void ToolpathNotices::NoteOtherLengths(std::uint64_t line_number, const LineFact
 
 void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
   if (!any_change_) return;
-  if (ReadsMachineState(line)) Note(kMachineState, line_number);
+  if (changed_axes_ != 0 && ReadsMachineState(line)) Note(kMachineState, line_number);
   OWord word = ReadOWord(line);
   // "O<name> call [1.5] [2]": the arguments may be lengths the subroutine
   // moves by. A subroutine of this program scales them where its words use
@@ -234,6 +216,7 @@ void ToolpathNotices::NoteSubroutine(std::uint64_t line_number, OWord& word, boo
 void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) {
   const Kind kind = note == WordNote::kNegativeFeed     ? kNegativeFeed
                     : note == WordNote::kSpindleStopped ? kNegativeSpindle
+                    : note == WordNote::kOtherCode      ? kOtherCodes
                                                         : kMalformed;
   if (count_[kind] == 0) first_word_[kind] = word;
   Note(kind, line_number);
@@ -242,7 +225,6 @@ void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::st
 std::string ToolpathNotices::Message(int kind) const {
   switch (kind) {
     case kRadius: return "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
-    case kAfterComment: return "words after a comment are not scaled";
     case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
     case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
     case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";
@@ -281,6 +263,15 @@ std::string ToolpathNotices::Message(int kind) const {
     case kMachineState:
       return "parameters that read the machine's state (#5000 and above, #<_\u2026>) are not converted: values taken "
              "from them may be converted twice";
+    case kThreads: return "threads keep their pitch and depths: G76 sizes are not scaled";
+    case kTappingPitch: return "the spindle addend changes the pitch of tapping and threading moves";
+    case kTurnedCycles:
+      return "canned cycles along a mirrored axis: the controller refuses them or drills the wrong way";
+    case kOtherCodes: return "words on lines with other M codes are left as they are: first " + first_word_[kind];
+    case kNoUnits:
+      return units_ == UnitConversion::ToMillimetres
+                 ? "the program does not set its units: the converted program is in millimetres: run it under G21"
+                 : "the program does not set its units: the converted program is in inches: run it under G20";
     default: return "";
   }
 }

@@ -9,6 +9,7 @@
 
 #include "settings/settings.h"
 #include "settings/unit_factors.h"
+#include "transform/conversion_plan.h"
 #include "transform/o_word.h"
 #include "transform/notice_sink.h"
 
@@ -17,12 +18,13 @@ namespace kivrel {
 // Collects, while a conversion runs, the places where the program will not
 // move as the settings say although the rules convert it faithfully: words
 // the rules do not scale, arcs the settings distort or turn round in the
-// active plane, units the program names against the settings, words that
-// are measured on the machine or are no lengths, and feed and spindle words
-// that come out negative. Only what the current settings make wrong is
-// noted: one notice per kind, with its first line and the number of lines.
-// The modal states the notices depend on (the plane, the feed mode, the
-// spindle mode) run from line to line, so every line is noted in order.
+// active plane, units the program names against the settings or does not
+// name, words that are measured on the machine or are no lengths, cycles
+// the settings turn round, and feed and spindle words that come out
+// negative. Only what the current settings make wrong is noted: one notice
+// per kind, with its first line and the number of lines. The modal states
+// the notices depend on (the plane, the feed mode, the spindle mode, the
+// units) run from line to line, so every line is noted in order.
 class ToolpathNotices : public NoticeSink {
  public:
   explicit ToolpathNotices(const Settings& settings);
@@ -45,7 +47,6 @@ class ToolpathNotices : public NoticeSink {
  private:
   enum Kind {
     kRadius,
-    kAfterComment,
     kUnequalXY,
     kUnequalZX,
     kUnequalYZ,
@@ -67,6 +68,11 @@ class ToolpathNotices : public NoticeSink {
     kCallArguments,
     kOtherFileCalls,
     kMachineState,
+    kThreads,
+    kTappingPitch,
+    kTurnedCycles,
+    kOtherCodes,
+    kNoUnits,
     kKinds
   };
   enum class Plane { XY, ZX, YZ };
@@ -84,13 +90,10 @@ class ToolpathNotices : public NoticeSink {
   void NoteSubroutine(std::uint64_t line_number, OWord& word, bool arguments);
   void Watch();
   std::string Message(int kind) const;
-  // A word (letter and number) in `text` of a letter marked in `letters`.
-  static bool HasWord(std::string_view text, const bool* letters);
 
   Settings settings_;
-  bool scaled_[256] = {};       // letters whose value the settings change
-  bool transformed_[256] = {};  // ... or that the exchange renames
-  unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change
+  ConversionPlan plan_;
+  unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change (or exchange)
   bool radius_ = false;         // X, Y or Z is scaled
   bool plane_moved_ = false;    // the XY plane is scaled or exchanged
   UnitConversion units_ = UnitConversion::None;
@@ -106,6 +109,8 @@ class ToolpathNotices : public NoticeSink {
   bool inverse_time_ = false;
   bool per_revolution_ = false;
   bool surface_speed_ = false;
+  bool units_named_ = false;   // a G20 or G21 has come
+  bool moved_ = false;         // a line has moved
   unsigned watched_rows_ = 0;
 
   std::uint64_t first_[kKinds] = {};

@@ -15,13 +15,14 @@ constexpr const char* kProgram =
     "/G1 X5 Y5\r\n"
     "G3 X0 Y0 R5\r\n"
     "G1 X1 R2\r\n"
+    "M851 Z-1.2 (offset of the probe)\r\n"
     "M2\r\n";
 
 // The lines of the converted program: nine lines of settings come first.
 constexpr const char* kWarnings =
     "Kivrel: warning: Line 12 (and 1 more): R words are not scaled: radius arcs and canned-cycle R planes "
     "will be wrong\n"
-    "Kivrel: warning: Line 13: words after a comment are not scaled\n";
+    "Kivrel: warning: Line 17: words on lines with other M codes are left as they are: first M851\n";
 
 // Line `number` (from 1) of a text with CR LF line ends.
 std::string LineOf(const std::string& text, int number) {
@@ -40,13 +41,49 @@ TEST(NoticesE2E, WarnAfterAFinishedConversion) {
   EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
   const std::string output = ReadFile(program.Job("part.pr1"));
   EXPECT_NE(output.find("G1 X20.0000 Y0.0000 R5 F200.0000\r\n"), std::string::npos) << "bytes as ever";
-  EXPECT_NE(output.find("(first quadrant) X1 Y2\r\n"), std::string::npos);
+  EXPECT_NE(output.find("(first quadrant) X2.0000 Y4.0000\r\n"), std::string::npos);
+  EXPECT_NE(output.find("M851 Z-1.2 (OFFSET OF THE PROBE)\r\n"), std::string::npos);
   EXPECT_NE(output.find("/G1 X10.0000 Y10.0000\r\nG3 X0.0000 Y0.0000 R10.0000\r\n"), std::string::npos);
 
   const ProgramRun filtered = program.Filter({program.Job("part.nc")});
   EXPECT_EQ(filtered.status, 0);
   EXPECT_EQ(filtered.output, output);
   EXPECT_EQ(filtered.errors.substr(filtered.errors.find("Kivrel:")), kWarnings);
+}
+
+// A printer's program under scales, the exchange and a spindle addend: its
+// temperatures, fans, factors, offsets and messages stay as they are, its
+// moves are converted, and the notices name the first of each.
+TEST(NoticesE2E, PrinterCodesKeepTheirWords) {
+  ProgramFolder program;
+  program.Settings({"2", "2", "2", "1", "1", "True", "0", "100.", "EOF"});
+  const std::string kept =
+      "M140 S60 ; bed\r\n"
+      "M104 S210 ; hot end\r\n"
+      "M190 S60\r\n"
+      "M109 S210 R215\r\n"
+      "G28 ; home all\r\n"
+      "M82\r\n"
+      "M220 S100\r\n"
+      "M221 S95\r\n"
+      "M851 X-30 Y-10 Z-1.2\r\n"
+      "M900 K0.04\r\n"
+      "M117 Printing x1 y2 (first layer)\r\n";
+  const std::string ending = "M106 S255\r\nM107\r\nM104 S0\r\nM140 S0\r\nM84 S600\r\n";
+  WriteFile(program.Job("part.gcode"),
+            "; sliced for a 0.4 nozzle\r\nG21\r\n" + kept + "G1 Z0.3 F3000\r\nG1 X10 Y20 E1.5 F1500\r\n" + ending);
+  const ProgramRun run = program.Run({program.Job("part.gcode")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors,
+            "Kivrel: warning: Line 12 (and 9 more): words on lines with other M codes are left as they are: first "
+            "M140\n"
+            "Kivrel: warning: Line 24: E words (extrusion) are not scaled\n");
+  const std::string output = ReadFile(program.Job("part.pr1"));
+  EXPECT_EQ(output.substr(output.find("(SpindleRPM:100. )\r\n") + 20),
+            "; sliced for a 0.4 nozzle\r\nG21\r\n" + kept + "G1 Z0.6000 F3000.0000\r\nG1 Y20.0000 X40.0000 E1.5 F1500.0000\r\n" +
+                ending + "(Finished Kivrel)");
+  const ProgramRun filtered = program.Filter({program.Job("part.gcode")});
+  EXPECT_EQ(filtered.output, output);
 }
 
 // The most dangerous case: an inch program converted to millimetres that

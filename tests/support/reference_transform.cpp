@@ -1,160 +1,19 @@
 #include "support/reference_transform.h"
 
-#include "settings/unit_factors.h"
-
-#include <cfloat>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
-#include <vector>
-#include <limits>
+#include <map>
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include "settings/unit_factors.h"
+#include "support/reference_numbers.h"
 
 namespace kivrel::testing {
-double ReferenceLeadingNumber(const std::string& raw) {
-  std::string text;
-  for (char c : raw) {
-    if (c != ' ' && c != '\t' && c != '\n') text += c;
-  }
-  if (text.size() >= 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h' || text[1] == 'O' || text[1] == 'o')) {
-    const int base = (text[1] == 'H' || text[1] == 'h') ? 16 : 8;
-    double value = 0;
-    for (std::size_t i = 2; i < text.size(); ++i) {
-      const char c = text[i];
-      int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                  : (base == 16 && std::isxdigit(static_cast<unsigned char>(c))) ? std::toupper(c) - 'A' + 10
-                                                                                  : 99;
-      if (digit >= base) break;
-      value = value * base + digit;
-    }
-    return value;
-  }
-  std::size_t i = 0;
-  std::string number;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    if (text[i] == '-') number += '-';
-    ++i;
-  }
-  bool point = false;
-  int digits = 0;
-  for (; i < text.size(); ++i) {
-    if (std::isdigit(static_cast<unsigned char>(text[i]))) {
-      number += text[i];
-      ++digits;
-    } else if (text[i] == '.' && !point) {
-      number += '.';
-      point = true;
-    } else {
-      break;
-    }
-  }
-  if (digits == 0) return 0;
-  if (i < text.size() && std::string_view("EeDd").find(text[i]) != std::string_view::npos) {
-    std::size_t j = i + 1;
-    std::string exponent = "e";
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
-    if (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) {
-      while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) exponent += text[j++];
-      number += exponent;
-    }
-  }
-  double value = 0;
-  const char* begin = number.data() + (number[0] == '-' ? 1 : 0);
-  auto result = std::from_chars(begin, number.data() + number.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Decide by the size of the number: huge or tiny.
-    const double rough = std::strtod(begin, nullptr);
-    value = rough > 1 ? std::numeric_limits<double>::infinity() : 0.0;
-  }
-  return number[0] == '-' ? -value : value;
-}
-
 namespace {
-
-// A decimal: value = d1.d2d3... x 10^exponent, with its sign apart.
-struct Digits {
-  bool negative = false;
-  std::string digits;  // the first is not 0, unless the number is 0
-  int exponent = 0;
-};
-
-// The exact value rounded to `significant` digits, half away from zero.
-Digits RoundExactly(double value, int significant) {
-  Digits result;
-  result.negative = value < 0;
-  if (value == 0) {
-    result.digits = "0";
-    return result;
-  }
-  char text[1100];
-  auto end = std::to_chars(text, text + sizeof(text), std::fabs(value), std::chars_format::scientific, 1000).ptr;
-  *end = '\0';
-  std::string all(1, text[0]);
-  all.append(text + 2, text + 1002);
-  int exponent = std::atoi(std::strchr(text, 'e') + 1);
-  std::string kept = all.substr(0, static_cast<std::size_t>(significant));
-  if (all[static_cast<std::size_t>(significant)] >= '5') {
-    int k = significant - 1;
-    while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
-    if (k < 0) {
-      kept.insert(kept.begin(), '1');
-      kept.pop_back();
-      ++exponent;
-    } else {
-      ++kept[static_cast<std::size_t>(k)];
-    }
-  }
-  result.digits = kept;
-  result.exponent = exponent;
-  return result;
-}
-
-// Adds one to the whole number in `digits`, carrying (a rounding up).
-void AddOneToLastDigit(std::string& digits) {
-  int k = static_cast<int>(digits.size()) - 1;
-  while (k >= 0 && digits[static_cast<std::size_t>(k)] == '9') digits[static_cast<std::size_t>(k--)] = '0';
-  if (k < 0) {
-    digits.insert(digits.begin(), '1');
-  } else {
-    ++digits[static_cast<std::size_t>(k)];
-  }
-}
-
-// The decimal written with `decimals` decimals, rounded half away from zero.
-std::string WriteFixed(const Digits& number, int decimals) {
-  // Spell the number out in plain notation with plenty of decimals.
-  std::string whole;
-  std::string fraction;
-  if (number.digits == "0") {
-    whole = "0";
-  } else if (number.exponent >= 0) {
-    std::string d = number.digits;
-    while (static_cast<int>(d.size()) < number.exponent + 1) d += '0';
-    whole = d.substr(0, static_cast<std::size_t>(number.exponent + 1));
-    fraction = d.substr(static_cast<std::size_t>(number.exponent + 1));
-  } else {
-    whole = "0";
-    fraction = std::string(static_cast<std::size_t>(-number.exponent - 1), '0') + number.digits;
-  }
-  fraction += std::string(static_cast<std::size_t>(decimals + 1), '0');
-  std::string kept = whole + fraction.substr(0, static_cast<std::size_t>(decimals));
-  if (fraction[static_cast<std::size_t>(decimals)] >= '5') AddOneToLastDigit(kept);
-  std::string integer = kept.substr(0, kept.size() - static_cast<std::size_t>(decimals));
-  while (integer.size() > 1 && integer[0] == '0') integer.erase(0, 1);
-  const bool zero = kept.find_first_not_of('0') == std::string::npos;
-  return (number.negative && !zero ? "-" : "") + integer + "." +
-         kept.substr(kept.size() - static_cast<std::size_t>(decimals));
-}
-
-double ReadBack(const std::string& text) {
-  double value = 0;
-  const bool negative = text[0] == '-';
-  std::from_chars(text.data() + (negative ? 1 : 0), text.data() + text.size(), value);
-  return negative ? -value : value;
-}
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
   std::string result;
@@ -172,7 +31,15 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
+bool IsLetterChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+std::string UpperCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
 
 std::size_t BracketEnd(const std::string& line, std::size_t at) {
   int depth = 0;
@@ -181,6 +48,11 @@ std::size_t BracketEnd(const std::string& line, std::size_t at) {
     if (line[i] == ']' && --depth == 0) return i + 1;
   }
   return line.size();
+}
+
+bool StartsParameter(const std::string& line, std::size_t at) {
+  return line[at] == '#' && at + 1 < line.size() &&
+         (IsDigitChar(line[at + 1]) || line[at + 1] == '<' || line[at + 1] == '[' || line[at + 1] == '#');
 }
 
 // "#" and what names the parameter: digits, "<name>", or a reference or an
@@ -199,32 +71,51 @@ std::size_t ParameterEnd(const std::string& line, std::size_t at) {
   return end;
 }
 
+// "(" at `at` opens a comment the controller acts on: MSG, PRINT or DEBUG
+// with a comma, or LOG or PROBE, in any case, after blanks.
+bool IsActiveComment(const std::string& line, std::size_t at) {
+  std::size_t i = at + 1;
+  while (i < line.size() && IsBlankChar(line[i])) ++i;
+  const std::string rest = UpperCase(line.substr(i, 6));
+  for (const char* key : {"MSG,", "PRINT,", "DEBUG,", "LOG", "PROBE"}) {
+    if (rest.compare(0, std::strlen(key), key) == 0) return true;
+  }
+  return false;
+}
+
 // Which characters before the comment are protected (expressions and
-// parameters), and where the comment starts (the size without one).
+// parameters), which belong to closed comments, which keep their bytes
+// (active comments and a remark), and where the comment starts (the size
+// without one).
 struct Protection {
   std::vector<bool> inside;
   std::size_t comment;
   std::vector<bool> in_comment;  // the text of a closed "(...)" comment before the comment start
+  std::vector<bool> kept;        // active comments, and a remark or active comment to the end
   bool Word(std::size_t at) const { return at < comment && !inside[at] && !in_comment[at]; }
 };
 
 Protection Protect(const std::string& line) {
-  Protection protection{std::vector<bool>(line.size(), false), line.size(), std::vector<bool>(line.size(), false)};
-  for (std::size_t at = 0; at < line.size();) {
+  const std::size_t n = line.size();
+  Protection protection{std::vector<bool>(n, false), n, std::vector<bool>(n, false), std::vector<bool>(n, false)};
+  for (std::size_t at = 0; at < n;) {
     const char c = line[at];
-    const bool parameter = c == '#' && at + 1 < line.size() &&
-                           (IsDigitChar(line[at + 1]) || line[at + 1] == '<' || line[at + 1] == '[' ||
-                            line[at + 1] == '#');
-    if (c == '[' || parameter) {
+    if (c == '[' || StartsParameter(line, at)) {
       const std::size_t end = c == '[' ? BracketEnd(line, at) : ParameterEnd(line, at);
       for (std::size_t k = at; k < end; ++k) protection.inside[k] = true;
       at = end;
     } else if (c == '(' && line.find(')', at) != std::string::npos) {
       const std::size_t close = line.find(')', at);
-      for (std::size_t k = at; k <= close; ++k) protection.in_comment[k] = true;
+      for (std::size_t k = at; k <= close; ++k) {
+        protection.in_comment[k] = true;
+        protection.kept[k] = IsActiveComment(line, at);
+      }
       at = close + 1;
     } else if (c == '(' || c == '/' || c == '%' || c == '#' || c == ';') {
       protection.comment = at;
+      if (c == ';' || (c == '(' && IsActiveComment(line, at))) {
+        for (std::size_t k = at; k < n; ++k) protection.kept[k] = true;
+      }
       break;
     } else {
       ++at;
@@ -246,155 +137,176 @@ std::string Exchange(const std::string& text) {
   return work;
 }
 
-// The digits of a whole number in text, without leading zeros ("0" for 0).
-std::string WithoutLeadingZeros(const std::string& digits) {
-  const std::size_t first = digits.find_first_not_of('0');
-  return first == std::string::npos ? "0" : digits.substr(first);
-}
-
-// The whole number in `digits` fits 64 bits.
-bool Fits64(const std::string& digits) {
-  const std::string number = WithoutLeadingZeros(digits);
-  static const std::string kLargest = std::to_string(std::numeric_limits<std::uint64_t>::max());
-  return number.size() < kLargest.size() || (number.size() == kLargest.size() && number <= kLargest);
-}
-
-// Schoolbook product of two whole numbers in text.
-std::string MultiplyDigits(const std::string& a, const std::string& b) {
-  std::vector<int> sum(a.size() + b.size(), 0);
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    for (std::size_t j = 0; j < b.size(); ++j) sum[i + j + 1] += (a[i] - '0') * (b[j] - '0');
-  }
-  for (std::size_t k = sum.size() - 1; k > 0; --k) {
-    sum[k - 1] += sum[k] / 10;
-    sum[k] %= 10;
-  }
-  std::string text;
-  for (int d : sum) text += static_cast<char>('0' + d);
-  return WithoutLeadingZeros(text);
-}
-
-// A run read as one number: at most one sign, at its start, at most one
-// point, at least one digit, blanks anywhere.
-bool WellFormed(const std::string& run) {
-  std::string text;
-  for (char c : run) {
-    if (c != ' ' && c != '\t') text += c;
-  }
-  std::size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
-  const std::string rest = text.substr(i);
-  return std::count(rest.begin(), rest.end(), '.') <= 1 && std::any_of(rest.begin(), rest.end(), IsDigitChar) &&
-         std::all_of(rest.begin(), rest.end(), [](char c) { return IsDigitChar(c) || c == '.'; });
-}
-
-// The run's number times the scale as the parameter file stores it (7
-// significant digits, ten decimals), rounded once to four decimals; empty
-// where the word has more than 19 digits from its first that is not 0, or
-// the stored scale or the result would not fit 64 bits as a whole number of
-// their last places.
-std::string ExactProduct(const std::string& run, float scale) {
-  bool negative = false;
-  std::string whole;
-  std::string fraction;
-  bool point = false;
-  for (char c : run) {
-    if (c == '-') negative = true;
-    if (c == '.') point = true;
-    if (IsDigitChar(c)) (point ? fraction : whole) += c;
-  }
-  const std::string digits = WithoutLeadingZeros(whole + fraction);
-  if (digits != "0" && digits.size() > 19) return "";
-  if (fraction.size() + 6 > 38) return "";
-  const std::string stored = WriteFixed(RoundExactly(scale, 7), 10);
-  std::string stored_digits;
-  for (char c : stored) {
-    if (IsDigitChar(c)) stored_digits += c;
-  }
-  if (!Fits64(stored_digits)) return "";
-  if (stored[0] == '-') negative = !negative;
-  // The product has fraction.size() + 10 decimals; four stay.
-  std::string product = MultiplyDigits(digits, stored_digits);
-  const std::size_t dropped = fraction.size() + 6;
-  if (product.size() <= dropped) product.insert(0, dropped - product.size() + 1, '0');
-  std::string kept = product.substr(0, product.size() - dropped);
-  if (product[product.size() - dropped] >= '5') AddOneToLastDigit(kept);  // half away from zero
-  if (!Fits64(kept)) return "";
-  kept = WithoutLeadingZeros(kept);
-  if (kept.size() < 5) kept.insert(0, 5 - kept.size(), '0');
-  const bool zero = kept.find_first_not_of('0') == std::string::npos;
-  return (negative && !zero ? "-" : "") + kept.substr(0, kept.size() - 4) + "." + kept.substr(kept.size() - 4);
-}
-
-// The number after `letter` at `at` read as a code: blanks, a plus sign,
-// the digits of the whole code, and a decimal part; "" where none follows.
+// The number after a code's letter at `at`, read as the interpreter reads
+// it: blanks anywhere count for nothing, a plus sign may lead.
 struct Code {
   std::string whole;     // without leading zeros
-  std::string decimals;  // as written
+  std::string decimals;  // as written, blanks left out
   bool found = false;
+  std::size_t last = 0;  // the whole number's last digit
 };
 Code ReadCode(const std::string& text, std::size_t at) {
   Code code;
   std::size_t i = at;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  auto skip = [&] {
+    while (i < text.size() && IsBlankChar(text[i])) ++i;
+  };
+  skip();
   if (i < text.size() && text[i] == '+') ++i;
   std::string digits;
-  while (i < text.size() && IsDigitChar(text[i])) digits += text[i++];
+  for (skip(); i < text.size() && IsDigitChar(text[i]); skip()) {
+    code.last = i;
+    digits += text[i++];
+  }
   if (digits.empty()) return code;
   code.found = true;
   code.whole = WithoutLeadingZeros(digits);
   if (i < text.size() && text[i] == '.') {
     ++i;
-    while (i < text.size() && IsDigitChar(text[i])) code.decimals += text[i++];
+    for (skip(); i < text.size() && IsDigitChar(text[i]); skip()) code.decimals += text[i++];
   }
   return code;
 }
 
 bool AllZeros(const std::string& digits) { return digits.find_first_not_of('0') == std::string::npos; }
 
-// What the G and M words before the comment say of the line's S and axis
-// words: an S that is no spindle speed, axis words that are no positions.
-struct CodeMeaning {
-  bool no_spindle_speed = false;
-  bool configuration = false;
-  bool dwell = false;
+// A code read: its whole number and its tenth ("41" and 1 for G41.1), or
+// none where more decimals than a tenth are not 0.
+bool Is(const Code& code, const char* whole, int tenth = 0) {
+  if (!code.found || code.whole != whole) return false;
+  const int first = code.decimals.empty() ? 0 : code.decimals[0] - '0';
+  return first == tenth && (code.decimals.size() <= 1 || AllZeros(code.decimals.substr(1)));
+}
+
+// The motion modes, as the reference names them.
+using Motion = ReferenceModes::Motion;
+
+// What the codes of a line say.
+struct LineCodes {
+  std::vector<Code> g;
+  std::vector<std::string> m;  // whole numbers of M codes that are whole
+  bool other_m = false;        // an M code outside the machining ones
+  bool message = false;        // M117, M118
+  int plane = 0;
+  std::optional<Motion> motion;
+  int distance = 0;
+  int l = -1;
+  bool HasG(const char* whole, int tenth = 0) const {
+    return std::any_of(g.begin(), g.end(), [&](const Code& code) { return Is(code, whole, tenth); });
+  }
+  bool HasM(const char* whole) const { return std::find(m.begin(), m.end(), whole) != m.end(); }
 };
-CodeMeaning ReadCodes(const std::string& work, const Protection& protection) {
-  static const std::vector<std::string> kNoSpeedG = {"10"};
-  static const std::vector<std::string> kNoSpeedM = {"104", "106", "107", "108", "109", "140", "141", "190", "191"};
-  static const std::vector<std::string> kConfigurationM = {"92",  "201", "202", "203", "204", "205", "206",
-                                                           "207", "208", "350", "906", "907"};
-  auto among = [](const std::vector<std::string>& codes, const std::string& code) {
-    return std::find(codes.begin(), codes.end(), code) != codes.end();
-  };
-  CodeMeaning meaning;
+
+std::optional<Motion> MotionOfCode(const Code& code) {
+  for (const char* straight : {"0", "1", "80"}) {
+    if (Is(code, straight)) return ReferenceModes::kOther;
+  }
+  for (int tenth : {2, 3, 4, 5}) {
+    if (Is(code, "38", tenth)) return ReferenceModes::kOther;
+  }
+  if (Is(code, "5", 2) || Is(code, "5", 3)) return ReferenceModes::kOther;
+  // The lathe cycles leave straight feed moves after them.
+  for (const char* lathe : {"70", "71", "72"}) {
+    if (Is(code, lathe)) return ReferenceModes::kOther;
+  }
+  for (int tenth : {1, 2}) {
+    if (Is(code, "71", tenth) || Is(code, "72", tenth)) return ReferenceModes::kOther;
+  }
+  if (Is(code, "2") || Is(code, "3")) return ReferenceModes::kArc;
+  for (const char* drill : {"81", "82", "85", "86", "87", "88", "89"}) {
+    if (Is(code, drill)) return ReferenceModes::kDrilling;
+  }
+  if (Is(code, "74") || Is(code, "84")) return ReferenceModes::kTapping;
+  if (Is(code, "73") || Is(code, "83")) return ReferenceModes::kPeck;
+  if (Is(code, "33") || Is(code, "33", 1)) return ReferenceModes::kPitch;
+  if (Is(code, "76")) return ReferenceModes::kThreading;
+  if (Is(code, "5")) return ReferenceModes::kSpline;
+  if (Is(code, "5", 1)) return ReferenceModes::kQuadSpline;
+  return std::nullopt;
+}
+
+bool IsMachiningM(const std::string& m) {
+  const long code = m.size() > 6 ? 1000000 : std::stol(m);
+  return code <= 9 || code == 19 || code == 30 || (code >= 48 && code <= 53) || (code >= 60 && code <= 68) ||
+         (code >= 70 && code <= 73) || code == 98 || code == 99;
+}
+
+LineCodes ReadCodes(const std::string& work, const Protection& protection) {
+  LineCodes codes;
   for (std::size_t at = 0; at < protection.comment; ++at) {
-    if (!protection.Word(at) || (work[at] != 'G' && work[at] != 'M')) continue;
-    const Code code = ReadCode(work, at + 1);
-    if (!code.found || !AllZeros(code.decimals)) continue;
+    if (!protection.Word(at)) continue;
     if (work[at] == 'G') {
-      meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedG, code.whole);
-      meaning.dwell = meaning.dwell || code.whole == "4";
-      meaning.configuration = meaning.configuration || code.whole == "130";
-    } else {
-      meaning.no_spindle_speed = meaning.no_spindle_speed || among(kNoSpeedM, code.whole);
-      meaning.configuration = meaning.configuration || among(kConfigurationM, code.whole);
+      const Code code = ReadCode(work, at + 1);
+      if (!code.found) continue;
+      codes.g.push_back(code);
+      for (const char* plane : {"17", "18", "19"}) {
+        if (Is(code, plane)) codes.plane = std::stoi(plane);
+      }
+      if (Is(code, "90")) codes.distance = 90;
+      if (Is(code, "91")) codes.distance = 91;
+      if (const auto motion = MotionOfCode(code)) codes.motion = motion;
+    } else if (work[at] == 'M') {
+      const Code code = ReadCode(work, at + 1);
+      if (!code.found) {
+        // An expression for a number makes a code no list holds.
+        std::size_t i = at + 1;
+        while (i < work.size() && (IsBlankChar(work[i]) || work[i] == '+' || work[i] == '-')) ++i;
+        codes.other_m = codes.other_m || (i < work.size() && (work[i] == '[' || work[i] == '#'));
+        continue;
+      }
+      if (!AllZeros(code.decimals)) {
+        codes.other_m = true;
+        continue;
+      }
+      codes.m.push_back(code.whole);
+      codes.other_m = codes.other_m || !IsMachiningM(code.whole);
+      codes.message = codes.message || code.whole == "117" || code.whole == "118";
+    } else if (work[at] == 'L' && codes.l == -1) {
+      const Code code = ReadCode(work, at + 1);
+      codes.l = code.found ? (code.whole.size() > 6 ? 1000000 : std::stoi(code.whole)) : -2;
     }
   }
-  return meaning;
+  return codes;
 }
 
-std::string UpperCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+// Where the first word of `letter` stands (outside protected text and
+// closed comments, before the comment), or npos.
+std::size_t FirstWord(const std::string& work, const Protection& protection, char letter) {
+  for (std::size_t at = 0; at < protection.comment; ++at) {
+    if (work[at] == letter && protection.Word(at)) return at;
   }
-  return text;
+  return std::string::npos;
 }
 
-// The G words of the line whose code a rule changes by a digit, at most the
-// first eight of G2, G3, G20, G21, G41, G42, G41.1 and G42.1 (with blanks,
-// a plus sign, leading zeros and zeros after a point allowed).
-bool TurnedOver(const Settings& s, int plane);
+// A letter of `letters` with a number after blanks, anywhere in the words.
+bool NumberedWord(const std::string& work, const Protection& protection, std::string_view letters) {
+  for (std::size_t at = 0; at < protection.comment; ++at) {
+    if (!protection.Word(at) || letters.find(work[at]) == std::string_view::npos) continue;
+    std::size_t next = at + 1;
+    while (next < work.size() && IsBlankChar(work[next])) ++next;
+    if (next < work.size() && std::string_view("0123456789.+-").find(work[next]) != std::string_view::npos) {
+      return true;
+    }
+  }
+  return false;
+}
 
+// Each plane's first and second axis and its normal.
+float PlaneScale(const Settings& s, int plane, int which) {
+  const float axes[3][3] = {{s.XScale, s.YScale, s.ZScale}, {s.ZScale, s.XScale, s.YScale},
+                            {s.YScale, s.ZScale, s.XScale}};
+  return axes[plane - 17][which];
+}
+
+bool TurnedOver(const Settings& s, int plane) {
+  if (plane != 17 && s.XYexchange) return false;
+  const int mirrors = (plane == 17 && s.XYexchange ? 1 : 0) + (PlaneScale(s, plane, 0) < 0 ? 1 : 0) +
+                      (PlaneScale(s, plane, 1) < 0 ? 1 : 0);
+  return mirrors % 2 == 1;
+}
+
+// The G words whose code a rule changes by a digit, at most the first
+// eight of G2, G3, G20, G21, G41, G42, G41.1 and G42.1.
 void EditCodes(std::string& work, const Settings& settings, int plane) {
   const bool turned_over = TurnedOver(settings, plane);
   const Protection protection = Protect(work);
@@ -403,65 +315,405 @@ void EditCodes(std::string& work, const Settings& settings, int plane) {
   for (std::size_t at = 0; at < protection.comment && editable < 8; ++at) {
     if (!protection.Word(at) || work[at] != 'G') continue;
     const Code code = ReadCode(work, at + 1);
-    if (!code.found) continue;
-    const bool whole = AllZeros(code.decimals);
-    const bool tenth = !code.decimals.empty() && code.decimals[0] == '1' && AllZeros(code.decimals.substr(1));
-    const std::string& c = code.whole;
-    const bool counted = (whole && (c == "2" || c == "3" || c == "20" || c == "21" || c == "41" || c == "42")) ||
-                         (tenth && (c == "41" || c == "42"));
-    if (!counted) continue;
+    const bool arc = Is(code, "2") || Is(code, "3");
+    const bool compensation = Is(code, "41") || Is(code, "42") || Is(code, "41", 1) || Is(code, "42", 1);
+    const bool units_code = Is(code, "20") || Is(code, "21");
+    if (!arc && !compensation && !units_code) continue;
     ++editable;
-    // The last digit of the whole number.
-    std::size_t last = at + 1;
-    while (!IsDigitChar(work[last])) ++last;
-    while (last + 1 < work.size() && IsDigitChar(work[last + 1])) ++last;
-    if (whole && c == "20" && units == UnitConversion::ToMillimetres) work[last] = '1';
-    if (whole && c == "21" && units == UnitConversion::ToInches) work[last] = '0';
-    // In a plane the settings turn over (an odd number of mirrors; the
-    // exchange is one in XY and moves the other planes out of themselves).
-    if (turned_over && (c == "2" || c == "3") && whole) work[last] = c == "2" ? '3' : '2';
-    if (turned_over && (c == "41" || c == "42")) work[last] = c == "41" ? '2' : '1';
+    char& digit = work[code.last];
+    if (Is(code, "20") && units == UnitConversion::ToMillimetres) digit = '1';
+    if (Is(code, "21") && units == UnitConversion::ToInches) digit = '0';
+    if (turned_over && arc) digit = digit == '2' ? '3' : '2';
+    if (turned_over && compensation) digit = digit == '1' ? '2' : '1';
   }
 }
 
-bool TurnedOver(const Settings& s, int plane) {
-  const float first = plane == 17 ? s.XScale : plane == 18 ? s.ZScale : s.YScale;
-  const float second = plane == 17 ? s.YScale : plane == 18 ? s.XScale : s.ZScale;
-  if (plane != 17 && s.XYexchange) return false;
-  const int mirrors = (plane == 17 && s.XYexchange ? 1 : 0) + (first < 0 ? 1 : 0) + (second < 0 ? 1 : 0);
-  return mirrors % 2 == 1;
+// The line's own plane, motion and distance codes set the modes.
+void FollowModes(const LineCodes& codes, ReferenceModes& modes) {
+  if (codes.plane != 0) modes.plane = codes.plane;
+  if (codes.motion) modes.motion = *codes.motion;
+  if (codes.distance != 0) modes.distance = codes.distance;
 }
 
-// The plane and motion codes of the line, in order, the last of each
-// counting.
-void FollowModes(const std::string& work, ReferenceModes& modes) {
-  const Protection protection = Protect(work);
-  for (std::size_t at = 0; at < protection.comment; ++at) {
-    if (!protection.Word(at) || work[at] != 'G') continue;
-    const Code code = ReadCode(work, at + 1);
-    if (!code.found) continue;
-    const std::string& c = code.whole;
-    const std::string& d = code.decimals;
-    const bool whole = AllZeros(d);
-    const int tenth = d.empty() ? 0 : d[0] - '0';
-    const bool one_decimal = d.empty() || AllZeros(d.substr(1));
-    if (whole && (c == "17" || c == "18" || c == "19")) modes.plane = std::stoi(c);
-    if (whole && (c == "2" || c == "3")) modes.motion = ReferenceModes::kArc;
-    if (whole && (c == "73" || c == "83")) modes.motion = ReferenceModes::kPeck;
-    if (whole && c.size() == 2 && c[0] == '8' && c != "80" && c != "83") modes.motion = ReferenceModes::kDrilling;
-    const bool straight = (whole && (c == "0" || c == "1" || c == "33" || c == "76" || c == "80" || c == "5")) ||
-                          (one_decimal && c == "38" && tenth >= 2 && tenth <= 5) ||
-                          (one_decimal && c == "5" && tenth >= 1 && tenth <= 3) ||
-                          (one_decimal && c == "33" && tenth == 1);
-    if (straight) modes.motion = ReferenceModes::kOther;
+// What a word means on its line, written out plainly.
+enum class Meaning {
+  AsRead, Axis, Increment, Radius, Retract, Unit, Feed, Speed, SplineX, SplineY, PolarRadius, PolarAngle, PolarTurn
+};
+
+struct Meanings {
+  std::map<char, Meaning> of;
+  bool exchange = true;
+};
+
+Meanings MeaningsOf(const std::string& work, const Protection& protection, const LineCodes& codes,
+                    const ReferenceModes& before) {
+  Meanings meanings;
+  auto& of = meanings.of;
+  for (char letter : std::string("XIYJZKA")) of[letter] = Meaning::Axis;
+  of['F'] = Meaning::Feed;
+  of['S'] = Meaning::Speed;
+  for (char letter : std::string("RQPED")) of[letter] = Meaning::AsRead;
+  of['@'] = Meaning::PolarRadius;
+  of['^'] = Meaning::PolarAngle;
+  const auto has = [&](char letter) { return FirstWord(work, protection, letter) != std::string::npos; };
+  if (codes.other_m) {
+    for (auto& [letter, meaning] : of) meaning = Meaning::AsRead;
+    meanings.exchange = false;
+    return meanings;
   }
+  const bool offsets = codes.HasG("10");
+  const bool work_offsets = offsets && codes.l == 2;
+  const bool tool = (offsets && (codes.l == 1 || codes.l == 10 || codes.l == 11)) || codes.HasG("43", 1) ||
+                    codes.HasG("43", 2);
+  if (codes.HasG("53") || work_offsets || tool) {
+    for (char letter : std::string("XYZ")) of[letter] = Meaning::Unit;
+    for (char letter : std::string("IJKA")) of[letter] = Meaning::AsRead;
+    meanings.exchange = false;
+  }
+  bool lathe_cycle = codes.HasG("70");
+  for (const char* cycle : {"71", "72"}) {
+    for (int tenth : {0, 1, 2}) lathe_cycle = lathe_cycle || codes.HasG(cycle, tenth);
+  }
+  const bool r_taken = offsets || lathe_cycle || codes.HasM("19");
+  const bool q_taken = offsets || lathe_cycle || codes.HasG("64") || codes.HasM("19") || codes.HasM("66") ||
+                       codes.HasM("67") || codes.HasM("68");
+  const bool p_taken = offsets || codes.HasG("64") || codes.HasG("4") || codes.HasM("66");
+  const bool moves = codes.motion.has_value() || has('X') || has('Y') || has('Z') || has('A') || has('@') ||
+                     has('^') || NumberedWord(work, protection, "BCUVW");
+  const Motion motion = codes.motion.value_or(before.motion);
+  if (moves) {
+    if (has('F') && motion == ReferenceModes::kTapping) of['F'] = Meaning::Unit;
+    if (has('R') && !r_taken) {
+      if (motion == ReferenceModes::kArc) of['R'] = Meaning::Radius;
+      if (motion == ReferenceModes::kDrilling || motion == ReferenceModes::kTapping ||
+          motion == ReferenceModes::kPeck) {
+        of['R'] = Meaning::Retract;
+      }
+    }
+    if (has('Q') && !q_taken && motion == ReferenceModes::kPeck) of['Q'] = Meaning::Unit;
+    if (has('Q') && !q_taken && motion == ReferenceModes::kSpline) of['Q'] = Meaning::SplineY;
+    if (has('P') && !p_taken && motion == ReferenceModes::kSpline) of['P'] = Meaning::SplineX;
+    if ((has('I') || has('J') || has('K') || has('E') || has('P')) && motion == ReferenceModes::kThreading) {
+      for (char letter : std::string("IJKE")) of[letter] = Meaning::Unit;
+      if (!p_taken) of['P'] = Meaning::Unit;
+    } else if ((has('K') || has('I')) && motion == ReferenceModes::kPitch) {
+      of['K'] = Meaning::Unit;
+      of['I'] = Meaning::AsRead;
+    }
+  }
+  if (offsets || (codes.HasG("4") && !has('P'))) of['S'] = Meaning::AsRead;
+  if (codes.HasG("41", 1) || codes.HasG("42", 1)) of['D'] = Meaning::Unit;
+  if (codes.HasG("64")) of['P'] = of['Q'] = Meaning::Unit;
+  const int distance = codes.distance != 0 ? codes.distance : before.distance;
+  if (distance == 91) {
+    if (of['^'] == Meaning::PolarAngle) of['^'] = Meaning::PolarTurn;
+    for (char letter : std::string("XYZA@")) {
+      if (of[letter] == Meaning::Axis || of[letter] == Meaning::PolarRadius) of[letter] = Meaning::Increment;
+    }
+  }
+  return meanings;
+}
+
+// The scale and addend of a meaning under the settings, or none where the
+// word stays as read.
+struct Change {
+  float scale;
+  float addend;
+  bool increment = false;  // written with the decimals it needs, from four to ten
+};
+std::optional<Change> ChangeOf(Meaning meaning, char letter, const Settings& s, int plane) {
+  const UnitConversion units = UnitConversionOf(s);
+  const bool lengths = s.XScale != 1 || s.YScale != 1 || s.ZScale != 1;
+  const bool polar = std::fabs(s.XScale) == std::fabs(s.YScale) && s.XScale != 0;
+  // Where the map takes the direction of +X, and whether it turns the plane
+  // over.
+  const double to_x = s.XYexchange ? 0.0 : s.XScale;
+  const double to_y = s.XYexchange ? s.XScale : 0.0;
+  const float offset = static_cast<float>(std::round(std::atan2(to_y, to_x) * 180 / std::acos(-1.0)));
+  const bool flipped = (s.XScale * s.YScale < 0) != s.XYexchange;
+  switch (meaning) {
+    case Meaning::AsRead: return std::nullopt;
+    case Meaning::Increment: {
+      std::optional<Change> change = ChangeOf(letter == '@' ? Meaning::PolarRadius : Meaning::Axis, letter, s, plane);
+      if (change) change->increment = true;
+      return change;
+    }
+    case Meaning::Axis: {
+      const float scale = std::string_view("XI").find(letter) != std::string_view::npos   ? s.XScale
+                          : std::string_view("YJ").find(letter) != std::string_view::npos ? s.YScale
+                          : std::string_view("ZK").find(letter) != std::string_view::npos ? s.ZScale
+                                                                                           : s.AScale;
+      return Change{scale, 0};
+    }
+    case Meaning::Radius:
+      if (!lengths || std::fabs(PlaneScale(s, plane, 0)) != std::fabs(PlaneScale(s, plane, 1))) return std::nullopt;
+      return Change{std::fabs(PlaneScale(s, plane, 0)), 0};
+    case Meaning::Retract:
+      if (!lengths) return std::nullopt;
+      return Change{PlaneScale(s, plane, 2), 0};
+    case Meaning::Unit:
+      if (units == UnitConversion::None) return std::nullopt;
+      return Change{units == UnitConversion::ToMillimetres ? kInchesToMillimetres : kMillimetresToInches, 0};
+    case Meaning::Feed: return Change{s.FeedScale, s.FeedAdd};
+    case Meaning::Speed:
+      if (s.SpindleRPM == 0) return std::nullopt;
+      return Change{1, s.SpindleRPM};
+    case Meaning::SplineX:
+    case Meaning::SplineY:
+      if (s.XScale == 1 && s.YScale == 1 && !s.XYexchange) return std::nullopt;
+      return Change{meaning == Meaning::SplineX ? s.XScale : s.YScale, 0};
+    case Meaning::PolarRadius:
+      if (!polar || std::fabs(s.XScale) == 1) return std::nullopt;
+      return Change{std::fabs(s.XScale), 0};
+    case Meaning::PolarAngle:
+      if (!polar || (!flipped && offset == 0)) return std::nullopt;
+      return Change{flipped ? -1.0f : 1.0f, offset};
+    case Meaning::PolarTurn:
+      if (!polar || !flipped) return std::nullopt;
+      return Change{-1, 0};
+  }
+  return std::nullopt;
+}
+
+// A line that opens with comments and parameter assignments: where its
+// words start, or npos where none follows.
+std::size_t WordsAfterLeadingText(const std::string& line) {
+  static const std::vector<std::string> kFunctions = {"ABS", "ACOS", "ASIN", "ATAN",  "COS", "EXISTS", "EXP",
+                                                      "FIX", "FUP",  "LN",   "ROUND", "SIN", "SQRT",   "TAN"};
+  std::size_t i = 0;
+  bool leading = false;
+  auto skip = [&] {
+    while (i < line.size() && IsBlankChar(line[i])) ++i;
+  };
+  for (skip(); i < line.size(); skip()) {
+    if (line[i] == '(') {
+      const std::size_t close = line.find(')', i);
+      if (close == std::string::npos) return std::string::npos;
+      i = close + 1;
+    } else if (line[i] == '#') {
+      if (!StartsParameter(line, i)) return std::string::npos;
+      i = ParameterEnd(line, i);
+      skip();
+      if (i >= line.size() || line[i] != '=') return std::string::npos;
+      ++i;
+      while (i < line.size() && (IsBlankChar(line[i]) || line[i] == '+' || line[i] == '-')) ++i;
+      if (i >= line.size()) return std::string::npos;
+      if (IsDigitChar(line[i]) || line[i] == '.') {
+        std::size_t end = i;
+        bool digit = false;
+        for (; i < line.size() && (IsDigitChar(line[i]) || line[i] == '.' || IsBlankChar(line[i])); ++i) {
+          if (!IsBlankChar(line[i])) end = i + 1;
+          digit = digit || IsDigitChar(line[i]);
+        }
+        if (!digit) return std::string::npos;
+        i = end;
+      } else if (line[i] == '[') {
+        i = BracketEnd(line, i);
+      } else if (StartsParameter(line, i)) {
+        i = ParameterEnd(line, i);
+      } else {
+        std::size_t end = i;
+        while (end < line.size() && IsLetterChar(line[end])) ++end;
+        const std::string name = UpperCase(line.substr(i, end - i));
+        if (std::find(kFunctions.begin(), kFunctions.end(), name) == kFunctions.end()) return std::string::npos;
+        i = end;
+        skip();
+        if (i >= line.size() || line[i] != '[') return std::string::npos;
+        i = BracketEnd(line, i);
+        if (name == "ATAN") {
+          skip();
+          if (i >= line.size() || line[i] != '/') return std::string::npos;
+          ++i;
+          skip();
+          if (i >= line.size() || line[i] != '[') return std::string::npos;
+          i = BracketEnd(line, i);
+        }
+      }
+    } else {
+      break;
+    }
+    leading = true;
+  }
+  if (!leading || i >= line.size() || !IsLetterChar(line[i]) || line[i] == 'O' || line[i] == 'o') {
+    return std::string::npos;
+  }
+  return i;
+}
+
+// A line whose words are converted.
+ReferenceLine ReferenceWords(const std::string& line, const Settings& settings, ReferenceModes& modes) {
+  ReferenceLine result{RewriteStatus::Done, line};
+  std::string work = UpperCase(line);
+  const Protection read = Protect(work);
+  const LineCodes codes = ReadCodes(work, read);
+  if (codes.message) return result;
+  const Meanings meanings = MeaningsOf(work, read, codes, modes);
+  const int plane = codes.plane != 0 ? codes.plane : modes.plane;
+  FollowModes(codes, modes);
+  if (work.find("M20ADDITION") != std::string::npos) return result;
+  if (codes.HasG("130")) return result;
+  EditCodes(work, settings, plane);
+
+  const char kRows[] = {'X', 'I', 'Y', 'J', 'Z', 'K', 'A', 'F', 'S', 'R', 'Q', 'P', 'E', 'D', '@', '^'};
+  const bool exchange = settings.XYexchange && meanings.exchange;
+  // What each letter's first word holds as read: a number (a digit in the
+  // run after the letter), an expression or a parameter, or neither. A
+  // removed word may bring either next to a letter that had neither; such a
+  // word stays as it is.
+  enum class Value { None, Number, Expression };
+  std::map<char, Value> as_read;
+  for (char letter : kRows) {
+    const std::size_t at = FirstWord(work, read, letter);
+    as_read[letter] = Value::None;
+    if (at == std::string::npos) continue;
+    std::size_t end = at + 1;
+    while (end < work.size() && std::string_view("1234567890.+- \t").find(work[end]) != std::string_view::npos) ++end;
+    const std::string run = work.substr(at + 1, end - at - 1);
+    if (std::any_of(run.begin(), run.end(), IsDigitChar)) {
+      as_read[letter] = Value::Number;
+    } else if (run.find('.') == std::string::npos && end < read.comment && read.inside[end]) {
+      // Brackets that do not close in order make no value.
+      const std::size_t value_end = work[end] == '[' ? BracketEnd(work, end) : ParameterEnd(work, end);
+      int depth = 0;
+      bool balanced = true;
+      for (std::size_t k = end; k < value_end && balanced; ++k) {
+        if (work[k] == '[') ++depth;
+        if (work[k] == ']') balanced = --depth >= 0;
+      }
+      if (balanced && depth == 0) as_read[letter] = Value::Expression;
+    }
+  }
+  std::map<char, bool> rewritten;  // the words whose letter a spline's exchange trades
+  for (char letter : kRows) {
+    const std::optional<Change> change = ChangeOf(meanings.of.at(letter), letter, settings, plane);
+    if (!change) continue;
+    const Protection protection = Protect(work);
+    const std::size_t position = FirstWord(work, protection, letter);
+    if (position == std::string::npos) continue;
+    if (as_read[letter] != Value::None) rewritten[letter] = true;
+
+    std::size_t run_end = position + 1;
+    while (run_end < work.size() &&
+           std::string_view("1234567890.+- \t").find(work[run_end]) != std::string_view::npos) {
+      ++run_end;
+    }
+    const std::string run = work.substr(position + 1, run_end - position - 1);
+    // An expression or a parameter after blanks and signs (no point): one
+    // bracket expression scales it, where the meaning changes the value.
+    if (std::none_of(run.begin(), run.end(), IsDigitChar) && run.find('.') == std::string::npos &&
+        run_end < protection.comment && protection.inside[run_end]) {
+      if ((change->scale == 1 && change->addend == 0) || as_read[letter] != Value::Expression) continue;
+      const std::size_t end = work[run_end] == '[' ? BracketEnd(work, run_end) : ParameterEnd(work, run_end);
+      const std::size_t value = work.find_first_not_of(" \t", position + 1);
+      std::string wrapped = "[" + work.substr(value, end - value);
+      if (change->scale != 1) wrapped += "*" + WriteFixed(RoundExactly(change->scale, 7), 7);
+      if (change->addend != 0) {
+        wrapped += (change->addend > 0 ? "+" : "") + WriteFixed(RoundExactly(change->addend, 7), letter == 'S' ? 0 : 7);
+      }
+      wrapped += "]";
+      work = Trim(change->scale != 0 ? work.substr(0, position + 1) + wrapped + work.substr(end)
+                                     : work.substr(0, position) + work.substr(end));
+      if (change->scale == 0) rewritten[letter] = false;
+      continue;
+    }
+    // No number, or none as read: left as it is.
+    if (std::none_of(run.begin(), run.end(), IsDigitChar) || as_read[letter] != Value::Number) continue;
+    while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
+    const std::string number = work.substr(position + 1, run_end - (position + 1));
+    // A run that is not one number stays as read, and so does a spindle
+    // speed of 0.
+    if (!WellFormed(number) || (letter == 'S' && ReferenceLeadingNumber(number) == 0)) {
+      work = Trim(work);
+      continue;
+    }
+    const double value = ReferenceLeadingNumber(number);
+    if (!(std::fabs(value) <= FLT_MAX) || std::isinf(static_cast<float>(value) * change->scale)) {
+      result.status = RewriteStatus::OutOfRange;
+      return result;
+    }
+    const float product = static_cast<float>(value) * change->scale;
+    std::string text = WriteFixed(RoundExactly(product, 7), 4);
+    if (change->increment) {
+      // As many decimals as the 7 digits need: no rounding adds up.
+      const Digits digits = RoundExactly(product, 7);
+      const std::size_t significant = digits.digits.find_last_not_of('0') + 1;
+      const int needed = static_cast<int>(significant) - 1 - digits.exponent;
+      text = WriteFixed(digits, std::clamp(needed, 4, 10));
+    }
+    // From 1000 up the 7 digits would drop decimals that are written.
+    if (std::fabs(product) >= 1000.0f) {
+      const std::string exact = ExactProduct(number, change->scale);
+      if (!exact.empty()) text = exact;
+    }
+    if (change->addend != 0) text = WriteFixed(RoundExactly(ReadBack(text) + static_cast<double>(change->addend), 15), 4);
+    if (letter == 'S') text = WriteFixed(RoundExactly(ReadBack(text), 15), 0);
+    if (ReadBack(text) == 0 && letter == 'F' && settings.FeedScale != 0) {
+      result.status = RewriteStatus::ZeroFeed;
+      return result;
+    }
+    const std::string prefix = work.substr(0, position + 1);
+    const std::string tail = work.substr(run_end);
+    work = Trim(change->scale != 0 ? prefix + text + tail : prefix.substr(0, position) + tail);
+    if (change->scale == 0) rewritten[letter] = false;
+  }
+  // Under the exchange a spline's control point trades its P and Q.
+  if (exchange) {
+    const Protection protection = Protect(work);
+    std::vector<std::size_t> traded;
+    for (char letter : {'P', 'Q'}) {
+      const Meaning meaning = meanings.of.at(letter);
+      if ((meaning != Meaning::SplineX && meaning != Meaning::SplineY) || !rewritten[letter]) continue;
+      traded.push_back(FirstWord(work, protection, letter));
+    }
+    for (std::size_t at : traded) work[at] = work[at] == 'P' ? 'Q' : 'P';
+  }
+  // Active comments and a remark keep their bytes, and the exchange passes
+  // them by, as it passes protected text by.
+  {
+    const Protection now = Protect(work);
+    std::vector<std::pair<std::size_t, std::size_t>> from;
+    std::vector<std::pair<std::size_t, std::size_t>> to;
+    const auto stretches = [](const std::vector<bool>& kept) {
+      std::vector<std::pair<std::size_t, std::size_t>> found;
+      for (std::size_t k = 0; k < kept.size(); ++k) {
+        if (!kept[k]) continue;
+        std::size_t end = k;
+        while (end < kept.size() && kept[end]) ++end;
+        found.emplace_back(k, end);
+        k = end;
+      }
+      return found;
+    };
+    from = stretches(read.kept);
+    to = stretches(now.kept);
+    for (std::size_t s = 0; s < to.size() && s < from.size(); ++s) {
+      work.replace(to[s].first, to[s].second - to[s].first, line.substr(from[s].first, to[s].second - to[s].first));
+    }
+  }
+  if (exchange) {
+    const Protection protection = Protect(work);
+    std::string exchanged;
+    std::size_t start = 0;
+    const auto passed = [&](std::size_t at) { return protection.inside[at] || protection.kept[at]; };
+    for (std::size_t at = 0; at <= work.size(); ++at) {
+      const bool boundary = at == work.size() || (at > 0 && passed(at) != passed(at - 1));
+      if (!boundary) continue;
+      const std::string stretch = work.substr(start, at - start);
+      exchanged += start < work.size() && passed(start) ? stretch : Exchange(stretch);
+      start = at;
+    }
+    work = exchanged;
+  }
+  result.line = work;
+  return result;
 }
 
 }  // namespace
 
-bool ReferenceSetsConfiguration(const std::string& line) {
+bool ReferenceKeepsWholeLine(const std::string& line) {
   const std::string work = UpperCase(line);
-  return ReadCodes(work, Protect(work)).configuration;
+  const LineCodes codes = ReadCodes(work, Protect(work));
+  return codes.HasG("130") || codes.message;
 }
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings) {
@@ -483,197 +735,20 @@ ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& sett
     return rest;
   }
   ReferenceLine result{RewriteStatus::Done, line};
+  // Comments and assignments that open the line stay as read, the words
+  // after them are converted.
+  if (!line.empty() && (line[0] == '(' || line[0] == '#')) {
+    const std::size_t words = WordsAfterLeadingText(line);
+    if (words != std::string::npos && UpperCase(line.substr(0, words)).find("M20ADDITION") == std::string::npos) {
+      ReferenceLine rest = ReferenceWords(line.substr(words), settings, modes);
+      if (rest.status == RewriteStatus::Done) rest.line = line.substr(0, words) + rest.line;
+      return rest;
+    }
+  }
   if (line.empty() || std::string_view("(/%#;").find(line[0]) != std::string_view::npos) return result;
-  std::string work = UpperCase(line);
   const std::size_t first = line.find_first_not_of(" \t");
   if (first != std::string::npos && (line[first] == 'O' || line[first] == 'o')) return result;  // an O word
-  FollowModes(work, modes);
-  if (work.find("M20ADDITION") != std::string::npos) return result;
-
-  // A line that sets the machine's configuration passes as read.
-  CodeMeaning meaning = ReadCodes(work, Protect(work));
-  // A dwell's S is its time where the line gives no P (any P word, before
-  // the comment, read as written).
-  if (meaning.dwell) {
-    const std::string words = work.substr(0, Protect(work).comment);
-    bool p = false;
-    for (std::size_t at = words.find('P'); at != std::string::npos && !p; at = words.find('P', at + 1)) {
-      const std::size_t next = words.find_first_not_of(" \t", at + 1);
-      p = next != std::string::npos && std::string_view("0123456789.+-").find(words[next]) != std::string_view::npos;
-    }
-    meaning.no_spindle_speed = meaning.no_spindle_speed || !p;
-  }
-  if (meaning.configuration) return result;
-  EditCodes(work, settings, modes.plane);
-  auto has_code = [&](const char* wanted) {
-    const Protection protection = Protect(work);
-    for (std::size_t at = 0; at < protection.comment; ++at) {
-      if (!protection.Word(at) || work[at] != 'G') continue;
-      const Code code = ReadCode(work, at + 1);
-      if (code.found && code.whole == wanted && AllZeros(code.decimals)) return true;
-    }
-    return false;
-  };
-  const bool offsets = has_code("10");
-  // G53, and G10 with L1, L2, L10 or L11 (the first L before the comment,
-  // its whole digits): positions on the machine.
-  const bool machine = has_code("53") || (offsets && [&] {
-                         const std::size_t comment = Protect(work).comment;
-                         const std::size_t l = work.substr(0, comment).find('L');
-                         if (l == std::string::npos) return false;
-                         std::size_t at = l + 1;
-                         while (at < comment && (work[at] == ' ' || work[at] == '\t')) ++at;
-                         long value = -1;  // whole digits, read until the number reaches 1000
-                         for (; at < comment && IsDigitChar(work[at]) && value < 1000; ++at) {
-                           value = (value < 0 ? 0 : value * 10) + (work[at] - '0');
-                         }
-                         return value == 1 || value == 2 || value == 10 || value == 11;
-                       }());
-  // R: an arc's radius where the plane's axes have scales of one size, a
-  // cycle's retract plane on the plane's normal; Q: a peck's depth in a
-  // conversion of units. Elsewhere they stay (nullopt).
-  const float plane_first = modes.plane == 17 ? settings.XScale : modes.plane == 18 ? settings.ZScale : settings.YScale;
-  const float plane_second = modes.plane == 17 ? settings.YScale : modes.plane == 18 ? settings.XScale : settings.ZScale;
-  const float normal = modes.plane == 17 ? settings.ZScale : modes.plane == 18 ? settings.YScale : settings.XScale;
-  std::optional<float> radius;
-  if (settings.XScale != 1 || settings.YScale != 1 || settings.ZScale != 1) {
-    if (modes.motion == ReferenceModes::kArc && std::fabs(plane_first) == std::fabs(plane_second)) {
-      radius = std::fabs(plane_first);
-    }
-    if (modes.motion == ReferenceModes::kDrilling || modes.motion == ReferenceModes::kPeck) radius = normal;
-    if (offsets) radius.reset();
-  }
-  std::optional<float> peck;
-  if (UnitConversionOf(settings) != UnitConversion::None && modes.motion == ReferenceModes::kPeck) {
-    peck = settings.XScale;
-  }
-
-  struct Row {
-    char letter;
-    float scale;
-    float addend;
-  };
-  const Row rows[] = {{'X', settings.XScale, 0},        {'I', settings.XScale, 0},
-                      {'Y', settings.YScale, 0},        {'J', settings.YScale, 0},
-                      {'Z', settings.ZScale, 0},        {'K', settings.ZScale, 0},
-                      {'A', settings.AScale, 0},        {'F', settings.FeedScale, settings.FeedAdd},
-                      {'S', 1, settings.SpindleRPM},
-                      {'R', radius.value_or(0), 0},
-                      {'Q', peck.value_or(0), 0}};
-  const bool units = UnitConversionOf(settings) != UnitConversion::None;
-  // What each letter's first word holds as read: a number (a digit in the
-  // run after the letter), an expression or a parameter, or neither. A
-  // removed word may bring either next to a letter that had neither; such a
-  // word stays as it is.
-  enum class Value { None, Number, Expression };
-  Value as_read[std::size(rows)] = {};
-  {
-    const Protection protection = Protect(work);
-    for (std::size_t r = 0; r < std::size(rows); ++r) {
-      std::size_t at = 0;
-      while (at < protection.comment && (work[at] != rows[r].letter || !protection.Word(at))) ++at;
-      if (at >= protection.comment) continue;
-      std::size_t end = at + 1;
-      while (end < work.size() && std::string_view("1234567890.+- \t").find(work[end]) != std::string_view::npos) ++end;
-      const std::string run = work.substr(at + 1, end - at - 1);
-      if (std::any_of(run.begin(), run.end(), IsDigitChar)) {
-        as_read[r] = Value::Number;
-      } else if (run.find('.') == std::string::npos && end < protection.comment && protection.inside[end]) {
-        as_read[r] = Value::Expression;
-      }
-    }
-  }
-  for (const Row& row : rows) {
-    if ((row.letter == 'R' && !radius) || (row.letter == 'Q' && !peck)) continue;
-    if (machine && std::string_view("IJKA").find(row.letter) != std::string_view::npos) continue;
-    if (machine && !units && std::string_view("XYZ").find(row.letter) != std::string_view::npos) continue;
-    const Protection protection = Protect(work);
-    std::size_t position = work.find(row.letter);
-    while (position != std::string::npos && position < protection.comment && !protection.Word(position)) {
-      position = work.find(row.letter, position + 1);
-    }
-    if (position == std::string::npos || position >= protection.comment) continue;
-    if (row.letter == 'S' && (settings.SpindleRPM == 0 || meaning.no_spindle_speed)) continue;
-
-    // The run: number characters and blanks, without the blanks at its end;
-    // its value, read with the blanks ignored, has no exponent.
-    std::size_t run_end = position + 1;
-    while (run_end < work.size() &&
-           std::string_view("1234567890.+- \t").find(work[run_end]) != std::string_view::npos) {
-      ++run_end;
-    }
-    const std::string run = work.substr(position + 1, run_end - position - 1);
-    // An expression or a parameter after blanks and signs (no point): one
-    // bracket expression scales it, where the row changes the value.
-    if (std::none_of(run.begin(), run.end(), IsDigitChar) && run.find('.') == std::string::npos &&
-        run_end < protection.comment && protection.inside[run_end]) {
-      if ((row.scale == 1 && row.addend == 0) || as_read[&row - rows] != Value::Expression) continue;
-      const std::size_t end = work[run_end] == '[' ? BracketEnd(work, run_end) : ParameterEnd(work, run_end);
-      // Brackets that do not close in order: left as read.
-      int depth = 0;
-      bool balanced = true;
-      for (std::size_t k = run_end; k < end && balanced; ++k) {
-        if (work[k] == '[') ++depth;
-        if (work[k] == ']') balanced = --depth >= 0;
-      }
-      if (!balanced || depth != 0) continue;
-      const std::size_t value = work.find_first_not_of(" \t", position + 1);
-      std::string wrapped = "[" + work.substr(value, end - value);
-      if (row.scale != 1) wrapped += "*" + WriteFixed(RoundExactly(row.scale, 7), 7);
-      if (row.addend != 0) {
-        wrapped += (row.addend > 0 ? "+" : "") + WriteFixed(RoundExactly(row.addend, 7), row.letter == 'S' ? 0 : 7);
-      }
-      wrapped += "]";
-      work = Trim(row.scale != 0 ? work.substr(0, position + 1) + wrapped + work.substr(end)
-                                 : work.substr(0, position) + work.substr(end));
-      continue;
-    }
-    // No number, or none as read: left as it is.
-    if (std::none_of(run.begin(), run.end(), IsDigitChar) || as_read[&row - rows] != Value::Number) continue;
-    while (run_end > position + 1 && (work[run_end - 1] == ' ' || work[run_end - 1] == '\t')) --run_end;
-    // A run that is not one number stays as read.
-    if (!WellFormed(work.substr(position + 1, run_end - (position + 1)))) {
-      work = Trim(work);
-      continue;
-    }
-    const double read = ReferenceLeadingNumber(work.substr(position + 1, run_end - (position + 1)));
-    if (!(std::fabs(read) <= FLT_MAX) || std::isinf(static_cast<float>(read) * row.scale)) {
-      result.status = RewriteStatus::OutOfRange;
-      return result;
-    }
-    const float product = static_cast<float>(read) * row.scale;
-    std::string text = WriteFixed(RoundExactly(product, 7), 4);
-    // From 1000 up the 7 digits would drop decimals that are written.
-    if (std::fabs(product) >= 1000.0f) {
-      const std::string exact = ExactProduct(work.substr(position + 1, run_end - (position + 1)), row.scale);
-      if (!exact.empty()) text = exact;
-    }
-    if (row.addend != 0) text = WriteFixed(RoundExactly(ReadBack(text) + static_cast<double>(row.addend), 15), 4);
-    if (row.letter == 'S') text = WriteFixed(RoundExactly(ReadBack(text), 15), 0);
-    if (ReadBack(text) == 0 && row.letter == 'F' && settings.FeedScale != 0) {
-      result.status = RewriteStatus::ZeroFeed;
-      return result;
-    }
-    const std::string prefix = work.substr(0, position + 1);
-    const std::string tail = work.substr(run_end);
-    work = Trim(row.scale != 0 ? prefix + text + tail : prefix.substr(0, position) + tail);
-  }
-  if (settings.XYexchange && !machine) {
-    // Each stretch outside protected text on its own.
-    const Protection protection = Protect(work);
-    std::string exchanged;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at <= work.size(); ++at) {
-      const bool boundary = at == work.size() || (at > 0 && protection.inside[at] != protection.inside[at - 1]);
-      if (!boundary) continue;
-      const std::string stretch = work.substr(start, at - start);
-      exchanged += start < work.size() && protection.inside[start] ? stretch : Exchange(stretch);
-      start = at;
-    }
-    work = exchanged;
-  }
-  result.line = work;
-  return result;
+  return ReferenceWords(line, settings, modes);
 }
 
 }  // namespace kivrel::testing

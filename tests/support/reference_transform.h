@@ -3,6 +3,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "support/reference_numbers.h"
 #include "transform/rewrite_number.h"
 
 namespace kivrel::testing {
@@ -15,22 +16,20 @@ struct ReferenceLine {
   std::string line;
 };
 
-// The modes that run from line to line: the plane (17, 18, 19) and what
-// the motion mode makes of R and Q (an arc, a drilling cycle, a peck
-// drilling cycle, anything else).
+// The modes that run from line to line: the plane (17, 18, 19), the kind
+// of motion (whose meaning words such as R, Q, K and P take), and the
+// distance mode (90, 91).
 struct ReferenceModes {
   int plane = 17;
-  enum Motion { kOther, kArc, kDrilling, kPeck } motion = kOther;
+  enum Motion { kOther, kArc, kDrilling, kTapping, kPeck, kPitch, kThreading, kSpline, kQuadSpline } motion = kOther;
+  int distance = 90;
 };
 
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings);
 ReferenceLine ReferenceProcessLine(const std::string& line, const Settings& settings, ReferenceModes& modes);
 
-// The line sets the machine's configuration (G130, M92, M201 to M208, M350,
-// M906, M907 before its comment), so it passes as read.
-bool ReferenceSetsConfiguration(const std::string& line);
-
-// The value of the number at the start of `text`, read by the plain rules.
-double ReferenceLeadingNumber(const std::string& text);
+// The line passes wholly as read for a code before its comment: it sets the
+// machine's configuration (G130) or carries a message (M117, M118).
+bool ReferenceKeepsWholeLine(const std::string& line);
 
 }  // namespace kivrel::testing

@@ -33,10 +33,17 @@ class LineGenerator {
     const int shape = Pick(20);
     if (shape == 0) return "";
     if (shape == 1) line += Choose({"(", "/", "%", "#", " ", "  ", "o", " O", ";"});
+    // Comments and parameter assignments that open a line, with words after
+    // them or not.
+    if (shape == 2) {
+      line += Choose({"(a) ", "(MSG, x) ", "#1=5 ", "#<d>=[#1/2] ", "#1 = -#2 ", "(a)(b)", "#1=sin[30] ",
+                      "#1=atan[1]/[2] ", "#1=5 (c) ", "#1=", "#1=x ", "(a", "#1=5 #2=6 ", "#<_x>=#5221 ",
+                      "#1=1 2 ", "#1=.", "#1=abs [2]", "(m20addition) ", "#1=atan[1] ", "(x1) #3=[1] "});
+    }
     const int words = 1 + Pick(7);
     for (int w = 0; w < words; ++w) {
       if (Pick(3) != 0 || w > 0) line += Choose({" ", " ", " ", "", "  ", "\t"});
-      const int kind = Pick(40);
+      const int kind = Pick(16);
       if (kind == 0) {
         line += Choose({"(CUT X)", "(a", "%", "/", "#1", ";FAST", "M20ADDITION", "m20addition", "TEMP",
                         "__TEMP1__", "--TEMP2--", "__temp4__", "--TEMP3--", "te", "mp", "\xc3\xa4",
@@ -46,11 +53,19 @@ class LineGenerator {
                         "X1.5.5", "Y1 - 2", "Z.", "S-", "F+-1", "X12178.6843", "Y-99999.99995", "G20", "g21",
                         "G 020.0", "G20.1", "G2", "g03", "G41", "G42.1", "(a)", "(x1) y", "/", "G17", "G18",
                         "g19", "G81", "G83", "G73", "G80", "G0", "G10", "G5.1", "R5", "r-2.5", "Q1", "q0.5",
-                        "G53", "G10 L2", "g10 l1", "L11", "L10", "L20"});
+                        "G53", "G10 L2", "g10 l1", "L11", "L10", "L20",
+                        // Words whose meaning the codes and the modes give them.
+                        "G43.1", "g43.2", "G33.1", "G33", "G76", "G84", "g74", "G5", "G5.1", "G5.2", "G64",
+                        "G41.1", "G90", "G91", "G 9 1", "G2 0", "G0 2", "G 1 7", "G4 3.1", "L 1 0", "B1", "c2",
+                        "U1", "M19", "M66", "M67", "M68", "M109", "M117 move x", "m118 y", "M220", "M100",
+                        "M30", "M3", "M 1 04", "M[#1]", "M6", "M62", "M51", "M104.5", "(PRINT, done X)",
+                        "(msg,x)", "( DEBUG, y)", "(LOGOPEN,x)", "(probeclose)", "; fixture x", ";X",
+                        "(print, x", "#<_x>", "#<p1>", "@-5", "^30", "^ -45", "S0", "s 0.0", "P0", "q-5",
+                        "E1.5", "D5", "K1.5", "I2", "j1", "G71", "G72.2", "G70"});
         continue;
       }
       line += Choose({"X", "Y", "Z", "I", "J", "K", "A", "F", "S", "x", "y", "f", "s", "G", "M", "N",
-                      "R", "E", "D", "P", "T", "H"});
+                      "R", "E", "D", "P", "T", "H", "Q", "p", "@", "^", "L", "B", "U"});
       line += Number();
     }
     if (Pick(8) == 0) line += std::string(static_cast<std::size_t>(1 + Pick(4)), ' ');
@@ -150,7 +165,11 @@ struct ProgramRun {
 const char* const kModalLines[] = {
     "G18", "G19", "g17", "G20", "G21", "G18 G2 X1 Z2 I1 K0", "G3 X1 Y1 I1 J0", "G19 G3 Y1 Z1 J1 K1",
     "G93 G1 X1 F2", "G94", "G96 S200", "G97 S-3", "G53 G0 X0", "G10 L2 P1 X1", "G41 D1 G1 X2", "G1 X1 F-2",
-    "G16 X1 Y2", "O100 CALL [1] [2]", "/G2 X1 I1", "(A) G2 X3 I1", "G20 G18 G2 X1 I1"};
+    "G16 X1 Y2", "O100 CALL [1] [2]", "/G2 X1 I1", "(A) G2 X3 I1", "G20 G18 G2 X1 I1",
+    // The motions and distance modes that give words their meaning.
+    "G84 X1 Y1 Z-2 R1 F100", "G74 Z-1 R2", "G33.1 Z-5 K1.5", "G76 P1.5 Z-10 I-0.5 J0.2 K1", "G5 X1 Y1 I1 J0 P0 Q-1",
+    "G5.1 X1 I1 J1", "G91", "G90", "G1 @5 ^30", "X1 Y1 R1 F100", "(A) G18", "#1=5 G19", "G83 Z-1 R1 Q0.5",
+    "G81 Z-1 R1", "G2 X1 Y1 R1", "M3 S0", "G0 X1 Y1", "X2 Y2 Q1 P2 K3 F50"};
 const char* const kEndingLines[] = {"G1 X1 F0", "f0.0 X2", "X1 F0 (STOP)", "Y1234567890123456789012345678901234567890"};
 
 std::string ProgramText(LineGenerator& generator, std::mt19937_64& random, const Settings& settings) {

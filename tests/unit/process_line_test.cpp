@@ -30,6 +30,17 @@ template <typename... F>
 auto All(F... adjust) {
   return [=](Settings& s) { (adjust(s), ...); };
 }
+auto YScale(float v) { return [v](Settings& s) { s.YScale = v; }; }
+auto Units(float factor) {
+  return [factor](Settings& s) { s.XScale = s.YScale = s.ZScale = factor; };
+}
+auto Axes(float x, float y, float z) {
+  return [x, y, z](Settings& s) {
+    s.XScale = x;
+    s.YScale = y;
+    s.ZScale = z;
+  };
+}
 
 std::ostream& operator<<(std::ostream& out, const LineCase& c) { return out << c.name; }
 
@@ -53,7 +64,8 @@ const LineCase kClassification[] = {
     {"comment line", Neutral, "(MOVE x)", "(MOVE x)"},
     {"block-delete line", XScale(2), "/G01 X1", "/G01 X2.0000"},
     {"block-delete line after blanks", XScale(2), "  / g01 x1", "  /G01 X2.0000"},
-    {"block-delete comment line", XScale(2), "/(x1) x1", "/(x1) x1"},
+    {"block-delete comment line", XScale(2), "/(x1) x1", "/(x1) X2.0000"},
+    {"block-delete comment line with no word", XScale(2), "/(x1)", "/(x1)"},
     {"block-delete o-word line", XScale(2), "/o100 if [#1 gt x]", "/o100 if [#1 gt x]"},
     {"block-delete line with a zero feed", Neutral, "/G01 F0", "", RewriteStatus::ZeroFeed},
     {"a slash later ends the words", XScale(2), "G01 X1 / Y2", "G01 X2.0000 / Y2"},
@@ -65,16 +77,38 @@ const LineCase kClassification[] = {
     {"marker line keeps its case", XScale(2), "N10 m20addition x1", "N10 m20addition x1"},
     {"no word to rewrite", Neutral, "g04 p500 (dwell)", "G04 P500 (DWELL)"},
     {"words after a closed comment are words", Neutral, "G01 X1 (A) Y2", "G01 X1.0000 (A) Y2.0000"},
-    {"a comment before every word", XScale(2), "(A) G01 X1", "(A) G01 X1"},
+    // A comment or a parameter assignment that opens a line stays as read;
+    // the words after it are words.
+    {"a comment before every word", XScale(2), "(a) g01 x1", "(a) G01 X2.0000"},
+    {"comments before the words", All(XScale(2), Exchange()), "(x)(y) X1", "(x)(y) Y2.0000"},
+    {"a comment that does not close", XScale(2), "(a X1", "(a X1"},
+    {"a comment and an O word", XScale(2), "(a) o100 sub", "(a) o100 sub"},
+    {"a comment and a marker", XScale(2), "(m20addition) X1", "(m20addition) X1"},
+    {"a parameter assignment", XScale(2), "#1=5 G0 X10", "#1=5 G0 X20.0000"},
+    {"assignments of expressions and functions", XScale(2), "#<d> = [#1/2] #2=-#3 #3=atan[1]/[2] G1 X1",
+     "#<d> = [#1/2] #2=-#3 #3=atan[1]/[2] G1 X2.0000"},
+    {"an assignment and a comment", XScale(2), "#1=sin [30] (c) X1", "#1=sin [30] (c) X2.0000"},
+    {"an assignment alone", XScale(2), "#1=5", "#1=5"},
+    {"what is no assignment stays", XScale(2), "#1=foo[2] X1", "#1=foo[2] X1"},
+    {"an assignment with no value stays", XScale(2), "#1= X1", "#1= X1"},
     {"a letter in the comment is no word", XScale(2), "G01 (X5) X1", "G01 (X5) X2.0000"},
     {"an open comment ends the words", XScale(2), "G01 Y1 (A X1", "G01 Y1.0000 (A X1"},
     {"a semicolon after a closed comment", XScale(2), "G01 (a) X1 ; Y2", "G01 (A) X2.0000 ; Y2"},
     {"a marker in a closed comment", XScale(2), "G01 X1 (m20addition) y1", "G01 X1 (m20addition) y1"},
     {"percent starts a comment", Neutral, "G01 X1 % Y2", "G01 X1.0000 % Y2"},
     {"semicolon starts a comment", Neutral, "G01 X1 ;FAST", "G01 X1.0000 ;FAST"},
-    {"semicolon comment is not rewritten", Neutral, "G21 G90 ; metric, absolute", "G21 G90 ; METRIC, ABSOLUTE"},
+    {"a remark keeps its text", Neutral, "G21 G90 ; metric, absolute", "G21 G90 ; metric, absolute"},
     {"semicolon line", XScale(2), "; x1 f0", "; x1 f0"},
-    {"exchange reaches a semicolon comment", Exchange(), "G01 X1 ;X", "G01 Y1.0000 ;Y"},
+    {"the exchange leaves a remark", Exchange(), "G01 X1 ;X", "G01 Y1.0000 ;X"},
+    // Comments the controller shows, prints or logs keep their text.
+    {"a message", Exchange(), "g1 x1 (PRINT, done x) y2", "G1 Y1.0000 (PRINT, done x) X2.0000"},
+    {"a message to the end of the line", Exchange(), "g1 x1 ( msg, move X", "G1 Y1.0000 ( msg, move X"},
+    {"debug and log comments", Exchange(), "X1 (debug,x)(LOGOPEN,x.txt)(probeclose)(x)",
+     "Y1.0000 (debug,x)(LOGOPEN,x.txt)(probeclose)(Y)"},
+    {"a message without its comma is a comment", Exchange(), "X1 (msg x)", "Y1.0000 (MSG Y)"},
+    {"a remark under a removal", All(XScale(0), Exchange()), "G1 X1 Y2 ; fixture x", "G1  X2.0000 ; fixture x"},
+    {"a message under a removal", All(XScale(0), Exchange()), "G1 X1 (MSG, x) Y2", "G1  (MSG, x) X2.0000"},
+    {"a marker in a remark", XScale(2), "G1 X1 ; m20addition", "G1 X1 ; m20addition"},
     {"only ASCII letters are upper-cased", Neutral, "g01 x1 (\xc3\xa4ndern)", "G01 X1.0000 (\xc3\xa4NDERN)"},
     {"tab is not trimmed", Neutral, "\tG01 X1", "\tG01 X1.0000"},
 };
@@ -174,10 +208,6 @@ const LineCase kNumbers[] = {
     {"sign and point only", XScale(2), "G01 X+.", "G01 X+."},
 };
 
-auto Units(float factor) {
-  return [factor](Settings& s) { s.XScale = s.YScale = s.ZScale = factor; };
-}
-
 // A conversion of units names the units it converts to.
 const LineCase kUnitWords[] = {
     {"inches to millimetres", Units(25.4f), "G20 G0 X1", "G21 G0 X25.4000"},
@@ -190,14 +220,6 @@ const LineCase kUnitWords[] = {
     {"a program in the units converted to", Units(25.4f), "G21 X1", "G21 X25.4000"},
     {"G20.5 is another code", Units(25.4f), "G20.5", "G20.5"},
 };
-
-auto Axes(float x, float y, float z) {
-  return [x, y, z](Settings& s) {
-    s.XScale = x;
-    s.YScale = y;
-    s.ZScale = z;
-  };
-}
 
 // A plane the settings turn over turns arcs and cutter compensation round;
 // R and Q follow the motion mode.
@@ -247,16 +269,91 @@ const LineCase kMeanings[] = {
     {"fan", Spindle(100), "M106 S255", "M106 S255"},
     {"the code after the word", Spindle(100), "S60 M140", "S60 M140"},
     {"a code that only begins like one", Spindle(100), "G40 S100", "G40 S200."},
-    {"a longer M code", Spindle(100), "M1040 S100", "M1040 S200."},
+    {"a longer M code keeps the words", Spindle(100), "M1040 S100", "M1040 S100"},
     {"after the comment the code counts for nothing", Spindle(100), "M3 S100 (M104)", "M3 S200. (M104)"},
     {"stepper currents", All(XScale(2), Exchange()), "G130 X20 Y20 Z20 A20", "G130 X20 Y20 Z20 A20"},
     {"steps per unit", XScale(-1), "M92 X80 Y80 E93", "M92 X80 Y80 E93"},
     {"axis limits", XScale(2), "M203 X500 Y500", "M203 X500 Y500"},
     {"motor current", XScale(2), "M906 X800", "M906 X800"},
-    {"not a configuration code", XScale(2), "M209 X1", "M209 X2.0000"},
+    {"machining codes leave the words their meaning", All(XScale(2), Spindle(100)), "M3 S100 M8 X1 M30",
+     "M3 S200. M8 X2.0000 M30"},
+    // S and axis words are a speed and positions only next to the machining
+    // M codes: any other keeps every word as read.
+    {"a printer's speed factor", Spindle(100), "M220 S100", "M220 S100"},
+    {"a probe's offset", All(XScale(2), Exchange()), "m851 x-30 y-10 z-1.2", "M851 X-30 Y-10 Z-1.2"},
+    {"a user code on a move", XScale(2), "G1 X10 M101", "G1 X10 M101"},
+    {"a code of blanks and digits", XScale(2), "M 1 0 1 X10", "M 1 0 1 X10"},
+    {"a code given by an expression", XScale(2), "M[#1] X10", "M[#1] X10"},
+    {"a message keeps the whole line", All(XScale(2), Exchange()), "M117 Printing x1", "M117 Printing x1"},
+    {"a unit word still follows the conversion", Units(25.4f), "G20 M100 P1", "G21 M100 P1"},
+    // An S word of 0 stops the spindle whatever the addend.
+    {"a stopped spindle stays stopped", Spindle(100), "M3 S0", "M3 S0"},
+    {"a speed of 0 written otherwise", Spindle(100), "M5 S 0.0", "M5 S 0.0"},
+    // The dwell's P word is a word: not in a comment, not in a name.
+    {"a P in a comment is no P word", Spindle(100), "G4 S3 (STEP 1)", "G4 S3 (STEP 1)"},
+    {"a P in a name is no P word", Spindle(100), "G4 S3 X#<p1>", "G4 S3 X#<P1>"},
+    {"a P word with a parameter", Spindle(100), "G4 P#1 S3", "G4 P#1 S103."},
 };
 
-auto YScale(float v) { return [v](Settings& s) { s.YScale = v; }; }
+// What a word means decides what the conversion does to it.
+const LineCase kRoles[] = {
+    // Tool lengths: a unit conversion alone, no mirror, no exchange.
+    {"a dynamic tool length", Axes(2, 2, -1), "G43.1 Z5", "G43.1 Z5"},
+    {"a dynamic tool length in a unit conversion", Units(25.4f), "G43.1 Z5", "G43.1 Z127.0000"},
+    {"a tool length offset", Exchange(), "G43.2 X1", "G43.2 X1"},
+    // Pitches and the sizes of a thread.
+    {"a rigid tap's pitch", Axes(2, 2, 2), "G33.1 Z-10 K1.5 I2", "G33.1 Z-20.0000 K1.5 I2"},
+    {"a rigid tap's pitch in a unit conversion", Units(25.4f), "G33.1 Z-10 K1.5", "G33.1 Z-254.0000 K38.1000"},
+    {"a threading cycle", Axes(2, 2, 2), "G76 P1.5 Z-10 I-0.5 J0.2 K1 Q29.5 H3 E1 L3 R2",
+     "G76 P1.5 Z-20.0000 I-0.5 J0.2 K1 Q29.5 H3 E1 L3 R2"},
+    {"a threading cycle in a unit conversion", Units(25.4f), "G76 P1.5 Z-10 I-0.5 J0.2 K1 Q29.5 H3 E1 L3 R2",
+     "G76 P38.1000 Z-254.0000 I-12.7000 J5.0800 K25.4000 Q29.5 H3 E25.4000 L3 R2"},
+    // Tapping feeds: a unit conversion alone, never the feed settings.
+    {"a tapping feed", All(Axes(2, 2, 2), Feed(1.5f, 10)), "G84 X1 Y1 Z-2 R1 F100",
+     "G84 X2.0000 Y2.0000 Z-4.0000 R2.0000 F100"},
+    {"a tapping feed in a unit conversion", All(Units(25.4f), Feed(1.5f, 10)), "g74 z-1 r1 f100",
+     "G74 Z-25.4000 R25.4000 F2540.0000"},
+    // Splines: P and Q take the scales of X and Y, and trade with them.
+    {"a spline", Axes(2, 3, 1), "G5 X10 Y10 I5 J0 P0 Q-5",
+     "G5 X20.0000 Y30.0000 I10.0000 J0.0000 P0.0000 Q-15.0000"},
+    {"an exchanged spline", Exchange(), "G5 X10 Y10 I5 J0 P0 Q-5", "G5 Y10.0000 X10.0000 J5.0000 I0.0000 Q0.0000 P-5.0000"},
+    {"an exchanged spline's parameter", Exchange(), "G5 X1 Y1 I1 J0 P#1 Q-", "G5 Y1.0000 X1.0000 J1.0000 I0.0000 Q#1 Q-"},
+    {"a rotated spline, a removal on the way", All(XScale(0), Exchange()), "G5 X1 Y1 I1 J0 P1 Q2 P3",
+     "G5  X1.0000  I0.0000  P2.0000 P3"},
+    // R and Q off the lines that move.
+    {"a spindle's angle", Axes(2, 2, 2), "M19 R90", "M19 R90"},
+    {"a timeout", Units(25.4f), "M66 P0 L3 Q5", "M66 P0 L3 Q5"},
+    {"an analog output's value", Units(25.4f), "G83 X1 M67 E0 Q5", "G83 X25.4000 M67 E0 Q5"},
+    {"an offset's rotation", Axes(2, 2, 2), "G10 L2 P1 R30", "G10 L2 P1 R30"},
+    {"a path tolerance in a unit conversion", Units(static_cast<float>(0.039370078740)), "G64 P0.254 Q0.127",
+     "G64 P0.0100 Q0.0050"},
+    {"a dynamic compensation's diameter", Units(25.4f), "G41.1 D0.25 X1", "G41.1 D6.3500 X25.4000"},
+    // Code numbers read as the interpreter reads them.
+    {"G2 0 is G20", XScale(-1), "G2 0 X1", "G2 0 X-1.0000"},
+    {"G2 0 in a unit conversion", Units(25.4f), "G2 0", "G2 1"},
+    {"G0 2 is an arc", XScale(-1), "G0 2 X1", "G0 3 X-1.0000"},
+    // Polar words where X and Y have scales of one size.
+    {"a polar radius", Axes(2, 2, 1), "G1 @5 ^30", "G1 @10.0000 ^30"},
+    {"a polar angle mirrored in X", XScale(-1), "G1 @5 ^30", "G1 @5 ^150.0000"},
+    {"a polar angle mirrored in Y", YScale(-1), "G1 @5 ^30", "G1 @5 ^-30.0000"},
+    {"a polar angle exchanged", Exchange(), "G1 @5 ^30", "G1 @5 ^60.0000"},
+    {"a polar angle rotated", All(Exchange(), YScale(-1)), "G1 @5 ^30", "G1 @5 ^120.0000"},
+    {"a polar angle turned half round", All(XScale(-2), YScale(-2)), "G1 @5 ^30", "G1 @10.0000 ^210.0000"},
+    {"a polar angle given by a parameter", XScale(-1), "G1 @5 ^#1", "G1 @5 ^[#1*-1.0000000+180.0000000]"},
+    {"an increment of the angle mirrored", XScale(-1), "G91 G1 @1 ^30", "G91 G1 @1 ^-30.0000"},
+    {"an increment of the angle rotated", All(Exchange(), YScale(-1)), "G91 G1 @1 ^30", "G91 G1 @1 ^30"},
+    {"polar words under unequal scales", Axes(2, 3, 1), "G1 @5 ^30", "G1 @5 ^30"},
+    // Increments keep the digits they need, so that no rounding adds up.
+    {"a spiral's step at half size", Axes(0.5f, 0.5f, 1), "G91 G1 @-.0025 ^4.5", "G91 G1 @-0.00125 ^4.5"},
+    {"an increment in a unit conversion", Units(25.4f), "G91 G1 X.1234 Y1 I.1234", "G91 G1 X3.13436 Y25.4000 I3.1344"},
+    {"an increment of ten decimals at most", Units(static_cast<float>(0.039370078740)), "G91 G1 Z0.001",
+     "G91 G1 Z0.0000393701"},
+    {"a position keeps four decimals", Units(25.4f), "G90 G1 X.1234", "G90 G1 X3.1344"},
+    // Named parameters keep their names whichever way the exchange is done.
+    {"a named parameter under the exchange", Exchange(), "G1 X#<_x> (#<_x>)", "G1 Y#<_X> (#<_Y>)"},
+    {"a named parameter under a removal", All(YScale(0), Exchange()), "G1 X#<_x> Y2 #<_y>", "G1 Y#<_X>  #<_Y>"},
+    {"a named parameter next to marker text", Exchange(), "G1 X#<_x> __TEMP1__", "G1 Y#<_X> X"},
+};
 
 // LinuxCNC's dialect: O-word lines pass as read; an expression or a
 // parameter is left whole, and where the settings change its word it goes
@@ -294,6 +391,7 @@ INSTANTIATE_TEST_SUITE_P(Dialect, ProcessLineTest, ::testing::ValuesIn(kDialect)
 INSTANTIATE_TEST_SUITE_P(Words, ProcessLineTest, ::testing::ValuesIn(kWords));
 INSTANTIATE_TEST_SUITE_P(Numbers, ProcessLineTest, ::testing::ValuesIn(kNumbers));
 INSTANTIATE_TEST_SUITE_P(Meanings, ProcessLineTest, ::testing::ValuesIn(kMeanings));
+INSTANTIATE_TEST_SUITE_P(Roles, ProcessLineTest, ::testing::ValuesIn(kRoles));
 INSTANTIATE_TEST_SUITE_P(UnitWords, ProcessLineTest, ::testing::ValuesIn(kUnitWords));
 INSTANTIATE_TEST_SUITE_P(Modes, ProcessLineTest, ::testing::ValuesIn(kModes));
 INSTANTIATE_TEST_SUITE_P(MachinePositions, ProcessLineTest, ::testing::ValuesIn(kMachinePositions));
@@ -330,6 +428,18 @@ TEST(ProcessLine, ModesRunFromLineToLine) {
       {"G18", "G18"},
       {"G2 X1 Z1 R1", "G3 X-2.0000 Z3.0000 R1"},
       {"G17 G2 X1 Y1", "G17 G3 X-2.0000 Y2.0000"},
+      // A line that opens with a comment sets the modes all the same.
+      {"(A) G19", "(A) G19"},
+      {"G2 Y1 Z1", "G2 Y2.0000 Z3.0000"},
+      {"#1=2 (b) G17", "#1=2 (b) G17"},
+      {"G2 X1 Y1", "G3 X-2.0000 Y2.0000"},
+      // So do the distance mode and the motions that give words a meaning.
+      {"G91", "G91"},
+      {"G1 ^10", "G1 ^-10.0000"},
+      {"G90 G1 ^10", "G90 G1 ^170.0000"},
+      {"G84 Z-1 R1 F100", "G84 Z-3.0000 R3.0000 F100"},
+      {"X1 F100", "X-2.0000 F100"},
+      {"G1 X1 F100", "G1 X-2.0000 F100.0000"},
   };
   for (const auto& [input, output] : lines) {
     std::string line = input;

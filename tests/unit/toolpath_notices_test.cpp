@@ -14,13 +14,16 @@ namespace kivrel {
 namespace {
 
 constexpr const char* kRadius = "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
-constexpr const char* kAfterComment = "words after a comment are not scaled";
 constexpr const char* kUnequal = "arcs are distorted by unequal X and Y scales";
 constexpr const char* kMachineState =
     "parameters that read the machine's state (#5000 and above, #<_\u2026>) are not converted: values taken from "
     "them may be converted twice";
 constexpr const char* kMalformed =
     "numbers that are not well-formed are left as they are: the controller reads or refuses them itself";
+constexpr const char* kThreads = "threads keep their pitch and depths: G76 sizes are not scaled";
+constexpr const char* kTappingPitch = "the spindle addend changes the pitch of tapping and threading moves";
+constexpr const char* kTurnedCycles =
+    "canned cycles along a mirrored axis: the controller refuses them or drills the wrong way";
 constexpr const char* kOtherFile =
     "subroutines called from other files are not converted: their moves, feeds and speeds stay as they are";
 
@@ -84,23 +87,22 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, NoticeKinds,
     ::testing::Values(
         NoticeCase{"radius", "G1 X1 Y1 R5", Scale(2, 2), Exchange(), kRadius},
-        // R stays where no arc or drilling cycle gives it a meaning, or where
-        // the plane's two scales differ.
-        NoticeCase{"radius_of_an_offset", "g10 l2 p1 r45", [](Settings& s) { s.ZScale = 25.4f; }, Neutral, kRadius},
+        // R stays where no arc or drilling cycle gives it a meaning on a line
+        // that moves, or where the plane's two scales differ.
         NoticeCase{"radius_without_an_arc", "G1 X1 R1", Scale(2, 2), Neutral, kRadius},
         NoticeCase{"radius_after_a_blank", "G1 X1 Y1 R 5", Scale(2, 2), Exchange(), kRadius},
-        NoticeCase{"after_comment_blank_word", "(note) X 5", Scale(2, 1), Neutral, kAfterComment},
-        NoticeCase{"after_comment_line", "(note) X5", Scale(2, 1), [](Settings& s) { s.ZScale = 2; }, kAfterComment},
-        NoticeCase{"after_comment_line_exchanged", "(note) Y5", Exchange(), Neutral, kAfterComment},
         // A block-delete line's words are converted; its notices are those
-        // of any line.
+        // of any line, and so are those of words after a leading comment.
         NoticeCase{"block_delete_radius", "/G1 X1 Y1 R1", Scale(2, 2), Neutral, kRadius},
-        NoticeCase{"block_delete_comment_line", "/(note) X5", Scale(2, 1), Neutral, kAfterComment},
+        NoticeCase{"radius_after_a_leading_comment", "(note) G1 X1 R1", Scale(2, 2), Neutral, kRadius},
         NoticeCase{"unequal_arc", "G1 X1 J0", Scale(2, 3), Scale(2, 2), kUnequal},
         NoticeCase{"machine_state", "G1 X[#5221+1]", Scale(2, 1), Neutral, kMachineState},
-        NoticeCase{"machine_state_named", "o1 if [#<_x> gt 0]\no1 endif", [](Settings& s) { s.FeedAdd = 1; }, Neutral,
-                   kMachineState},
-        NoticeCase{"polar", "G1 @5 ^30", Exchange(), Axes(1, 1, 2), "polar coordinates (@ and ^) are not scaled"},
+        // Only the interpreter's own names, and only where positions change.
+        NoticeCase{"machine_state_named", "o1 if [#<_x> gt 0]\no1 endif", Scale(2, 1),
+                   [](Settings& s) { s.FeedAdd = 1; }, kMachineState},
+        NoticeCase{"machine_state_assigned", "#1=#<_abs_z>", Exchange(), Neutral, kMachineState},
+        NoticeCase{"machine_state_assigned_before_words", "#1=#5221 G0 X#1", Scale(2, 1), Neutral, kMachineState},
+        NoticeCase{"polar", "G1 @5 ^30", Axes(2, 3, 1), Exchange(-1, 1), "polar coordinates (@ and ^) are not scaled"},
         NoticeCase{"other_file_call", "o<probe> call", [](Settings& s) { s.FeedScale = 2; }, Neutral, kOtherFile},
         // In the XZ and YZ planes the plane's own axes decide; the XY checks
         // stay quiet there.
@@ -146,16 +148,36 @@ INSTANTIATE_TEST_SUITE_P(
                    "F words under feed per revolution (G95) get the feed addend, which is a rate per minute"},
         NoticeCase{"extrusion", "G1 X10 Y5 E1.5", Axes(2, 2, 1), Exchange(-1, 1), "E words (extrusion) are not scaled"},
         NoticeCase{"uvw", "G0 X1 V2", Axes(1, 1, 0.5f), Exchange(), "U, V and W words are not scaled"},
-        NoticeCase{"uvw_in_a_unit_conversion", "G0 W1.5 X1", Axes(25.4f, 25.4f, 25.4f), Neutral,
+        NoticeCase{"uvw_in_a_unit_conversion", "G20 G0 W1.5 X1", Axes(25.4f, 25.4f, 25.4f), Neutral,
                    "these words hold lengths the settings do not convert: first W1.5"},
-        NoticeCase{"threading_pitch", "G76 P1.5 Z-10 I-0.5 J0.2 K1 Q29.5 H3 E1 L3", Axes(25.4f, 25.4f, 25.4f),
-                   Axes(2, 2, 2), "these words hold lengths the settings do not convert: first P1.5"},
-        NoticeCase{"blending_tolerance", "G64 P0.01 Q 0.005", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Axes(2, 2, 2),
-                   "these words hold lengths the settings do not convert: first P0.01"},
-        NoticeCase{"dynamic_compensation_diameter", "g41.1 d5 x1", Axes(25.4f, 25.4f, 25.4f), Axes(2, 2, 2),
-                   "these words hold lengths the settings do not convert: first D5"},
-        NoticeCase{"spline_control_point", "G5 I1 J0 P1 Q-1 X2 Y0", Axes(25.4f, 25.4f, 25.4f), Axes(2, 2, 2),
-                   "these words hold lengths the settings do not convert: first P1"}),
+        // Threads keep their sizes, which only a unit conversion changes.
+        NoticeCase{"threads", "G20 G76 P1.5 Z-10 I-0.5 J0.2 K1 Q29.5 H3 E1 L3", Axes(2, 2, 2),
+                   [](Settings& s) {
+                     Axes(25.4f, 25.4f, 25.4f)(s);
+                     s.AScale = 2;
+                   },
+                   kThreads},
+        NoticeCase{"threads_exchanged", "G76 P1.5 Z-10 I-0.5 J0.2 K1", Exchange(), Axes(1, 2, 1), kThreads},
+        // A faster spindle pulls a tap of the same feed per minute at a shorter
+        // pitch; a feed per revolution is the pitch itself.
+        NoticeCase{"tapping_pitch", "G84 X1 Y1 Z-2 R1 F100", [](Settings& s) { s.SpindleRPM = 100; },
+                   [](Settings& s) { s.FeedAdd = 10; }, kTappingPitch},
+        NoticeCase{"tapping_pitch_per_revolution", "G84 X1 Y1 Z-2 R1 F100\nG95 X2 F1",
+                   [](Settings& s) { s.SpindleRPM = 100; }, Neutral, kTappingPitch},
+        // A canned cycle drills along the plane's normal.
+        NoticeCase{"turned_cycle", "G81 X1 Y1 Z-2 R3", Axes(1, 1, -1), Axes(-1, 1, 1), kTurnedCycles},
+        NoticeCase{"turned_cycle_in_xz", "G18 G83 X1 Z1 Y-2 R3 Q1", Axes(1, -1, 1), Axes(-1, 1, -1), kTurnedCycles},
+        NoticeCase{"exchanged_cycle_in_yz", "G19 G81 Y1 Z1 X-2 R3", Exchange(), Axes(1, 1, -1), kTurnedCycles},
+        // Other M codes keep the words the settings would change.
+        NoticeCase{"other_codes", "M220 S100", [](Settings& s) { s.SpindleRPM = 100; }, Scale(2, 2),
+                   "words on lines with other M codes are left as they are: first M220"},
+        NoticeCase{"other_codes_on_a_move", "G1 X1 M 1 01 P2", Exchange(), [](Settings& s) { s.SpindleRPM = 1; },
+                   "words on lines with other M codes are left as they are: first M101"},
+        // A unit conversion of a program that names no units.
+        NoticeCase{"no_units_to_millimetres", "G0 X1\nG20", Axes(25.4f, 25.4f, 25.4f), Axes(2, 2, 2),
+                   "the program does not set its units: the converted program is in millimetres: run it under G21"},
+        NoticeCase{"no_units_to_inches", "G91 G0 Z1 M3 S1\nG21", Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f), Neutral,
+                   "the program does not set its units: the converted program is in inches: run it under G20"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // The plane, the feed mode and the spindle mode hold from the line that
@@ -198,7 +220,8 @@ TEST(ToolpathNotices, ExpressionsAndTheProgramsOwnSubroutinesRaiseNone) {
     s.FeedAdd = 10;
     s.SpindleRPM = 100;
   };
-  for (const char* line : {"G1 X[#1+2]", "G1 Y#1", "g1 f[#3*2]", "M3 S#1", "G1 X#4999 Y#<x_>"}) {
+  for (const char* line : {"G1 X[#1+2]", "G1 Y#1", "g1 f[#3*2]", "M3 S#1", "G1 X#4999 Y#<x_> Z#<_safe>",
+                           "G1 X#<_abs_u>"}) {
     EXPECT_EQ(NoticesFor({line}, all), std::vector<std::string>{}) << line;
   }
   EXPECT_EQ(NoticesFor({"o<a> call [2]", "o<a> sub", "G1 X#1", "o<a> endsub", "o<a> call [3]"}, all),
@@ -220,17 +243,17 @@ TEST(ToolpathNotices, WhatLiesInCommentsIsNoWord) {
 
 TEST(ToolpathNotices, CountsLinesAndNamesTheFirst) {
   const std::vector<std::string> program = {"G21", "G0 X0 Y0", "G2 X1 Y1 R1", "G1 X2", "g3 x0 y0 r1",
-                                            "(a) X5", "G2 X1 Y1 R0.5", "(X2)", "(b) G0 X1"};
+                                            "G1 X5 E1", "G2 X1 Y1 R0.5", "(X2)", "(b) G1 X1 E2"};
+  constexpr const char* kExtrusion = "E words (extrusion) are not scaled";
   // In the order of their first lines.
   EXPECT_EQ(NoticesFor(program, Scale(2, 3)),
             (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kRadius,
                                       std::string("Line 3 (and 2 more): ") + kUnequal,
-                                      std::string("Line 6 (and 1 more): ") + kAfterComment}));
+                                      std::string("Line 6 (and 1 more): ") + kExtrusion}));
   // Radius arcs with equal scales, and mirrored arcs, are converted right.
   EXPECT_EQ(NoticesFor(program, Scale(2, 2)),
-            std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kAfterComment});
-  EXPECT_EQ(NoticesFor(program, Exchange(1, 1)),
-            std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kAfterComment});
+            std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kExtrusion});
+  EXPECT_EQ(NoticesFor(program, Exchange(1, 1)), std::vector<std::string>{});
   // One line with two such numbers counts once.
   EXPECT_EQ(NoticesFor({"G1 X1.2.3 Y--1", "G1 Z1 X1..", "G1 X2"}, Scale(2, 2)),
             std::vector<std::string>{std::string("Line 1 (and 1 more): ") + kMalformed});
@@ -282,7 +305,7 @@ TEST(ToolpathNotices, LeaveTheConvertedBytesAlone) {
     EXPECT_EQ(with.ProcessLine(a, ++number), without.ProcessLine(b));
     EXPECT_EQ(a, b);
   }
-  EXPECT_EQ(notices.Notices().size(), 3u);
+  EXPECT_EQ(notices.Notices().size(), 2u);
 }
 
 // A whole start: the notices come after the progress window has closed and
