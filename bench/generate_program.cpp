@@ -3,9 +3,9 @@
 // Rapid moves and cuts with X, Y, Z and F words, arcs with I and J, spindle
 // words, comment lines and trailing comments, block-delete lines and a few
 // lower-case lines, CR LF ended, like the surfacing programs CAM systems emit.
-// "plain" leaves out the block-delete lines, whose words are never scaled,
-// and the G21 that names millimetres, so that a conversion with scales of
-// 25.4 raises no toolpath notice.
+// "plain" leaves out the block-delete lines, and names inches (G20) where
+// the other names millimetres (G21), so that a conversion with scales of
+// 25.4 raises no toolpath notice: it turns G20 into G21.
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   std::uint64_t written = 0;
   long number = 0;
   double z = 0;
-  for (const char* head : {"%", "(SURFACING, GENERATED)", plain ? "G90 G17" : "G21 G90 G17", "T1 M06", "M03 S12000"}) {
+  for (const char* head : {"%", "(SURFACING, GENERATED)", plain ? "G20 G90 G17" : "G21 G90 G17", "T1 M06", "M03 S12000"}) {
     written += std::fprintf(out, "%s\r\n", head);
   }
   while (written < size) {

@@ -17,9 +17,10 @@
 #
 # The windowed case needs a conversion that raises no toolpath notice (with a
 # display, notices come in a message box that waits for the operator): it
-# converts a program without block-delete lines, with the exchange off (the
-# exchange mirrors arcs), and is compared with the headless conversion of
-# the same program and settings ("headless*").
+# converts a program without block-delete lines that names inches (the
+# conversion makes its G20 G21), with the exchange off (the exchange mirrors
+# arcs), and is compared with the headless conversion of the same program
+# and settings ("headless*").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
