@@ -137,13 +137,14 @@ inline constexpr CodeTable kCodeTable;
 // rule looks at. A decimal other than .0 makes another code (G41.1 is one
 // of those looked at).
 inline unsigned Classify(const unsigned char* text, std::size_t size) {
-  // Most G words of a program are G0, G1, G00 and G01: straight moves.
-  const unsigned char first = size > 0 ? text[0] : 0;
-  const unsigned char second = size > 1 ? text[1] : 0;
-  const unsigned char third = size > 2 ? text[2] : 0;
-  if ((first == '0' || first == '1') && !IsDigit(second) && second != '.' && !IsBlank(second)) return kStraight;
-  if (first == '0' && (second == '0' || second == '1') && !IsDigit(third) && third != '.' && !IsBlank(third)) {
-    return kStraight;
+  // Most G words of a program are codes of one or two digits (G0, G01,
+  // G02, G17) followed by a letter, or a blank and a letter.
+  if (size > 0 && IsDigit(text[0])) {
+    unsigned code = text[0] - '0';
+    std::size_t next = 1;
+    if (next < size && IsDigit(text[next])) code = code * 10 + (text[next++] - '0');
+    while (next < size && IsBlank(text[next])) ++next;
+    if (next >= size || (!IsDigit(text[next]) && text[next] != '.')) return kCodeTable.bit[code];
   }
   const CodeNumber code = ReadCodeNumber(text, size);
   if (!code.found || code.whole > kHighestCode || code.more_decimals) return 0;

@@ -129,7 +129,7 @@ void ScanLine(std::string_view line, const ConversionPlan& plan, bool exchange, 
     numbered |= bit;
     if (!row.active) return;
     removes = removes || row.removes;
-    scan.words[count++] = {at, kind, row.scale, row.addend};
+    scan.words[count++] = {at, kind, row.scale, row.addend, 0, row.decimals};
   };
   // Protected text: upper-cased, never exchanged, no word in it.
   const auto protected_stretch = [&](std::size_t at) {
@@ -271,23 +271,6 @@ void ScanLine(std::string_view line, const ConversionPlan& plan, bool exchange, 
     std::memcpy(out + comment_start, in + comment_start, size - comment_start);
     scan.has_preserved_text = true;
   }
-}
-
-LineCodes CodesOf(std::string_view line, const LineScan& scan) {
-  LineCodes codes;
-  codes.g = scan.g_codes;
-  codes.m = scan.m_codes;
-  codes.plane = scan.plane;
-  codes.motion = scan.motion;
-  codes.distance = scan.distance;
-  codes.letters = scan.seen;
-  codes.other_axes = scan.other_axes;
-  if ((scan.g_codes & g_codes::kOffsets) != 0 && scan.l_at != std::string::npos) {
-    const auto* text = reinterpret_cast<const unsigned char*>(line.data());
-    const g_codes::CodeNumber l = g_codes::ReadCodeNumber(text + scan.l_at + 1, line.size() - scan.l_at - 1);
-    if (l.found) codes.l = static_cast<int>(l.whole);
-  }
-  return codes;
 }
 
 }  // namespace kivrel

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "transform/conversion_plan.h"
+#include "transform/g_codes.h"
 #include "transform/line_tables.h"
 #include "transform/rewrite_number.h"
 #include "transform/word_roles.h"
@@ -12,15 +13,16 @@
 namespace kivrel {
 
 // A word to rewrite: its letter's place, its row of the letter table, the
-// scale and addend it takes, and the letter it is written with where that
-// is not the one it has (0: as it stands).
+// scale and addend it takes, the letter it is written with where that is
+// not the one it has (0: as it stands), and its number's decimals. (No
+// member has a default: a scan's table of words is not filled in advance.)
 struct ScannedWord {
   std::size_t position;
   int row;
   float scale;
   float addend;
-  char letter = 0;
-  Decimals decimals = Decimals::Four;
+  char letter;
+  Decimals decimals;
 };
 
 // What the scan of a line found.
@@ -68,7 +70,22 @@ inline constexpr std::size_t kCopyPadding = 16;
 void ScanLine(std::string_view line, const ConversionPlan& plan, bool exchange, std::string& copy, LineScan& scan);
 
 // What the rules know of the line's codes, from its scan.
-LineCodes CodesOf(std::string_view line, const LineScan& scan);
+inline LineCodes CodesOf(std::string_view line, const LineScan& scan) {
+  LineCodes codes;
+  codes.g = scan.g_codes;
+  codes.m = scan.m_codes;
+  codes.plane = scan.plane;
+  codes.motion = scan.motion;
+  codes.distance = scan.distance;
+  codes.letters = scan.seen;
+  codes.other_axes = scan.other_axes;
+  if ((scan.g_codes & g_codes::kOffsets) != 0 && scan.l_at != std::string::npos) {
+    const auto* text = reinterpret_cast<const unsigned char*>(line.data());
+    const g_codes::CodeNumber l = g_codes::ReadCodeNumber(text + scan.l_at + 1, line.size() - scan.l_at - 1);
+    if (l.found) codes.l = static_cast<int>(l.whole);
+  }
+  return codes;
+}
 
 // The word whose letter ends at `from` has no number to rewrite: an
 // expression or a parameter stands in its place (after blanks and signs, a

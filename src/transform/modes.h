@@ -1,5 +1,7 @@
 #pragma once
 
+#include <bit>
+
 #include "transform/g_codes.h"
 
 namespace kivrel {
@@ -40,34 +42,41 @@ enum class MotionClass : unsigned char {
 };
 inline constexpr int kMotionClasses = 8;
 
+// The classes each motion belongs to, as bits of MotionClass.
+constexpr unsigned ClassBit(MotionClass which) { return 1u << static_cast<int>(which); }
+inline constexpr unsigned kClassesOf[] = {
+    0,                                                                                 // Straight
+    ClassBit(MotionClass::kArc),                                                       // Arc
+    ClassBit(MotionClass::kCycle),                                                     // Drilling
+    ClassBit(MotionClass::kCycle) | ClassBit(MotionClass::kTapping),                   // Tapping
+    ClassBit(MotionClass::kCycle) | ClassBit(MotionClass::kPeck),                      // Peck
+    ClassBit(MotionClass::kPitch),                                                     // Pitch
+    ClassBit(MotionClass::kThreading),                                                 // Threading
+    ClassBit(MotionClass::kSpline) | ClassBit(MotionClass::kSplines),                  // Spline
+    ClassBit(MotionClass::kSplines),                                                   // QuadSpline
+};
+
 constexpr bool InClass(Motion motion, MotionClass which) {
-  switch (which) {
-    case MotionClass::kArc: return motion == Motion::Arc;
-    case MotionClass::kCycle: return motion == Motion::Drilling || motion == Motion::Tapping || motion == Motion::Peck;
-    case MotionClass::kTapping: return motion == Motion::Tapping;
-    case MotionClass::kPeck: return motion == Motion::Peck;
-    case MotionClass::kPitch: return motion == Motion::Pitch;
-    case MotionClass::kThreading: return motion == Motion::Threading;
-    case MotionClass::kSpline: return motion == Motion::Spline;
-    case MotionClass::kSplines: return motion == Motion::Spline || motion == Motion::QuadSpline;
-  }
-  return false;
+  return (kClassesOf[static_cast<int>(motion)] & ClassBit(which)) != 0;
 }
 
-// The motion a motion code's bit sets.
-constexpr Motion MotionOf(unsigned bit) {
-  switch (bit) {
-    case g_codes::kArc: return Motion::Arc;
-    case g_codes::kDrilling: return Motion::Drilling;
-    case g_codes::kTapping: return Motion::Tapping;
-    case g_codes::kPeckDrilling: return Motion::Peck;
-    case g_codes::kPitch: return Motion::Pitch;
-    case g_codes::kThreading: return Motion::Threading;
-    case g_codes::kSpline: return Motion::Spline;
-    case g_codes::kQuadSpline: return Motion::QuadSpline;
-    default: return Motion::Straight;
+// The motion a motion code's bit sets (any other bit: a straight motion).
+struct MotionTable {
+  Motion of[32];
+  constexpr MotionTable() : of() {
+    for (Motion& motion : of) motion = Motion::Straight;
+    const struct {
+      unsigned bit;
+      Motion motion;
+    } kinds[] = {{g_codes::kArc, Motion::Arc},           {g_codes::kDrilling, Motion::Drilling},
+                 {g_codes::kTapping, Motion::Tapping},   {g_codes::kPeckDrilling, Motion::Peck},
+                 {g_codes::kPitch, Motion::Pitch},       {g_codes::kThreading, Motion::Threading},
+                 {g_codes::kSpline, Motion::Spline},     {g_codes::kQuadSpline, Motion::QuadSpline}};
+    for (const auto& kind : kinds) of[std::countr_zero(kind.bit)] = kind.motion;
   }
-}
+};
+inline constexpr MotionTable kMotionTable;
+constexpr Motion MotionOf(unsigned bit) { return kMotionTable.of[std::countr_zero(bit) & 31]; }
 
 constexpr Plane PlaneOf(unsigned bit) {
   return bit == g_codes::kPlaneZX ? Plane::ZX : bit == g_codes::kPlaneYZ ? Plane::YZ : Plane::XY;
@@ -109,7 +118,12 @@ class LineModes {
   // `plane` and `motion`: the line's own codes' bits (0 for none);
   // `distance` likewise (kAbsolute or kIncremental).
   LineModes(const Modal& before, unsigned plane, unsigned motion, unsigned distance)
-      : before_(before), plane_(plane), motion_(motion), distance_(distance) {}
+      : before_(before),
+        plane_(plane),
+        own_motion_(motion != 0),
+        own_distance_(distance != 0),
+        classes_(kClassesOf[static_cast<int>(motion != 0 ? MotionOf(motion) : before.motion)]),
+        incremental_(distance != 0 ? distance == g_codes::kIncremental : before.distance == Distance::Incremental) {}
 
   Plane plane() {
     if (plane_ != 0) return PlaneOf(plane_);
@@ -117,22 +131,22 @@ class LineModes {
     return before_.plane;
   }
   bool MotionIs(MotionClass which) {
-    if (motion_ != 0) return InClass(MotionOf(motion_), which);
-    relied_.motion_classes |= 1u << static_cast<int>(which);
-    return InClass(before_.motion, which);
+    if (!own_motion_) relied_.motion_classes |= ClassBit(which);
+    return (classes_ & ClassBit(which)) != 0;
   }
   Distance distance() {
-    if (distance_ != 0) return distance_ == g_codes::kIncremental ? Distance::Incremental : Distance::Absolute;
-    relied_.distance = true;
-    return before_.distance;
+    if (!own_distance_) relied_.distance = true;
+    return incremental_ ? Distance::Incremental : Distance::Absolute;
   }
   const ModesRelied& relied() const { return relied_; }
 
  private:
   const Modal& before_;
   unsigned plane_;
-  unsigned motion_;
-  unsigned distance_;
+  bool own_motion_;
+  bool own_distance_;
+  unsigned classes_;  // of the motion the line runs in
+  bool incremental_;
   ModesRelied relied_;
 };
 

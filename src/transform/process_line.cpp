@@ -146,7 +146,12 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   const WordRoles roles = RolesOf(CodesOf(line, scan), modes, plan_.facts_wanted());
   exchange_line_ = plan_.exchange() && roles.exchange;
   if (roles.words_as_read && notices_ != nullptr) NoteWordsAsRead(line, scan, line_number);
-  ApplyRoles(scan, roles, modes);
+  // Most lines' words mean what the scan took them for.
+  if (roles.plain && (scan.seen & kModeRows) == 0 && scan.malformed_rows == 0) {
+    malformed_ = false;
+  } else {
+    ApplyRoles(scan, roles, modes);
+  }
   line_number_ = line_number;
   if (notices_ != nullptr) NoteFacts(line, scan, roles, modes, line_number);
   edit_count_ = 0;
@@ -234,6 +239,13 @@ void LineProcessor::ApplyRoles(LineScan& scan, const WordRoles& roles, LineModes
 
 void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
                               std::uint64_t line_number) {
+  // Most lines hold nothing the notices look at.
+  constexpr unsigned kLooked = RowBit('R') | RowBit('E') | RowBit('@') | RowBit('^');
+  const bool first_move = !moved_ && roles.moves && plan_.units() != UnitConversion::None;
+  if ((scan.seen & (watched_rows_ | kLooked)) == 0 && !scan.uvw && (scan.g_codes & ~g_codes::kUnheard) == 0 &&
+      !scan.has_protected_text && !roles.cycle && !roles.tapping && !roles.threading && !first_move) {
+    return;
+  }
   LineFacts facts;
   const bool r_word = (scan.seen & RowBit('R')) != 0 && plan_.Collected(kRowR).active;
   facts.radius = r_word && (roles.unused_radius ||
@@ -255,11 +267,10 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, const
   facts.tapping = roles.tapping;
   facts.threading = roles.threading;
   facts.words_as_read = roles.words_as_read;
-  if (plan_.units() != UnitConversion::None && roles.moves && !moved_) {
+  if (first_move) {
     facts.first_move = true;
     moved_ = true;
   }
-  // Most lines hold nothing the notices look at.
   if (!facts.radius && !facts.extrusion && !facts.uvw && (scan.g_codes & ~g_codes::kUnheard) == 0 &&
       !facts.has_protected_text && !facts.polar && !facts.turned_cycle && !facts.tapping && !facts.threading &&
       !facts.first_move && (scan.seen & watched_rows_) == 0) {

@@ -15,13 +15,57 @@ const Role kPlainRoles[kRows] = {
     Role::kPolarRadius, Role::kPolarAngle,                               // @ ^
 };
 
+namespace {
+
+// The codes that give a word of the plain rows another meaning, or name a
+// motion that does.
+constexpr unsigned kRoleCodes = g_codes::kOffsets | g_codes::kMachine | g_codes::kToolLength | g_codes::kDwell |
+                                g_codes::kDiameter | g_codes::kBlending | g_codes::kLatheCycle | g_codes::kTapping |
+                                g_codes::kPitch | g_codes::kThreading | g_codes::kSpline | g_codes::kQuadSpline |
+                                g_codes::kIncremental;
+
+// The facts the notices asked for.
+void NoteFacts(WordRoles& roles, LineModes& modes, unsigned wanted) {
+  if (!roles.moves) return;
+  if ((wanted & kWantCycles) != 0 && modes.MotionIs(MotionClass::kCycle)) {
+    roles.cycle = true;
+    roles.plane = modes.plane();
+  }
+  if ((wanted & kWantTapping) != 0) roles.tapping = modes.MotionIs(MotionClass::kTapping);
+  if ((wanted & kWantThreading) != 0) roles.threading = modes.MotionIs(MotionClass::kThreading);
+}
+
+// Most lines: no code and no letter gives a word another meaning, and the
+// motion and distance modes give none either. Asks what the full rules
+// would ask of the modes (or more); false where the full rules must decide.
+bool PlainLine(const LineCodes& codes, bool moves, LineModes& modes) {
+  const unsigned letters = codes.letters;
+  if (codes.m != 0 || (codes.g & kRoleCodes) != 0 || (letters & kModeRows) != 0) return false;
+  if (!moves) return true;
+  if ((letters & RowBit('F')) != 0 && modes.MotionIs(MotionClass::kTapping)) return false;
+  if ((letters & (RowBit('I') | RowBit('J') | RowBit('K'))) != 0 &&
+      (modes.MotionIs(MotionClass::kThreading) || modes.MotionIs(MotionClass::kPitch) ||
+       modes.MotionIs(MotionClass::kSplines))) {
+    return false;
+  }
+  constexpr unsigned kAxes = RowBit('X') | RowBit('Y') | RowBit('Z') | RowBit('A');
+  return (letters & kAxes) == 0 || modes.distance() == Distance::Absolute;
+}
+
+}  // namespace
+
 WordRoles RolesOf(const LineCodes& codes, LineModes& modes, unsigned wanted) {
   WordRoles roles;
   std::copy(std::begin(kPlainRoles), std::end(kPlainRoles), std::begin(roles.role));
+  roles.moves = codes.motion != 0 || (codes.letters & kAxisRows) != 0 || codes.other_axes;
+  if (PlainLine(codes, roles.moves, modes)) {
+    roles.plain = true;
+    NoteFacts(roles, modes, wanted);
+    return roles;
+  }
   Role* role = roles.role;
   const unsigned g = codes.g;
   const auto has = [&](int row) { return ((codes.letters >> row) & 1) != 0; };
-  roles.moves = codes.motion != 0 || (codes.letters & kAxisRows) != 0 || codes.other_axes;
 
   // Printers' temperatures, fans and speeds, values of the machine's set-up,
   // user codes: no word of such a line is a position, feed or speed of the
@@ -108,12 +152,8 @@ WordRoles RolesOf(const LineCodes& codes, LineModes& modes, unsigned wanted) {
     if (role[kRowRadius] == Role::kPolarRadius) role[kRowRadius] = Role::kIncrement;
   }
 
-  if (roles.moves && (wanted & kWantCycles) != 0 && modes.MotionIs(MotionClass::kCycle)) {
-    roles.cycle = true;
-    roles.plane = modes.plane();
-  }
-  if (roles.moves && (wanted & kWantTapping) != 0) roles.tapping = modes.MotionIs(MotionClass::kTapping);
-  if (roles.moves && (wanted & kWantThreading) != 0) roles.threading = modes.MotionIs(MotionClass::kThreading);
+  roles.plain = std::equal(std::begin(roles.role), std::end(roles.role), std::begin(kPlainRoles)) && !roles.swap_pq;
+  NoteFacts(roles, modes, wanted);
   return roles;
 }
 

@@ -52,6 +52,7 @@ enum FactsWanted : unsigned {
 
 struct WordRoles {
   Role role[line_tables::kRows];
+  bool plain = false;            // every role is the row's plain one, and no letter is traded
   bool exchange = true;          // the exchange renames the line's letters
   bool swap_pq = false;          // ... and trades P and Q (a control point's offsets)
   bool moves = false;            // a motion code of its own or an axis word
@@ -71,5 +72,13 @@ WordRoles RolesOf(const LineCodes& codes, LineModes& modes, unsigned wanted = 0)
 // The role of each row on a plain line: one with no code and no letter that
 // gives a word another meaning.
 extern const Role kPlainRoles[line_tables::kRows];
+
+// The rows whose meaning the codes and modes alone give: no plain line has
+// them.
+inline constexpr unsigned kModeRows = line_tables::RowBit('R') | line_tables::RowBit('Q') | line_tables::RowBit('P') |
+                                      line_tables::RowBit('E') | line_tables::RowBit('D') | line_tables::RowBit('@') |
+                                      line_tables::RowBit('^');
+
+
 
 }  // namespace kivrel
