@@ -220,9 +220,7 @@ void LineProcessor::ApplyRoles(LineScan& scan, const WordRoles& roles, LineModes
       word.addend = setting.addend;
       word.decimals = setting.decimals;
     }
-    if (roles.swap_pq && exchange_line_ && (word.row == kRowP || word.row == kRowQ)) {
-      word.letter = word.row == kRowP ? 'Q' : 'P';
-    }
+    if (exchange_line_ && (role == Role::kSplineX || role == Role::kSplineY)) word.letter = word.row == kRowP ? 'Q' : 'P';
     removes = removes || word.scale == 0;
     scan.words[kept++] = word;
   }

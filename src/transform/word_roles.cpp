@@ -135,12 +135,12 @@ WordRoles RolesOf(const LineCodes& codes, LineModes& modes, unsigned wanted) {
     }
     roles.spline = (has(kRowI) || has(kRowJ) || has(kRowK)) && modes.MotionIs(MotionClass::kSplines);
   }
-  roles.swap_pq = role[kRowP] == Role::kSplineX || role[kRowQ] == Role::kSplineY;
 
   // Codes that give the other words their meaning.
   if (offsets || ((g & g_codes::kDwell) != 0 && !has(kRowP))) role[kRowS] = Role::kAsRead;  // a dwell's time in S
   if ((g & g_codes::kDiameter) != 0) role[kRowD] = Role::kToolSize;
   if ((g & g_codes::kBlending) != 0) role[kRowP] = role[kRowQ] = Role::kTolerance;
+  roles.swap_pq = role[kRowP] == Role::kSplineX || role[kRowQ] == Role::kSplineY;
   // In incremental distance the positions are increments, whose rounding
   // would add up from move to move.
   constexpr unsigned kIncrementRows = RowBit('X') | RowBit('Y') | RowBit('Z') | RowBit('A') | RowBit('@') | RowBit('^');

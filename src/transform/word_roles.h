@@ -54,7 +54,7 @@ struct WordRoles {
   Role role[line_tables::kRows];
   bool plain = false;            // every role is the row's plain one, and no letter is traded
   bool exchange = true;          // the exchange renames the line's letters
-  bool swap_pq = false;          // ... and trades P and Q (a control point's offsets)
+  bool swap_pq = false;          // ... and trades the P and Q that are a control point's offsets
   bool moves = false;            // a motion code of its own or an axis word
   bool words_as_read = false;    // another M code: every word stays as read
   bool unused_radius = false;    // an R on a line that moves, which no code gives a meaning
