@@ -22,11 +22,11 @@ ConversionPlan::ConversionPlan(const Settings& settings) : settings_(settings), 
                  : units_ == UnitConversion::ToInches    ? kMillimetresToInches
                                                          : 1.0f;
   for (int p = 0; p < 3; ++p) {
-    // The exchange is a mirror in XY and takes the other planes out of
-    // themselves (their arcs are not turned round then).
-    const int mirrors = (p == 0 && s.XYexchange ? 1 : 0) + (s.*kPlaneAxes[p][0] < 0 ? 1 : 0) +
-                        (s.*kPlaneAxes[p][1] < 0 ? 1 : 0);
-    turned_over_[p] = mirrors % 2 == 1 && (p == 0 || !s.XYexchange);
+    // The exchange is a mirror: in XY it trades the plane's two axes, and it
+    // carries the XZ plane onto the YZ plane and back (G18 becomes G19),
+    // trading their order too.
+    const int mirrors = (s.XYexchange ? 1 : 0) + (s.*kPlaneAxes[p][0] < 0 ? 1 : 0) + (s.*kPlaneAxes[p][1] < 0 ? 1 : 0);
+    turned_over_[p] = mirrors % 2 == 1;
   }
   scales_threads_ = s.XScale != unit_factor_ || s.ZScale != unit_factor_ || s.XYexchange;
   // Polar words: a radius and an angle in the XY plane, which a map that
@@ -71,8 +71,7 @@ bool ConversionPlan::RadiusScales(Plane plane) const {
 }
 
 bool ConversionPlan::CycleAxisTurned(Plane plane) const {
-  const int p = static_cast<int>(plane);
-  return settings_.*kPlaneAxes[p][2] < 0 || (plane != Plane::XY && settings_.XYexchange);
+  return settings_.*kPlaneAxes[static_cast<int>(plane)][2] < 0;
 }
 
 RowSetting ConversionPlan::Setting(Role role, int row, Plane plane) const {

@@ -35,13 +35,12 @@ class ConversionPlan {
   // change, with what the row's plain meaning makes of them.
   const RowSetting& Collected(int row) const { return collected_[row]; }
   // Arcs and cutter compensation in the plane run the other way: it is
-  // turned over (an odd number of mirrors; in XY the exchange is one).
+  // turned over (an odd number of mirrors, the exchange counting as one).
   bool TurnedOver(Plane plane) const { return turned_over_[static_cast<int>(plane)]; }
   bool TurnsAnyPlaneOver() const { return turned_over_[0] || turned_over_[1] || turned_over_[2]; }
   // An arc's radius keeps its meaning: the plane's two scales have one size.
   bool RadiusScales(Plane plane) const;
-  // A canned cycle in the plane drills along a mirrored axis, or one the
-  // exchange has moved.
+  // A canned cycle in the plane drills along a mirrored axis.
   bool CycleAxisTurned(Plane plane) const;
   // Where the settings change X or Z otherwise than a unit conversion would
   // (a threading cycle's sizes follow only a unit conversion).

@@ -52,7 +52,7 @@ inline constexpr unsigned kUnheard = kStraight | kDrilling | kPeckDrilling | kTa
 inline constexpr unsigned kPlanes = kPlaneXY | kPlaneZX | kPlaneYZ;
 
 // The codes whose number a rule may change by one digit.
-inline constexpr unsigned kEditable = kArc | kInches | kMillimetres | kCompensation;
+inline constexpr unsigned kEditable = kArc | kInches | kMillimetres | kCompensation | kPlaneZX | kPlaneYZ;
 
 using ascii::IsBlank;
 using ascii::IsDigit;

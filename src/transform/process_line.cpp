@@ -155,7 +155,7 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   line_number_ = line_number;
   if (notices_ != nullptr) NoteFacts(line, scan, roles, modes, line_number);
   edit_count_ = 0;
-  if (scan.codes != 0 && (plan_.TurnsAnyPlaneOver() || plan_.units() != UnitConversion::None)) {
+  if (scan.codes != 0 && (plan_.TurnsAnyPlaneOver() || plan_.units() != UnitConversion::None || plan_.exchange())) {
     PlanCodeEdits(line, scan, modes);
   }
   // What the line relied on of the modes before its chunk: those its chunk
@@ -342,6 +342,8 @@ void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan, L
     // or G21 G20.
     if ((bits & g_codes::kInches) != 0 && units == UnitConversion::ToMillimetres) edited = '1';
     if ((bits & g_codes::kMillimetres) != 0 && units == UnitConversion::ToInches) edited = '0';
+    // The exchange carries the XZ plane onto the YZ plane: G18 and G19 trade.
+    if ((bits & (g_codes::kPlaneZX | g_codes::kPlaneYZ)) != 0 && plan_.exchange()) edited = digit == '8' ? '9' : '8';
     // Where the settings turn the plane over, arcs and cutter compensation
     // run the other way: G2 and G3, G41 and G42 trade places.
     if ((bits & (g_codes::kArc | g_codes::kCompensation)) != 0 && plan_.TurnsAnyPlaneOver() &&

@@ -135,12 +135,18 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   // pulls a tap of the same feed at a shorter pitch.
   if (facts.tapping && settings_.SpindleRPM != 0 && !per_revolution_) Note(kTappingPitch, line_number);
   if (facts.turned_cycle) Note(kTurnedCycles, line_number);
+  // Cutter compensation and the lathe cycles work in the XY and XZ planes
+  // only, and the exchange takes the XZ plane to YZ.
+  if (settings_.XYexchange && plane_ == Plane::ZX &&
+      (facts.g_codes & (g_codes::kCompensation | g_codes::kLatheCycle)) != 0) {
+    Note(kExchangedLathe, line_number);
+  }
 }
 
 void ToolpathNotices::JudgePlanes() {
   const Settings& s = settings_;
-  // Each plane's two axes. Under G18 or G19 the exchange takes X into Y:
-  // the plane itself moves.
+  // Each plane's two axes, as the program gives them: the exchange carries
+  // a plane and its arcs whole onto another (G18 onto G19).
   const struct {
     float first;
     float second;
@@ -148,8 +154,7 @@ void ToolpathNotices::JudgePlanes() {
   } planes[] = {{s.XScale, s.YScale, kUnequalXY}, {s.ZScale, s.XScale, kUnequalZX}, {s.YScale, s.ZScale, kUnequalYZ}};
   for (int p = 0; p < 3; ++p) {
     PlaneJudgement& judgement = planes_[p];
-    judgement.moved = p != 0 && s.XYexchange;
-    judgement.distorted = std::fabs(planes[p].first) != std::fabs(planes[p].second) && !judgement.moved;
+    judgement.distorted = std::fabs(planes[p].first) != std::fabs(planes[p].second);
     judgement.unequal = planes[p].unequal;
   }
 }
@@ -161,7 +166,6 @@ void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const L
   const bool centres = !facts.no_centres && (facts.rows & watched_rows_ & (Row('I') | Row('J') | Row('K'))) != 0;
   const bool arc = (facts.g_codes & g_codes::kArc) || centres;
   if (arc) {
-    if (plane.moved) Note(kOutOfPlane, line_number);
     if (plane.distorted) Note(plane.unequal, line_number);
   }
   // Arcs and cutter compensation in a plane the settings turn over are
@@ -228,7 +232,6 @@ std::string ToolpathNotices::Message(int kind) const {
     case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
     case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
     case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";
-    case kOutOfPlane: return "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y";
     case kUnitInches: return "G20: the program is in inches already, yet the settings convert it from millimetres";
     case kUnitMillimetres:
       return "G21: the program is in millimetres already, yet the settings convert it from inches";
@@ -268,6 +271,9 @@ std::string ToolpathNotices::Message(int kind) const {
     case kTurnedCycles:
       return "canned cycles along a mirrored axis: the controller refuses them or drills the wrong way";
     case kOtherCodes: return "words on lines with other M codes are left as they are: first " + first_word_[kind];
+    case kExchangedLathe:
+      return "cutter compensation and lathe cycles work only in the XY and XZ planes: the exchange takes the XZ "
+             "plane (G18) to YZ (G19)";
     case kNoUnits:
       return units_ == UnitConversion::ToMillimetres
                  ? "the program does not set its units: the converted program is in millimetres: run it under G21"

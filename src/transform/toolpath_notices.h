@@ -50,7 +50,6 @@ class ToolpathNotices : public NoticeSink {
     kUnequalXY,
     kUnequalZX,
     kUnequalYZ,
-    kOutOfPlane,
     kUnitInches,
     kUnitMillimetres,
     kRotaryA,
@@ -73,6 +72,7 @@ class ToolpathNotices : public NoticeSink {
     kTurnedCycles,
     kOtherCodes,
     kNoUnits,
+    kExchangedLathe,
     kKinds
   };
   enum class Plane { XY, ZX, YZ };
@@ -80,7 +80,6 @@ class ToolpathNotices : public NoticeSink {
   void Note(Kind kind, std::uint64_t line_number);
   // What each plane's arcs suffer under these settings.
   struct PlaneJudgement {
-    bool moved = false;        // out of their plane (the exchange under G18, G19)
     bool distorted = false;    // unequal scales of the plane's axes
     Kind unequal = kUnequalXY;
   };

@@ -92,18 +92,26 @@ double InverseTimeRatio(const std::vector<Move>& moves, std::size_t at, const Tr
   return std::fabs(t.x);
 }
 
+// The axes of a plane, as indices of X, Y and Z: XY (first X, second Y,
+// axis Z), XZ (Z, X, Y) or YZ (Y, Z, X).
+constexpr int kPlaneAxes[3][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}};
+
 // Where the moves of a sample must end up under `t`. The plane the
-// interpreter selects says which lengths an arc's numbers are: XY (first
-// X, second Y, axis Z), XZ (Z, X, Y) or YZ (Y, Z, X); an arc turns the
-// other way where the settings mirror its plane. The feed of 0 that the
-// interpreter sets itself when a program ends is no word.
+// interpreter selects says which lengths an arc's numbers are; the
+// exchange carries the XZ plane onto the YZ plane and back, and an arc
+// turns the other way where the settings mirror its plane (the exchange
+// counting as a mirror). The feed of 0 that the interpreter sets itself
+// when a program ends is no word.
 std::vector<Move> Expected(const std::vector<Move>& moves, const Transform& t) {
   std::vector<Move> out = moves;
   int plane = 17;
   bool inverse_time = false;
   for (Move& move : out) {
     std::vector<double>& v = move.values;
-    if (move.kind == "SELECT_PLANE") plane = static_cast<int>(v[0]);
+    if (move.kind == "SELECT_PLANE") {
+      plane = static_cast<int>(v[0]);
+      if (t.exchange && plane != 17) v[0] = plane == 18 ? 19 : 18;
+    }
     if (move.kind == "INVERSE_TIME") inverse_time = v[0] != 0;
     if (move.kind == "SET_FEED_RATE" && v[0] != 0 && !inverse_time) v[0] = v[0] * t.feed + t.feed_add;
     if (move.kind == "SET_SPINDLE_SPEED") v.back() += t.spindle_add;
@@ -125,18 +133,26 @@ std::vector<Move> Expected(const std::vector<Move>& moves, const Transform& t) {
       v[0] *= InverseTimeRatio(moves, static_cast<std::size_t>(&move - out.data()), t);
     }
     if (move.kind == "ARC_FEED" && v.size() >= 6) {
-      if (plane == 17) {
-        point(v[0], v[1]);
-        point(v[2], v[3]);
-        v[5] *= t.z;
-        if ((t.exchange ? -1 : 1) * t.x * t.y < 0) v[4] = -v[4];
-      } else if (plane == 18) {
-        v[0] *= t.z, v[2] *= t.z, v[1] *= t.x, v[3] *= t.x, v[5] *= t.y;
-        if (t.z * t.x < 0) v[4] = -v[4];
-      } else {
-        v[0] *= t.y, v[2] *= t.y, v[1] *= t.z, v[3] *= t.z, v[5] *= t.x;
-        if (t.y * t.z < 0) v[4] = -v[4];
-      }
+      // The end and the centre in X, Y and Z, mapped, and read in the
+      // plane the arc lands in.
+      const int* axes = kPlaneAxes[plane - 17];
+      double end[3];
+      double centre[3] = {0, 0, 0};
+      end[axes[0]] = v[0], end[axes[1]] = v[1], end[axes[2]] = v[5];
+      centre[axes[0]] = v[2], centre[axes[1]] = v[3];
+      const double scales[3] = {t.x, t.y, t.z};
+      const auto map = [&](double* p) {
+        for (int a = 0; a < 3; ++a) p[a] *= scales[a];
+        if (t.exchange) std::swap(p[0], p[1]);
+      };
+      map(end);
+      map(centre);
+      const int landed = t.exchange && plane != 17 ? (plane == 18 ? 19 : 18) : plane;
+      const int* to = kPlaneAxes[landed - 17];
+      v[0] = end[to[0]], v[1] = end[to[1]], v[5] = end[to[2]];
+      v[2] = centre[to[0]], v[3] = centre[to[1]];
+      const double turned = (t.exchange ? -1 : 1) * scales[axes[0]] * scales[axes[1]];
+      if (turned < 0) v[4] = -v[4];
     }
   }
   return out;

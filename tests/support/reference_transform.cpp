@@ -298,15 +298,16 @@ float PlaneScale(const Settings& s, int plane, int which) {
   return axes[plane - 17][which];
 }
 
+// An odd number of mirrors in the plane, the exchange counting as one: in
+// XY it trades the axes; it carries XZ onto YZ and back, trading their order.
 bool TurnedOver(const Settings& s, int plane) {
-  if (plane != 17 && s.XYexchange) return false;
-  const int mirrors = (plane == 17 && s.XYexchange ? 1 : 0) + (PlaneScale(s, plane, 0) < 0 ? 1 : 0) +
+  const int mirrors = (s.XYexchange ? 1 : 0) + (PlaneScale(s, plane, 0) < 0 ? 1 : 0) +
                       (PlaneScale(s, plane, 1) < 0 ? 1 : 0);
   return mirrors % 2 == 1;
 }
 
 // The G words whose code a rule changes by a digit, at most the first
-// eight of G2, G3, G20, G21, G41, G42, G41.1 and G42.1.
+// eight of G2, G3, G18, G19, G20, G21, G41, G42, G41.1 and G42.1.
 void EditCodes(std::string& work, const Settings& settings, int plane) {
   const bool turned_over = TurnedOver(settings, plane);
   const Protection protection = Protect(work);
@@ -318,11 +319,13 @@ void EditCodes(std::string& work, const Settings& settings, int plane) {
     const bool arc = Is(code, "2") || Is(code, "3");
     const bool compensation = Is(code, "41") || Is(code, "42") || Is(code, "41", 1) || Is(code, "42", 1);
     const bool units_code = Is(code, "20") || Is(code, "21");
-    if (!arc && !compensation && !units_code) continue;
+    const bool plane_code = Is(code, "18") || Is(code, "19");
+    if (!arc && !compensation && !units_code && !plane_code) continue;
     ++editable;
     char& digit = work[code.last];
     if (Is(code, "20") && units == UnitConversion::ToMillimetres) digit = '1';
     if (Is(code, "21") && units == UnitConversion::ToInches) digit = '0';
+    if (plane_code && settings.XYexchange) digit = digit == '8' ? '9' : '8';
     if (turned_over && arc) digit = digit == '2' ? '3' : '2';
     if (turned_over && compensation) digit = digit == '1' ? '2' : '1';
   }

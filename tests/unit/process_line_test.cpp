@@ -232,7 +232,12 @@ const LineCase kModes[] = {
     {"exchanged dynamic compensation", Exchange(), "g42.1 d2 x1", "G41.1 D2 Y1.0000"},
     {"the XZ plane turned over", XScale(-1), "G18 G2 X1 Z1", "G18 G3 X-1.0000 Z1.0000"},
     {"the YZ plane left alone", XScale(-1), "G19 G2 Y1 Z1", "G19 G2 Y1.0000 Z1.0000"},
-    {"the exchange moves the XZ plane", Exchange(), "G18 G2 X1 Z1", "G18 G2 Y1.0000 Z1.0000"},
+    // The exchange carries the XZ plane onto the YZ plane, and back: the
+    // plane's code and its arcs' direction follow.
+    {"the exchange carries the XZ plane onto YZ", Exchange(), "G18 G2 X1 Z1 I1 K0", "G19 G3 Y1.0000 Z1.0000 J1.0000 K0.0000"},
+    {"the exchange carries the YZ plane onto XZ", Exchange(), "G 1 9 G41 G03 Y1", "G 1 8 G42 G02 X1.0000"},
+    {"the exchange and a mirror in the XZ plane", All(Exchange(), XScale(-1)), "G18 G2 X1 Z1", "G19 G2 Y-1.0000 Z1.0000"},
+    {"the exchange leaves the XY plane", Exchange(), "G17 G2 X1", "G17 G3 Y1.0000"},
     {"arc radius", Axes(2, 2, 1), "G2 X1 Y1 R1", "G2 X2.0000 Y2.0000 R2.0000"},
     {"mirrored arc radius keeps its sign", Axes(-2, 2, 1), "G3 X1 Y1 R-1", "G2 X-2.0000 Y2.0000 R-2.0000"},
     {"arc radius under unequal scales", Axes(2, 3, 1), "G2 X1 Y1 R1", "G2 X2.0000 Y3.0000 R1"},

@@ -110,8 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "arcs in the XZ plane (G18) are distorted by unequal Z and X scales"},
         NoticeCase{"unequal_yz_arc", "G19 G3 Y1 Z1 J1 K0", Axes(1, 2, 1), Axes(3, 2, 2),
                    "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales"},
-        NoticeCase{"out_of_plane", "G18 G2 X1 Z1 I1 K0", Exchange(), Neutral,
-                   "arcs in the XZ or YZ plane (G18, G19) leave their plane: the exchange moves X into Y"},
         // A conversion of units makes the unit word right; a program already
         // in the units converted to is wrong all the same.
         NoticeCase{"metric_program_to_millimetres", "G21 G0 X1", Axes(25.4f, 25.4f, 25.4f), Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f),
@@ -167,7 +165,15 @@ INSTANTIATE_TEST_SUITE_P(
         // A canned cycle drills along the plane's normal.
         NoticeCase{"turned_cycle", "G81 X1 Y1 Z-2 R3", Axes(1, 1, -1), Axes(-1, 1, 1), kTurnedCycles},
         NoticeCase{"turned_cycle_in_xz", "G18 G83 X1 Z1 Y-2 R3 Q1", Axes(1, -1, 1), Axes(-1, 1, -1), kTurnedCycles},
-        NoticeCase{"exchanged_cycle_in_yz", "G19 G81 Y1 Z1 X-2 R3", Exchange(), Axes(1, 1, -1), kTurnedCycles},
+        NoticeCase{"cycle_in_yz", "G19 G81 Y1 Z1 X-2 R3", Axes(-1, 1, 1), Exchange(), kTurnedCycles},
+        // The exchange takes the XZ plane to YZ, which takes no cutter
+        // compensation or lathe cycle; from YZ to XZ they are right.
+        NoticeCase{"exchanged_compensation", "G18 G41 D1 X1 Z1", Exchange(), [](Settings& s) { s.XScale = -1; },
+                   "cutter compensation and lathe cycles work only in the XY and XZ planes: the exchange takes the XZ "
+                   "plane (G18) to YZ (G19)"},
+        NoticeCase{"exchanged_lathe_cycle", "G18 G71 Q1 X1 Z1 D1 I1", Exchange(), Axes(2, 1, 2),
+                   "cutter compensation and lathe cycles work only in the XY and XZ planes: the exchange takes the XZ "
+                   "plane (G18) to YZ (G19)"},
         // Other M codes keep the words the settings would change.
         NoticeCase{"other_codes", "M220 S100", [](Settings& s) { s.SpindleRPM = 100; }, Scale(2, 2),
                    "words on lines with other M codes are left as they are: first M220"},
