@@ -174,10 +174,6 @@ class Cutter {
 
 }  // namespace
 
-Written RoundWritten(double value, Written place) {
-  return static_cast<Written>(std::llround(value / (kWrittenUnit * static_cast<double>(place)))) * place;
-}
-
 bool ClockwiseImage(const ArcCut& cut) {
   const double det = cut.map.m[0][0] * cut.map.m[1][1] - cut.map.m[0][1] * cut.map.m[1][0];
   return cut.arc.clockwise != (det < 0);

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+
+#include "transform/written_number.h"
 
 namespace kivrel {
 
@@ -23,15 +24,6 @@ struct PlaneMap {
   double m[2][2];
   double normal;
 };
-
-// A number as the output writes it, in whole tenths of a billionth (its
-// tenth decimal): sums of written numbers stay exact.
-using Written = std::int64_t;
-inline constexpr double kWrittenUnit = 1e-10;
-inline constexpr Written kFourDecimals = 1000000;  // the last place of four decimals
-inline double ValueOf(Written written) { return static_cast<double>(written) * kWrittenUnit; }
-// `value` rounded, half away from zero, to a whole number of `place`s.
-Written RoundWritten(double value, Written place);
 
 // A piece of the cut: where it ends and its centre, in the output plane's
 // coordinates as written, and its length along the curve.

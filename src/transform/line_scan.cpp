@@ -85,7 +85,7 @@ void ScanLine(std::string_view line, const ConversionPlan& plan, bool exchange, 
   bool removes = false;
   bool uvw = false;
   bool other_axes = false;
-  unsigned g_codes = 0;
+  g_codes::Bits g_codes = 0;
   unsigned m_codes = 0;
   bool may_hold_marker = false;
   unsigned expression_rows = 0;
@@ -165,7 +165,7 @@ void ScanLine(std::string_view line, const ConversionPlan& plan, bool exchange, 
   const auto code = [&](std::size_t at, unsigned char byte) {
     switch (kClasses.upper[byte]) {
       case 'G': {
-        const unsigned bits = g_codes::Classify(in + at + 1, size - at - 1);
+        const g_codes::Bits bits = g_codes::Classify(in + at + 1, size - at - 1);
         g_codes |= bits;
         if ((bits & g_codes::kPlanes) != 0) scan.plane = bits & g_codes::kPlanes;
         if ((bits & g_codes::kMotion) != 0) scan.motion = bits & g_codes::kMotion;

@@ -35,12 +35,12 @@ struct LineScan {
   unsigned malformed_rows = 0;              // ... whose first word's run holds signs or points but no digit
   unsigned expression_rows = 0;             // ... of collected words that are an expression or a parameter
   bool removes = false;                     // a collected word is removed
-  unsigned plane = 0;                       // the line's plane code, as its bit (the last one)
-  unsigned motion = 0;                      // ... motion code
-  unsigned distance = 0;                    // ... distance code (G90, G91)
+  g_codes::Bits plane = 0;                  // the line's plane code, as its bit (the last one)
+  g_codes::Bits motion = 0;                 // ... motion code
+  g_codes::Bits distance = 0;               // ... distance code (G90, G91)
   bool uvw = false;                         // a U, V or W word
   bool other_axes = false;                  // a B, C, U, V or W word
-  unsigned g_codes = 0;                     // the G codes the rules and notices look at (g_codes.h)
+  g_codes::Bits g_codes = 0;                // the G codes the rules and notices look at (g_codes.h)
   unsigned m_codes = 0;                     // ... the M codes (m_codes)
   std::size_t other_m_at = std::string::npos;  // the first M code outside the machining ones
   std::size_t l_at = std::string::npos;     // the first L
@@ -51,7 +51,7 @@ struct LineScan {
   // letter's place and the code's bits, the first few.
   static constexpr std::size_t kMostCodes = 8;
   std::size_t code_at[kMostCodes];
-  unsigned code_bits[kMostCodes];
+  g_codes::Bits code_bits[kMostCodes];
   std::size_t codes = 0;
 };
 

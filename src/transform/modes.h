@@ -66,7 +66,7 @@ struct MotionTable {
   constexpr MotionTable() : of() {
     for (Motion& motion : of) motion = Motion::Straight;
     const struct {
-      unsigned bit;
+      g_codes::Bits bit;
       Motion motion;
     } kinds[] = {{g_codes::kArc, Motion::Arc},           {g_codes::kDrilling, Motion::Drilling},
                  {g_codes::kTapping, Motion::Tapping},   {g_codes::kPeckDrilling, Motion::Peck},
@@ -76,9 +76,9 @@ struct MotionTable {
   }
 };
 inline constexpr MotionTable kMotionTable;
-constexpr Motion MotionOf(unsigned bit) { return kMotionTable.of[std::countr_zero(bit) & 31]; }
+constexpr Motion MotionOf(g_codes::Bits bit) { return kMotionTable.of[std::countr_zero(bit) & 31]; }
 
-constexpr Plane PlaneOf(unsigned bit) {
+constexpr Plane PlaneOf(g_codes::Bits bit) {
   return bit == g_codes::kPlaneZX ? Plane::ZX : bit == g_codes::kPlaneYZ ? Plane::YZ : Plane::XY;
 }
 
@@ -117,7 +117,7 @@ class LineModes {
  public:
   // `plane` and `motion`: the line's own codes' bits (0 for none);
   // `distance` likewise (kAbsolute or kIncremental).
-  LineModes(const Modal& before, unsigned plane, unsigned motion, unsigned distance)
+  LineModes(const Modal& before, g_codes::Bits plane, g_codes::Bits motion, g_codes::Bits distance)
       : before_(before),
         plane_(plane),
         own_motion_(motion != 0),
@@ -142,7 +142,7 @@ class LineModes {
 
  private:
   const Modal& before_;
-  unsigned plane_;
+  g_codes::Bits plane_;
   bool own_motion_;
   bool own_distance_;
   unsigned classes_;  // of the motion the line runs in

@@ -18,7 +18,7 @@ struct LineFacts {
   bool radius = false;      // an R word left as read that the settings would scale: no motion gives it a meaning, or its arc's plane has unequal scales
   bool extrusion = false;   // an E word that no code gives another meaning
   bool uvw = false;         // a U, V or W word
-  unsigned g_codes = 0;     // the G codes the notices look at (g_codes.h)
+  std::uint64_t g_codes = 0;  // the G codes the notices look at (g_codes.h)
   unsigned rows = 0;        // the letters of the letter table seen, as bits of their rows
   bool has_protected_text = false;  // protected text (an expression, a parameter) before the comment
   bool polar = false;       // polar words ("@", "^") left as read

@@ -333,7 +333,7 @@ void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan, L
   const auto* text = reinterpret_cast<const unsigned char*>(line.data());
   const UnitConversion units = plan_.units();
   for (std::size_t c = 0; c < scan.codes; ++c) {
-    const unsigned bits = scan.code_bits[c];
+    const g_codes::Bits bits = scan.code_bits[c];
     const std::size_t from = scan.code_at[c] + 1;
     const std::size_t at = from + g_codes::ReadCodeNumber(text + from, line.size() - from).last_whole_digit;
     const char digit = line[at];

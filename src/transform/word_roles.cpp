@@ -19,7 +19,7 @@ namespace {
 
 // The codes that give a word of the plain rows another meaning, or name a
 // motion that does.
-constexpr unsigned kRoleCodes = g_codes::kOffsets | g_codes::kMachine | g_codes::kToolLength | g_codes::kDwell |
+constexpr g_codes::Bits kRoleCodes = g_codes::kOffsets | g_codes::kMachine | g_codes::kToolLength | g_codes::kDwell |
                                 g_codes::kDiameter | g_codes::kBlending | g_codes::kLatheCycle | g_codes::kTapping |
                                 g_codes::kPitch | g_codes::kThreading | g_codes::kSpline | g_codes::kQuadSpline |
                                 g_codes::kIncremental;

@@ -32,11 +32,11 @@ enum class Role : unsigned char {
 
 // What the rules know of a line's codes once it is scanned.
 struct LineCodes {
-  unsigned g = 0;          // its G codes (g_codes.h)
-  unsigned m = 0;          // its M codes (m_codes)
-  unsigned plane = 0;      // its own plane code's bit (the last one), 0 for none
-  unsigned motion = 0;     // ... motion code's bit
-  unsigned distance = 0;   // ... distance code's bit (G90, G91)
+  g_codes::Bits g = 0;         // its G codes (g_codes.h)
+  unsigned m = 0;              // its M codes (m_codes)
+  g_codes::Bits plane = 0;     // its own plane code's bit (the last one), 0 for none
+  g_codes::Bits motion = 0;    // ... motion code's bit
+  g_codes::Bits distance = 0;  // ... distance code's bit (G90, G91)
   unsigned letters = 0;    // the rows met before the comment, as bits
   bool other_axes = false; // a B, C, U, V or W word
   int l = -1;              // the whole number of its first L word, -1 for none
