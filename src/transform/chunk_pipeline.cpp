@@ -73,17 +73,18 @@ Chunk* ChunkPipeline::TakeOldest() {
   return chunk;
 }
 
-void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk) {
+void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentPoint* point, Chunk& chunk) {
   chunk.output.Clear();
   chunk.lines = 0;
   chunk.characters = 0;
   chunk.status = RewriteStatus::Done;
   chunk.failed_word.clear();
   chunk.zero_feed_in_program = false;
-  processor.StartChunk(assumed);
+  processor.StartChunk(assumed, point);
   // The lines up to the first that fails, numbered from 1 in the chunk.
   const LinesConverted done = ConvertLines(processor, chunk.input.view(), chunk.output, 1, [](std::size_t) {}, [] {});
   chunk.lines = done.lines;
+  chunk.output_lines = done.output_lines;
   chunk.characters = done.characters;
   if (done.status != RewriteStatus::Done) {
     chunk.status = done.status;
@@ -92,10 +93,9 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk) 
   }
   chunk.assumed = assumed;
   chunk.modal = processor.modal();
-  chunk.plane_set = processor.plane_set();
-  chunk.motion_set = processor.motion_set();
-  chunk.distance_set = processor.distance_set();
+  chunk.set_fields = processor.set_fields();
   chunk.relied = processor.relied();
+  chunk.point = processor.point();
 }
 
 void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool record) {
@@ -112,7 +112,7 @@ void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool
     }
     // On the modes a program starts with: the writer converts the chunk
     // again where its lines relied on others.
-    ConvertChunk(processor, Modal{}, *chunk);
+    ConvertChunk(processor, Modal{}, nullptr, *chunk);
     heard.Swap(chunk->heard);
     heard.Clear();
     {

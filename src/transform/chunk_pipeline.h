@@ -33,18 +33,25 @@ struct Chunk {
   // The modes it was converted on, and what its lines did with them: the
   // modes at its end, which of them its lines set, and which of the assumed
   // ones a line relied on before they were set.
+  // Likewise where the tool stood: not known to it, each axis where it
+  // was (unless converted again on where it stood), and where it stands at
+  // the end.
   Modal assumed;
   Modal modal;
-  bool plane_set = false;
-  bool motion_set = false;
-  bool distance_set = false;
+  unsigned set_fields = 0;
   ModesRelied relied;
-  // Its lines come out otherwise after the modes `before`.
-  bool Relied(const Modal& before) const { return relied.Differ(assumed, before); }
+  CurrentPoint point;
+  std::uint64_t output_lines = 0;  // the lines written: more than `lines` where arcs were cut
+  // Its lines come out otherwise after the modes `before` with the tool at
+  // `at`.
+  bool Relied(const Modal& before, const CurrentPoint& at) const {
+    return relied.Differ(assumed, before) || (relied.point_axes & at.KnownAxes()) != 0;
+  }
 };
 
-// Converts the chunk's input with `processor` on the `assumed` modes.
-void ConvertChunk(LineProcessor& processor, const Modal& assumed, Chunk& chunk);
+// Converts the chunk's input with `processor` on the `assumed` modes, the
+// tool at `point` (null: where it stood, not known).
+void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentPoint* point, Chunk& chunk);
 
 // Worker threads that convert chunks while the thread that owns the
 // pipeline reads and writes them. Chunks are taken back in the order they

@@ -37,6 +37,13 @@ ConversionPlan::ConversionPlan(const Settings& settings) : settings_(settings), 
   // The angle 0 goes where the map takes the direction of +X.
   polar_offset_ = s.XYexchange ? (s.XScale > 0 ? 90.0f : -90.0f) : (s.XScale < 0 ? 180.0f : 0.0f);
 
+  for (Plane plane : {Plane::XY, Plane::ZX, Plane::YZ}) {
+    const int p = static_cast<int>(plane);
+    const float first = std::fabs(s.*kPlaneAxes[p][0]);
+    const float second = std::fabs(s.*kPlaneAxes[p][1]);
+    tracks_point_ = tracks_point_ || (first != 0 && second != 0 && (first != second || first != 1));
+  }
+
   bool cycles = s.XScale < 0;  // a threading cycle's depth along a mirrored X
   for (Plane plane : {Plane::XY, Plane::ZX, Plane::YZ}) cycles = cycles || CycleAxisTurned(plane);
   if (cycles) facts_wanted_ |= kWantCycles | kWantThreading;
@@ -68,6 +75,32 @@ float ConversionPlan::AxisScale(int row) const {
 bool ConversionPlan::RadiusScales(Plane plane) const {
   const int p = static_cast<int>(plane);
   return std::fabs(settings_.*kPlaneAxes[p][0]) == std::fabs(settings_.*kPlaneAxes[p][1]);
+}
+
+bool ConversionPlan::Distorted(Plane plane) const {
+  const int p = static_cast<int>(plane);
+  const float first = settings_.*kPlaneAxes[p][0];
+  const float second = settings_.*kPlaneAxes[p][1];
+  return first != 0 && second != 0 && std::fabs(first) != std::fabs(second);
+}
+
+Plane ConversionPlan::OutputPlane(Plane plane) const {
+  if (!exchange() || plane == Plane::XY) return plane;
+  return plane == Plane::ZX ? Plane::YZ : Plane::ZX;
+}
+
+PlaneMap ConversionPlan::MapOf(Plane plane) const {
+  constexpr float Settings::*kAxisScale[3] = {&Settings::XScale, &Settings::YScale, &Settings::ZScale};
+  const Plane output = OutputPlane(plane);
+  PlaneMap map{};
+  for (int c = 0; c < 2; ++c) {
+    const int axis = PlaneAxis(plane, c);
+    for (int r = 0; r < 2; ++r) {
+      if (PlaneAxis(output, r) == OutputAxis(axis)) map.m[r][c] = static_cast<double>(settings_.*kAxisScale[axis]);
+    }
+  }
+  map.normal = static_cast<double>(settings_.*kAxisScale[PlaneAxis(plane, 2)]);
+  return map;
 }
 
 bool ConversionPlan::CycleAxisTurned(Plane plane) const {

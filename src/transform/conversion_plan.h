@@ -2,6 +2,7 @@
 
 #include "settings/settings.h"
 #include "settings/unit_factors.h"
+#include "transform/arc_pieces.h"
 #include "transform/line_tables.h"
 #include "transform/modes.h"
 #include "transform/rewrite_number.h"
@@ -40,6 +41,27 @@ class ConversionPlan {
   bool TurnsAnyPlaneOver() const { return turned_over_[0] || turned_over_[1] || turned_over_[2]; }
   // An arc's radius keeps its meaning: the plane's two scales have one size.
   bool RadiusScales(Plane plane) const;
+  // An arc's image in the plane is no circle: the plane's two scales differ
+  // in size, and neither is 0.
+  bool Distorted(Plane plane) const;
+  // The conversion follows where the tool stands: in some plane an arc's
+  // image, or the centre its radius word gives, needs the arc's start.
+  bool TracksPoint() const { return tracks_point_; }
+  // The axis (X 0, Y 1, Z 2) of the plane's first and second coordinates
+  // and of its normal (`coordinate` 2).
+  static int PlaneAxis(Plane plane, int coordinate) { return kPlaneAxisOf[static_cast<int>(plane)][coordinate]; }
+  // The axis a program's axis comes out as: the exchange trades X and Y.
+  int OutputAxis(int axis) const { return exchange() && axis < 2 ? 1 - axis : axis; }
+  // The scale of an axis (X 0, Y 1, Z 2).
+  double ScaleOf(int axis) const {
+    return static_cast<double>(axis == 0 ? settings_.XScale : axis == 1 ? settings_.YScale : settings_.ZScale);
+  }
+  // The plane an arc in `plane` comes out in: the exchange carries the XZ
+  // plane onto the YZ plane and back.
+  Plane OutputPlane(Plane plane) const;
+  // The settings' map from the plane's coordinates onto those of the plane
+  // it comes out in.
+  PlaneMap MapOf(Plane plane) const;
   // A canned cycle in the plane drills along a mirrored axis.
   bool CycleAxisTurned(Plane plane) const;
   // Where the settings change X or Z otherwise than a unit conversion would
@@ -52,6 +74,7 @@ class ConversionPlan {
 
  private:
   float AxisScale(int row) const;
+  static constexpr int kPlaneAxisOf[3][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}};
 
   Settings settings_;
   UnitConversion units_;
@@ -59,6 +82,7 @@ class ConversionPlan {
   bool turned_over_[3] = {};
   bool scales_threads_ = false;
   bool polar_ = false;
+  bool tracks_point_ = false;
   float polar_sign_ = 1;    // the angle's sign in G90 (and of an increment in G91)
   float polar_offset_ = 0;  // what is added to the angle in G90
   unsigned facts_wanted_ = 0;

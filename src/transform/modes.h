@@ -7,7 +7,8 @@
 namespace kivrel {
 
 // The modes that run from line to line and that the meaning of a word
-// depends on: the active plane, the kind of motion, and the distance mode.
+// depends on (the active plane, the kind of motion, the distance mode), and
+// those that the following of the tool's point depends on.
 enum class Plane : unsigned char { XY, ZX, YZ };
 enum class Motion : unsigned char {
   Straight,    // G0, G1 and the rest that give R, Q, K and P no meaning
@@ -21,12 +22,44 @@ enum class Motion : unsigned char {
   QuadSpline,  // G5.1
 };
 enum class Distance : unsigned char { Absolute, Incremental };
+enum class Units : unsigned char { Unknown, Inches, Millimetres };
+
+// The modes, each a field of Modal, as bits: those a line or a chunk of
+// lines sets, or relies on.
+enum ModeField : unsigned {
+  kPlaneField = 1u << 0,
+  kMotionField = 1u << 1,
+  kDistanceField = 1u << 2,
+  kUnitsField = 1u << 3,      // G20, G21
+  kFeedField = 1u << 4,       // G93 against G94, G95
+  kCentresField = 1u << 5,    // G90.1, G91.1
+  kDiametersField = 1u << 6,  // G7, G8
+};
 
 struct Modal {
   Plane plane = Plane::XY;
   Motion motion = Motion::Straight;
   Distance distance = Distance::Absolute;
+  bool clockwise = false;         // the arcs are G2 (with the motion)
+  Units units = Units::Unknown;
+  bool inverse_time = false;      // G93: F is the inverse of the move's time
+  bool absolute_centres = false;  // G90.1: I, J and K name the centre itself
+  bool diameters = false;         // G7: X words are diameters
   bool operator==(const Modal&) const = default;
+
+  // These modes with the `fields` of `later` taken over.
+  void Take(const Modal& later, unsigned fields) {
+    if ((fields & kPlaneField) != 0) plane = later.plane;
+    if ((fields & kMotionField) != 0) {
+      motion = later.motion;
+      clockwise = later.clockwise;
+    }
+    if ((fields & kDistanceField) != 0) distance = later.distance;
+    if ((fields & kUnitsField) != 0) units = later.units;
+    if ((fields & kFeedField) != 0) inverse_time = later.inverse_time;
+    if ((fields & kCentresField) != 0) absolute_centres = later.absolute_centres;
+    if ((fields & kDiametersField) != 0) diameters = later.diameters;
+  }
 };
 
 // Kinds of motion the rules ask about, each a set of motions.
@@ -90,17 +123,24 @@ struct ModesRelied {
   bool plane = false;
   bool distance = false;
   unsigned motion_classes = 0;  // bits of MotionClass
+  unsigned fields = 0;          // the other modes relied on, as ModeField bits
+  unsigned point_axes = 0;      // the axes (X 1, Y 2, Z 4) where the tool stood before
 
   void Add(const ModesRelied& other) {
     plane = plane || other.plane;
     distance = distance || other.distance;
     motion_classes |= other.motion_classes;
+    fields |= other.fields;
+    point_axes |= other.point_axes;
   }
   // Lines that relied so come out otherwise after `actual` than after
   // `assumed`.
   bool Differ(const Modal& assumed, const Modal& actual) const {
     if (plane && assumed.plane != actual.plane) return true;
     if (distance && assumed.distance != actual.distance) return true;
+    Modal taken = assumed;
+    taken.Take(actual, fields);
+    if (taken != assumed) return true;
     for (int c = 0; c < kMotionClasses; ++c) {
       const auto which = static_cast<MotionClass>(c);
       if (((motion_classes >> c) & 1) != 0 && InClass(assumed.motion, which) != InClass(actual.motion, which)) {

@@ -28,6 +28,8 @@ struct LineFacts {
   bool threading = false;   // a threading cycle runs
   bool first_move = false;  // the first line that moves since the conversion (or its chunk) began
   bool words_as_read = false;  // an M code keeps every word of the line as read
+  bool arc_cut = false;     // its arc is written as pieces that follow the arc's image
+  bool arc_start_unknown = false;  // its arc's image needs where the tool stood, which is not known
   std::string_view words;          // the line up to its comment start
 };
 

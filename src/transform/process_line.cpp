@@ -82,6 +82,7 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
   // exchange can be done while upper-casing. The marker is then looked for
   // as it reads after the exchange.
   exchange_in_scan_ = settings.XYexchange && !removal;
+  tracking_ = plan_.TracksPoint();
   marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
   if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();
 }
@@ -89,6 +90,8 @@ LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
 RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out, std::uint64_t line_number) {
   // The caller's padding: the byte after the line ends any number.
   assert(line.data()[line.size()] == '\0' || line.data()[line.size()] == '\n' || line.data()[line.size()] == '\r');
+  extra_lines_ = 0;
+  arc_cut_ = false;
   // A block-delete line runs whenever the operator's switch is off: its
   // words are converted behind the "/", which stays in front. Every "/"
   // that leads it (with the blanks around them) is taken at once, so that
@@ -102,7 +105,9 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
     if (words > 0) {
       const std::size_t before = out.size();
       out.Append(line.substr(0, words));
+      block_delete_ = true;
       const RewriteStatus status = ConvertLine(line.substr(words), out, line_number);
+      block_delete_ = false;
       if (status != RewriteStatus::Done) out.Shrink(out.size() - before);
       return status;
     }
@@ -128,6 +133,9 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
   }
   if (IsOWordLine(line)) {
     if (notices_ != nullptr) notices_->NoteOWordLine(line_number, line);
+    // A call, a return, a loop or a condition: where the tool stands
+    // afterwards is the interpreter's to know.
+    if (tracking_) point_.Forget();
     out.Append(line);
     return RewriteStatus::Done;
   }
@@ -146,6 +154,13 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   const WordRoles roles = RolesOf(CodesOf(line, scan), modes, plan_.facts_wanted());
   exchange_line_ = plan_.exchange() && roles.exchange;
   if (roles.words_as_read && notices_ != nullptr) NoteWordsAsRead(line, scan, line_number);
+  if (tracking_) {
+    // Where the words stand, before the roles take those left as read.
+    std::fill(std::begin(row_at_), std::end(row_at_), std::string::npos);
+    for (std::size_t w = 0; w < scan.count; ++w) row_at_[scan.words[w].row] = scan.words[w].position;
+    expression_rows_ = scan.expression_rows;
+    malformed_rows_ = scan.malformed_rows;
+  }
   // Most lines' words mean what the scan took them for.
   if (roles.plain && (scan.seen & kModeRows) == 0 && scan.malformed_rows == 0) {
     malformed_ = false;
@@ -153,22 +168,18 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
     ApplyRoles(scan, roles, modes);
   }
   line_number_ = line_number;
-  if (notices_ != nullptr) NoteFacts(line, scan, roles, modes, line_number);
+  unsigned own = 0;
+  const Modal line_modes = ModesOfLine(line, scan, own);
+  const ArcOutcome arc = tracking_ ? DecideArc(line, scan, roles, modes, line_modes, own) : ArcOutcome::kAsRules;
+  if (notices_ != nullptr) NoteFacts(line, scan, roles, modes, line_number, arc);
   edit_count_ = 0;
   if (scan.codes != 0 && (plan_.TurnsAnyPlaneOver() || plan_.units() != UnitConversion::None || plan_.exchange())) {
     PlanCodeEdits(line, scan, modes);
   }
-  // What the line relied on of the modes before its chunk: those its chunk
-  // has not set yet.
-  ModesRelied relied = modes.relied();
-  if (plane_set_) relied.plane = false;
-  if (motion_set_) relied.motion_classes = 0;
-  if (distance_set_) relied.distance = false;
-  relied_.Add(relied);
-  FollowModes(scan);
   // A line that sets the machine's configuration (motor currents) holds no
   // position: it passes as read.
   if ((scan.g_codes & g_codes::kConfiguration) != 0) {
+    FollowModes(line_modes, own, modes);
     out.Append(line);
     return RewriteStatus::Done;
   }
@@ -180,6 +191,10 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   if (scan.may_hold_marker && (scan.has_protected_text || scan.has_preserved_text
                                    ? HoldsMarkerInAnyCase(line)
                                    : upper.find(marker_) != std::string::npos)) {
+    // Lines added by an earlier run pass as read, and whatever they move
+    // is not followed.
+    FollowModes(line_modes, own, modes);
+    if (tracking_) point_.Forget();
     out.Append(line);
     return RewriteStatus::Done;
   }
@@ -189,13 +204,29 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   const bool exchange_after = plan_.exchange() && !exchange_in_scan_;
   const bool kept_text = scan.has_protected_text || scan.has_preserved_text;
   preserved_ = scan.has_preserved_text;
+  // The end of the line is followed from its words before they are
+  // rewritten in place.
+  if (tracking_) FollowPoint(line, scan, roles, modes, line_modes, own);
+  FollowModes(line_modes, own, modes);
+  const std::size_t line_start = out.size();
   const RewriteStatus status =
       scan.removes || scan.expression_rows != 0 || markers || (kept_text && exchange_after) ||
               exchange_line_ != plan_.exchange()
           ? RewriteInTableOrder(line, scan.words, scan.count, scan.expression_rows, out)
           : RewriteInLineOrder(line, scan.words, scan.count, out);
-  if (malformed_ && status == RewriteStatus::Done && notices_ != nullptr) {
-    notices_->NoteWord(line_number, WordNote::kMalformed, {});
+  if (status != RewriteStatus::Done) return status;
+  if (malformed_ && notices_ != nullptr) notices_->NoteWord(line_number, WordNote::kMalformed, {});
+  if (arc == ArcOutcome::kCut) {
+    // The pieces take the place of the arc's words: the first on the line,
+    // the others on lines of their own after it.
+    const std::string spliced =
+        SpliceWords(std::string_view(out.data() + line_start, out.size() - line_start), arc_text_.removed,
+                    arc_text_.first);
+    out.Shrink(out.size() - line_start);
+    out.Append(spliced);
+    out.Append(arc_text_.later);
+    extra_lines_ = arc_text_.extra_lines;
+    arc_cut_ = true;
   }
   return status;
 }
@@ -236,7 +267,7 @@ void LineProcessor::ApplyRoles(LineScan& scan, const WordRoles& roles, LineModes
 }
 
 void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
-                              std::uint64_t line_number) {
+                              std::uint64_t line_number, ArcOutcome arc) {
   // Most lines hold nothing the notices look at.
   constexpr unsigned kLooked = RowBit('R') | RowBit('E') | RowBit('@') | RowBit('^');
   const bool first_move = !moved_ && roles.moves && plan_.units() != UnitConversion::None;
@@ -247,7 +278,10 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, const
   LineFacts facts;
   const bool r_word = (scan.seen & RowBit('R')) != 0 && plan_.Collected(kRowR).active;
   facts.radius = r_word && (roles.unused_radius ||
-                            (roles.role[kRowR] == Role::kRadius && !plan_.RadiusScales(modes.plane())));
+                            (roles.role[kRowR] == Role::kRadius && !plan_.RadiusScales(modes.plane()))) &&
+                 arc != ArcOutcome::kCut;
+  facts.arc_cut = arc == ArcOutcome::kCut;
+  facts.arc_start_unknown = arc == ArcOutcome::kStartUnknown;
   // (M66 to M68 give E an input's or output's number, a lathe cycle a
   // length of its own.)
   facts.extrusion = (scan.numbered & RowBit('E')) != 0 && roles.role[kRowE] == Role::kAsRead &&
@@ -271,7 +305,7 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, const
   }
   if (!facts.radius && !facts.extrusion && !facts.uvw && (scan.g_codes & ~g_codes::kUnheard) == 0 &&
       !facts.has_protected_text && !facts.polar && !facts.turned_cycle && !facts.tapping && !facts.threading &&
-      !facts.first_move && (scan.seen & watched_rows_) == 0) {
+      !facts.first_move && !facts.arc_start_unknown && (scan.seen & watched_rows_) == 0) {
     return;
   }
   const bool comment = scan.comment != std::string::npos;
@@ -307,26 +341,71 @@ void LineProcessor::NoteWordsAsRead(std::string_view line, const LineScan& scan,
   }
 }
 
-void LineProcessor::StartChunk(const Modal& assumed) {
+void LineProcessor::StartChunk(const Modal& assumed, const CurrentPoint* point) {
   modal_ = assumed;
-  plane_set_ = motion_set_ = distance_set_ = false;
+  set_fields_ = 0;
   relied_ = {};
   moved_ = false;
+  point_ = point != nullptr ? *point : CurrentPoint::Relative();
 }
 
-void LineProcessor::FollowModes(const LineScan& scan) {
+Modal LineProcessor::ModesOfLine(std::string_view line, const LineScan& scan, unsigned& own) const {
+  Modal modes = modal_;
+  own = 0;
   if (scan.plane != 0) {
-    modal_.plane = PlaneOf(scan.plane);
-    plane_set_ = true;
+    modes.plane = PlaneOf(scan.plane);
+    own |= kPlaneField;
   }
   if (scan.motion != 0) {
-    modal_.motion = MotionOf(scan.motion);
-    motion_set_ = true;
+    modes.motion = MotionOf(scan.motion);
+    own |= kMotionField;
+    // Which way the arcs turn: the number of the line's arc code.
+    const auto* text = reinterpret_cast<const unsigned char*>(line.data());
+    modes.clockwise = false;
+    for (std::size_t c = 0; c < scan.codes; ++c) {
+      if ((scan.code_bits[c] & g_codes::kArc) == 0) continue;
+      const std::size_t from = scan.code_at[c] + 1;
+      modes.clockwise = g_codes::ReadCodeNumber(text + from, line.size() - from).whole == 2;
+    }
   }
   if (scan.distance != 0) {
-    modal_.distance = scan.distance == g_codes::kIncremental ? Distance::Incremental : Distance::Absolute;
-    distance_set_ = true;
+    modes.distance = scan.distance == g_codes::kIncremental ? Distance::Incremental : Distance::Absolute;
+    own |= kDistanceField;
   }
+  const g_codes::Bits g = scan.g_codes;
+  if ((g & (g_codes::kInches | g_codes::kMillimetres)) != 0) {
+    modes.units = (g & g_codes::kMillimetres) != 0 ? Units::Millimetres : Units::Inches;
+    own |= kUnitsField;
+  }
+  if ((g & (g_codes::kInverseTime | g_codes::kFeedPerMinute | g_codes::kFeedPerRev)) != 0) {
+    modes.inverse_time = (g & g_codes::kInverseTime) != 0;
+    own |= kFeedField;
+  }
+  if ((g & (g_codes::kCentreAbsolute | g_codes::kCentreIncremental)) != 0) {
+    modes.absolute_centres = (g & g_codes::kCentreAbsolute) != 0;
+    own |= kCentresField;
+  }
+  if ((g & (g_codes::kDiameterMode | g_codes::kRadiusMode)) != 0) {
+    modes.diameters = (g & g_codes::kDiameterMode) != 0;
+    own |= kDiametersField;
+  }
+  return modes;
+}
+
+void LineProcessor::FollowModes(const Modal& line_modes, unsigned own, LineModes& modes) {
+  // What the line relied on of the modes before its chunk: those its chunk
+  // has not set yet.
+  ModesRelied relied = modes.relied();
+  if ((set_fields_ & kPlaneField) != 0) relied.plane = false;
+  if ((set_fields_ & kMotionField) != 0) relied.motion_classes = 0;
+  if ((set_fields_ & kDistanceField) != 0) relied.distance = false;
+  relied_.Add(relied);
+  modal_ = line_modes;
+  set_fields_ |= own;
+}
+
+void LineProcessor::ReadMode(unsigned field, unsigned own) {
+  if (((own | set_fields_) & field) == 0) relied_.fields |= field;
 }
 
 void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan, LineModes& modes) {

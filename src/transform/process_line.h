@@ -6,7 +6,9 @@
 
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
+#include "transform/arc_line.h"
 #include "transform/conversion_plan.h"
+#include "transform/current_point.h"
 #include "transform/line_scan.h"
 #include "transform/modes.h"
 #include "transform/notice_sink.h"
@@ -41,15 +43,22 @@ class LineProcessor {
   // After OutOfRange: the word that could not be scaled.
   const std::string& failed_word() const { return failed_word_; }
   // Converts the lines that follow as if `assumed` were the modes before
-  // them, and tells which of them the lines relied on before they set them
-  // themselves. A chunk of a program converted apart from the lines before
-  // it starts so.
-  void StartChunk(const Modal& assumed);
+  // them and `point` where the tool stood (null: where it stood, not yet
+  // known), and tells which of them the lines relied on before they set
+  // them themselves. A chunk of a program converted apart from the lines
+  // before it starts so.
+  void StartChunk(const Modal& assumed, const CurrentPoint* point = nullptr);
   const Modal& modal() const { return modal_; }
-  bool plane_set() const { return plane_set_; }
-  bool motion_set() const { return motion_set_; }
-  bool distance_set() const { return distance_set_; }
+  // The modes the lines since the chunk began have set (ModeField bits).
+  unsigned set_fields() const { return set_fields_; }
+  // Where the tool stands after them, as far as it is followed.
+  const CurrentPoint& point() const { return point_; }
   const ModesRelied& relied() const { return relied_; }
+  // The lines the last line converted came out as beyond the one: the
+  // pieces an arc was cut into after the first.
+  std::uint64_t extra_lines() const { return extra_lines_; }
+  // The last line's arc came out as pieces that follow its image.
+  bool arc_cut() const { return arc_cut_; }
 
   // After ZeroFeed: the feed word is 0 in the program itself.
   bool zero_feed_in_program() const { return rewriter_.zero_feed_in_program(); }
@@ -58,14 +67,34 @@ class LineProcessor {
   // A line whose words are converted (it opens with none of the texts that
   // keep a line as read).
   [[nodiscard]] RewriteStatus ConvertWords(std::string_view line, ByteBuffer& out, std::uint64_t line_number);
-  // The line's own modes, from its codes.
-  void FollowModes(const LineScan& scan);
+  // The modes the line runs in: those before it with its own codes, whose
+  // fields go into `own`.
+  Modal ModesOfLine(std::string_view line, const LineScan& scan, unsigned& own) const;
+  // Takes the line's modes on, noting what of those before the chunk the
+  // line relied on.
+  void FollowModes(const Modal& line_modes, unsigned own, LineModes& modes);
+  // A mode of `field` is read for the line: relied on where neither the
+  // line (`own`) nor the chunk before it has set it.
+  void ReadMode(unsigned field, unsigned own);
+  // Where an arc's image needs more than its words as the rules write them:
+  // whether it can be cut into pieces (into arc_text_).
+  ArcOutcome DecideArc(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
+                       const Modal& line_modes, unsigned own);
+  // Where the tool stands after the line (under settings that follow it).
+  void FollowPoint(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
+                   const Modal& line_modes, unsigned own);
+  // The number of the word of `row` as read, and as the line writes it
+  // (where `out` is given); false where either is not known.
+  bool ReadWord(std::string_view line, const LineScan& scan, int row, Written& in, Written* out);
+  // The largest distance of an arc's pieces from its image: the output's
+  // last place.
+  double Tolerance(const Modal& line_modes, unsigned own);
   // Gives each collected word the scale and addend of its meaning; the
   // words that stay as read leave the list.
   void ApplyRoles(LineScan& scan, const WordRoles& roles, LineModes& modes);
   // Tells the notices what they look at in the line.
   void NoteFacts(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
-                 std::uint64_t line_number);
+                 std::uint64_t line_number, ArcOutcome arc);
   // Tells the notices of a line whose words stay as read for its M code,
   // where the settings would have changed one of its words.
   void NoteWordsAsRead(std::string_view line, const LineScan& scan, std::uint64_t line_number);
@@ -97,10 +126,18 @@ class LineProcessor {
   bool preserved_ = false;                // the line holds text kept as read (an active comment, a remark)
   bool exchange_line_ = false;            // X and Y trade places on this line
   Modal modal_;
-  bool plane_set_ = false;
-  bool motion_set_ = false;
-  bool distance_set_ = false;
+  unsigned set_fields_ = 0;
   ModesRelied relied_;
+  // Following where the tool stands, so that arcs can be cut.
+  bool tracking_ = false;
+  CurrentPoint point_;
+  bool block_delete_ = false;             // the line behind a "/"
+  std::size_t row_at_[line_tables::kRows];  // where the scan found each row's word (before the roles)
+  unsigned expression_rows_ = 0;          // the rows the scan found an expression in (before the roles)
+  unsigned malformed_rows_ = 0;
+  ArcText arc_text_;
+  std::uint64_t extra_lines_ = 0;
+  bool arc_cut_ = false;
   bool moved_ = false;                    // a line of this chunk has moved
   struct CodeEdit {
     std::size_t at;  // a digit of a G code in the line

@@ -19,12 +19,14 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const Settings& setti
   LineProcessor processor(settings, notices);
   ByteBuffer chunk;
   ByteBuffer converted;
-  std::uint64_t line_number = lines_before;
+  std::uint64_t line_number = lines_before;    // of the input
+  std::uint64_t output_number = lines_before;  // of the output, which the notices name
   while (input.ReadChunk(chunk, options.chunk_bytes)) {
     const LinesConverted done = ConvertLines(
-        processor, chunk.view(), converted, line_number + 1, [&](std::size_t length) { progress.LineRead(length); },
+        processor, chunk.view(), converted, output_number + 1, [&](std::size_t length) { progress.LineRead(length); },
         [&] { progress.LineWritten(); });
     line_number += done.lines;
+    output_number += done.output_lines;
     // The lines before a failure go out: a filter's output stops right there.
     output.Write(converted.view());
     if (done.status == RewriteStatus::ZeroFeed) {
@@ -48,10 +50,12 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     return ConvertHere(input, output, settings, progress, notices, lines_before, options);
   }
   std::uint64_t line_base = lines_before;
+  std::uint64_t output_base = lines_before;
   bool more = true;
-  // The modes as the lines written so far left them; a chunk whose lines
-  // relied on other ones is converted again here.
+  // The modes and where the tool stands as the lines written so far left
+  // them; a chunk whose lines relied on others is converted again here.
   Modal modes;
+  CurrentPoint point;
   NoticeRecorder redo_heard(notices != nullptr ? notices->watchable_rows() : 0);
   std::unique_ptr<LineProcessor> redo;
   for (;;) {
@@ -65,22 +69,22 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     }
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
-    if (done->Relied(modes)) {
+    if (done->Relied(modes, point)) {
       if (!redo) redo = std::make_unique<LineProcessor>(settings, notices != nullptr ? &redo_heard : nullptr);
       redo_heard.Clear();
-      ConvertChunk(*redo, modes, *done);
+      ConvertChunk(*redo, modes, &point, *done);
       done->heard.Clear();
       redo_heard.Swap(done->heard);
     }
-    if (done->plane_set) modes.plane = done->modal.plane;
-    if (done->motion_set) modes.motion = done->modal.motion;
-    if (done->distance_set) modes.distance = done->modal.distance;
+    modes.Take(done->modal, done->set_fields);
+    point = done->point.After(point);
     // The lines before a failure go out, and are heard and counted, as on
     // one thread.
     output.Write(done->output.view());
-    if (notices != nullptr) done->heard.Replay(*notices, line_base);
+    if (notices != nullptr) done->heard.Replay(*notices, output_base);
     progress.LinesDone(done->lines, done->characters);
     line_base += done->lines;
+    output_base += done->output_lines;
     if (done->status != RewriteStatus::Done) {
       if (done->status == RewriteStatus::ZeroFeed) {
         return {TextOutcome::ZeroFeed, line_base + 1, done->zero_feed_in_program};

@@ -151,11 +151,15 @@ void ToolpathNotices::JudgePlanes() {
     float first;
     float second;
     Kind unequal;
-  } planes[] = {{s.XScale, s.YScale, kUnequalXY}, {s.ZScale, s.XScale, kUnequalZX}, {s.YScale, s.ZScale, kUnequalYZ}};
+    Kind unknown_start;
+  } planes[] = {{s.XScale, s.YScale, kUnequalXY, kUnknownStartXY},
+                {s.ZScale, s.XScale, kUnequalZX, kUnknownStartZX},
+                {s.YScale, s.ZScale, kUnequalYZ, kUnknownStartYZ}};
   for (int p = 0; p < 3; ++p) {
     PlaneJudgement& judgement = planes_[p];
     judgement.distorted = std::fabs(planes[p].first) != std::fabs(planes[p].second);
     judgement.unequal = planes[p].unequal;
+    judgement.unknown_start = planes[p].unknown_start;
   }
 }
 
@@ -165,9 +169,14 @@ void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const L
   const PlaneJudgement& plane = planes_[static_cast<int>(plane_)];
   const bool centres = !facts.no_centres && (facts.rows & watched_rows_ & (Row('I') | Row('J') | Row('K'))) != 0;
   const bool arc = (facts.g_codes & g_codes::kArc) || centres;
-  if (arc) {
-    if (plane.distorted) Note(plane.unequal, line_number);
+  // Such an arc is written as pieces that follow its image, where the
+  // conversion knows where it starts.
+  if (arc && plane.distorted && !facts.arc_cut) {
+    Note(facts.arc_start_unknown ? plane.unknown_start : plane.unequal, line_number);
   }
+  // A radius arc whose written words would move its centre is written as
+  // pieces too; not knowing its start, the conversion cannot tell.
+  if (facts.arc_start_unknown && !plane.distorted) Note(kRadiusCentres, line_number);
   // Arcs and cutter compensation in a plane the settings turn over are
   // turned round by the conversion itself (G2 and G3, G41 and G42 trade).
 }
@@ -227,11 +236,18 @@ void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::st
 }
 
 std::string ToolpathNotices::Message(int kind) const {
+  static constexpr const char* kStartUnknown = ": their start point is not known";
   switch (kind) {
     case kRadius: return "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
     case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
     case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
     case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";
+    case kUnknownStartXY: return Message(kUnequalXY) + kStartUnknown;
+    case kUnknownStartZX: return Message(kUnequalZX) + kStartUnknown;
+    case kUnknownStartYZ: return Message(kUnequalYZ) + kStartUnknown;
+    case kRadiusCentres:
+      return "radius arcs (R) may have their centres moved by the rounding of their words: their start point is "
+             "not known";
     case kUnitInches: return "G20: the program is in inches already, yet the settings convert it from millimetres";
     case kUnitMillimetres:
       return "G21: the program is in millimetres already, yet the settings convert it from inches";

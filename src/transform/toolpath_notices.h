@@ -50,6 +50,10 @@ class ToolpathNotices : public NoticeSink {
     kUnequalXY,
     kUnequalZX,
     kUnequalYZ,
+    kUnknownStartXY,
+    kUnknownStartZX,
+    kUnknownStartYZ,
+    kRadiusCentres,
     kUnitInches,
     kUnitMillimetres,
     kRotaryA,
@@ -82,6 +86,7 @@ class ToolpathNotices : public NoticeSink {
   struct PlaneJudgement {
     bool distorted = false;    // unequal scales of the plane's axes
     Kind unequal = kUnequalXY;
+    Kind unknown_start = kUnknownStartXY;
   };
   void JudgePlanes();
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);

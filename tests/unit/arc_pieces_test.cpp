@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "support/curve_distance.h"
+
 namespace kivrel {
 namespace {
 
@@ -77,37 +79,7 @@ TEST_P(ArcPiecesTest, FollowTheScaledCurve) {
   const std::size_t count = CutArc(cut, pieces.data(), pieces.size());
   ASSERT_GT(count, 0u);
   EXPECT_LE(count, c.most_pieces);
-  // The distance of a point from the curve: the nearest of a few thousand
-  // points of it, then the nearest point around that one, to the last hair.
-  constexpr int kCoarse = 4000;
-  std::vector<std::array<double, 3>> curve(kCoarse + 1);
-  for (int i = 0; i <= kCoarse; ++i) Plain(c, static_cast<double>(i) / kCoarse, curve[i].data());
-  const auto distance_at = [&](const double* point, double t) {
-    double q[3];
-    Plain(c, t, q);
-    return std::hypot(std::hypot(q[0] - point[0], q[1] - point[1]), q[2] - point[2]);
-  };
-  const auto distance = [&](const double* point) {
-    int nearest = 0;
-    for (int i = 1; i <= kCoarse; ++i) {
-      const auto& q = curve[i];
-      const auto& n = curve[nearest];
-      if (std::hypot(std::hypot(q[0] - point[0], q[1] - point[1]), q[2] - point[2]) <
-          std::hypot(std::hypot(n[0] - point[0], n[1] - point[1]), n[2] - point[2])) {
-        nearest = i;
-      }
-    }
-    double low = std::max(0.0, (nearest - 1.0) / kCoarse), high = std::min(1.0, (nearest + 1.0) / kCoarse);
-    for (int step = 0; step < 100; ++step) {  // golden-section search
-      const double m1 = high - (high - low) * 0.618034, m2 = low + (high - low) * 0.618034;
-      if (distance_at(point, m1) < distance_at(point, m2)) {
-        high = m2;
-      } else {
-        low = m1;
-      }
-    }
-    return distance_at(point, (low + high) / 2);
-  };
+  const testing::CurveDistance distance([&](double t, double point[3]) { Plain(c, t, point); });
   const bool clockwise = (c.sweep < 0) != (c.m[0][0] * c.m[1][1] - c.m[0][1] * c.m[1][0] < 0);
   EXPECT_EQ(ClockwiseImage(cut), clockwise);
   double at[3] = {ValueOf(cut.start[0]), ValueOf(cut.start[1]), ValueOf(cut.start[2])};

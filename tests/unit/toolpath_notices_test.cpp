@@ -35,8 +35,12 @@ std::vector<std::string> NoticesFor(const std::vector<std::string>& lines,
   adjust(settings);
   ToolpathNotices notices(settings);
   LineProcessor processor(settings, &notices);
-  std::uint64_t number = 0;
-  for (std::string line : lines) EXPECT_EQ(processor.ProcessLine(line, ++number), RewriteStatus::Done) << line;
+  // Lines are numbered as written: an arc cut into pieces takes more than one.
+  std::uint64_t number = 1;
+  for (std::string line : lines) {
+    EXPECT_EQ(processor.ProcessLine(line, number), RewriteStatus::Done) << line;
+    number += 1 + processor.extra_lines();
+  }
   return notices.Notices();
 }
 
@@ -107,9 +111,17 @@ INSTANTIATE_TEST_SUITE_P(
         // In the XZ and YZ planes the plane's own axes decide; the XY checks
         // stay quiet there.
         NoticeCase{"unequal_zx_arc", "G18 G2 X1 Z1 I1 K0", Axes(2, 2, 3), Axes(2, 3, 2),
-                   "arcs in the XZ plane (G18) are distorted by unequal Z and X scales"},
+                   "arcs in the XZ plane (G18) are distorted by unequal Z and X scales: their start point is not "
+                   "known"},
         NoticeCase{"unequal_yz_arc", "G19 G3 Y1 Z1 J1 K0", Axes(1, 2, 1), Axes(3, 2, 2),
-                   "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales"},
+                   "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales: their start point is not "
+                   "known"},
+        // An incremental arc needs no start to be cut into pieces; a rotary
+        // word rides along with no piece.
+        NoticeCase{"unequal_arc_with_a_rotary_word", "G91 G2 X1 Y1 I1 J0 A5", Scale(2, 3), Scale(2, 2), kUnequal},
+        NoticeCase{"radius_centre_after_an_unknown_start", "G2 X1.0001 Y0 R0.5", Scale(1.5, 1.5), Exchange(),
+                   "radius arcs (R) may have their centres moved by the rounding of their words: their start point "
+                   "is not known"},
         // A conversion of units makes the unit word right; a program already
         // in the units converted to is wrong all the same.
         NoticeCase{"metric_program_to_millimetres", "G21 G0 X1", Axes(25.4f, 25.4f, 25.4f), Axes(1 / 25.4f, 1 / 25.4f, 1 / 25.4f),
@@ -198,7 +210,8 @@ TEST(ToolpathNotices, ModalStatesRunAcrossLines) {
                         "G96", "S200", "G97 S300"},
                        settings),
             (std::vector<std::string>{
-                "Line 2: arcs in the XZ plane (G18) are distorted by unequal Z and X scales",
+                "Line 2: arcs in the XZ plane (G18) are distorted by unequal Z and X scales: their start point is "
+                "not known",
                 "Line 6: F words under inverse-time feed (G93) are no rates: the feed settings change how long the "
                 "moves take",
                 "Line 6: moves under inverse-time feed (G93) keep their times: the scaled lengths change the speed "
@@ -251,11 +264,13 @@ TEST(ToolpathNotices, CountsLinesAndNamesTheFirst) {
   const std::vector<std::string> program = {"G21", "G0 X0 Y0", "G2 X1 Y1 R1", "G1 X2", "g3 x0 y0 r1",
                                             "G1 X5 E1", "G2 X1 Y1 R0.5", "(X2)", "(b) G1 X1 E2"};
   constexpr const char* kExtrusion = "E words (extrusion) are not scaled";
-  // In the order of their first lines.
+  // In the order of their first lines, numbered as written: the first arc
+  // comes out as eight pieces; the other two, whose radius cannot reach
+  // their ends, stay as they are.
   EXPECT_EQ(NoticesFor(program, Scale(2, 3)),
-            (std::vector<std::string>{std::string("Line 3 (and 2 more): ") + kRadius,
-                                      std::string("Line 3 (and 2 more): ") + kUnequal,
-                                      std::string("Line 6 (and 1 more): ") + kExtrusion}));
+            (std::vector<std::string>{std::string("Line 11 (and 1 more): ") + kRadius,
+                                      std::string("Line 11 (and 1 more): ") + kUnequal,
+                                      std::string("Line 12 (and 1 more): ") + kExtrusion}));
   // Radius arcs with equal scales, and mirrored arcs, are converted right.
   EXPECT_EQ(NoticesFor(program, Scale(2, 2)),
             std::vector<std::string>{std::string("Line 6 (and 1 more): ") + kExtrusion});

@@ -1,0 +1,215 @@
+// Following where the tool stands from line to line, and cutting the
+// image of an arc into pieces where its words alone cannot describe it.
+#include <string>
+
+#include "transform/g_codes.h"
+#include "transform/number_run.h"
+#include "transform/process_line.h"
+#include "transform/word_characters.h"
+
+namespace kivrel {
+
+using namespace line_tables;
+
+namespace {
+
+constexpr int kXYZRows[3] = {kRowX, kRowY, kRowZ};
+constexpr int kCentreRows[3] = {kRowI, kRowJ, kRowK};
+constexpr unsigned Bit(int axis) { return 1u << axis; }
+
+// The codes after which no word tells where the tool stands in the
+// program's coordinates: its frame moves (offsets, tool lengths, a return
+// home), or the words of the line are the frame's.
+constexpr g_codes::Bits kFrameCodes = g_codes::kFrameChange | g_codes::kFrameTaken | g_codes::kOffsets;
+// Codes whose move ends where no word says, or on the machine's coordinates.
+constexpr g_codes::Bits kEndUnknownCodes = g_codes::kMachine | g_codes::kEndUnknown;
+
+}  // namespace
+
+bool LineProcessor::ReadWord(std::string_view line, const LineScan& scan, int row, Written& in, Written* out) {
+  const std::size_t at = row_at_[row];
+  if (at == std::string::npos || (((expression_rows_ | malformed_rows_) >> row) & 1) != 0) return false;
+  const std::size_t from = at + 1;
+  const RunNumber run = ReadRun(line.data(), from, word_characters::RunEnd(line.data(), from));
+  if (!run.well_formed || !run.fits || !WrittenOf(run.written, in)) return false;
+  if (out == nullptr) return true;
+  // As the line writes it: with its meaning's scale, or as read where its
+  // meaning leaves it so.
+  *out = in;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    const ScannedWord& word = scan.words[w];
+    if (word.row != row) continue;
+    WordNumber number;
+    if (rewriter_.ComputeNumber(line.data(), line.size(), at, word.scale, word.addend, word.decimals, number) !=
+            RewriteStatus::Done ||
+        number.kept) {
+      return false;
+    }
+    return WrittenOf(number.number, *out);
+  }
+  return true;
+}
+
+double LineProcessor::Tolerance(const Modal& line_modes, unsigned own) {
+  // The output's resolution: a thousandth of a millimetre, a ten-thousandth
+  // of an inch (and that where the units are not known).
+  constexpr double kMillimetre = 0.001;
+  constexpr double kInch = 0.0001;
+  switch (plan_.units()) {
+    case UnitConversion::ToMillimetres: return kMillimetre;
+    case UnitConversion::ToInches: return kInch;
+    case UnitConversion::None: break;
+  }
+  ReadMode(kUnitsField, own);
+  return line_modes.units == Units::Millimetres ? kMillimetre : kInch;
+}
+
+ArcOutcome LineProcessor::DecideArc(std::string_view line, const LineScan& scan, const WordRoles& roles,
+                                    LineModes& modes, const Modal& line_modes, unsigned own) {
+  if (!roles.moves || roles.words_as_read || roles.spline || !modes.MotionIs(MotionClass::kArc)) {
+    return ArcOutcome::kAsRules;
+  }
+  const Plane plane = modes.plane();
+  const bool radius = (scan.seen & RowBit('R')) != 0 && roles.role[kRowR] == Role::kRadius;
+  if (!plan_.Distorted(plane)) {
+    // A circle's image is a circle: only a radius word's centre may move.
+    const RowSetting setting = plan_.Setting(Role::kRadius, kRowR, plane);
+    if (!radius || !setting.active || setting.scale == 1) return ArcOutcome::kAsRules;
+  }
+  // Words the pieces cannot carry: other axes, polar words, codes that move
+  // the frame.
+  if (scan.other_axes || (scan.seen & (RowBit('A') | RowBit('@') | RowBit('^'))) != 0 ||
+      (scan.g_codes & (kFrameCodes | kEndUnknownCodes)) != 0) {
+    return ArcOutcome::kNotCut;
+  }
+  ArcWords words;
+  words.plane = plane;
+  ReadMode(kMotionField, own);
+  words.clockwise = line_modes.clockwise;
+  words.incremental = modes.distance() == Distance::Incremental;
+  ReadMode(kCentresField, own);
+  words.absolute_centres = line_modes.absolute_centres;
+  ReadMode(kFeedField, own);
+  words.inverse_time = line_modes.inverse_time;
+  if (plane != Plane::YZ) {
+    // X words that are diameters are followed by no one here.
+    ReadMode(kDiametersField, own);
+    if (line_modes.diameters) return ArcOutcome::kNotCut;
+  }
+  const auto has = [&](int row) { return ((scan.seen >> row) & 1) != 0; };
+  for (int a = 0; a < 3; ++a) {
+    if (has(kXYZRows[a])) {
+      if (!ReadWord(line, scan, kXYZRows[a], words.in[a], &words.out[a])) return ArcOutcome::kNotCut;
+      words.axes |= Bit(a);
+    }
+    if (has(kCentreRows[a])) {
+      if (!ReadWord(line, scan, kCentreRows[a], words.centre_in[a], nullptr)) return ArcOutcome::kNotCut;
+      words.centres |= Bit(a);
+    }
+  }
+  if (radius) {
+    words.radius = true;
+    if (!ReadWord(line, scan, kRowR, words.radius_in, &words.radius_out)) return ArcOutcome::kNotCut;
+  }
+  if (has(kRowP)) {
+    // A count of whole turns.
+    Written turns = 0;
+    constexpr Written kOne = 10000000000;
+    if (!ReadWord(line, scan, kRowP, turns, nullptr) || turns < kOne || turns % kOne != 0 || turns > 1000 * kOne) {
+      return ArcOutcome::kNotCut;
+    }
+    words.turns = static_cast<int>(turns / kOne);
+  }
+  if (words.inverse_time && has(kRowF)) {
+    Written feed = 0;
+    if (!ReadWord(line, scan, kRowF, feed, &words.feed_out)) return ArcOutcome::kNotCut;
+    words.feed = true;
+  }
+  words.start = point_;
+  unsigned needed = 0;
+  const ArcOutcome outcome = CutArcLine(words, plan_, Tolerance(line_modes, own), arc_text_, needed);
+  // A start from before the chunk is not known to it.
+  for (int a = 0; a < 3; ++a) {
+    if ((needed & Bit(a)) != 0 && point_.axis[a].state == AxisPoint::State::Relative) relied_.point_axes |= Bit(a);
+  }
+  if (outcome == ArcOutcome::kCut && block_delete_) {
+    // Each piece is skipped with the line.
+    std::string skipped;
+    for (const char c : arc_text_.later) {
+      skipped += c;
+      if (c == '\n') skipped += '/';
+    }
+    arc_text_.later.swap(skipped);
+  }
+  return outcome;
+}
+
+void LineProcessor::FollowPoint(std::string_view line, const LineScan& scan, const WordRoles& roles,
+                                LineModes& modes, const Modal& line_modes, unsigned own) {
+  const g_codes::Bits g = scan.g_codes;
+  if ((g & kFrameCodes) != 0 || (scan.m_codes & m_codes::kSubprogram) != 0) {
+    point_.Forget();
+    return;
+  }
+  if ((own & kUnitsField) != 0) {
+    // A change of units: where the tool stands is known in the old ones.
+    if ((set_fields_ & kUnitsField) == 0) relied_.fields |= kUnitsField;
+    if (modal_.units != line_modes.units) point_.Forget();
+  }
+  const auto forget = [&](int axis) { point_.axis[axis] = {}; };
+  // Polar words move X and Y by an angle and a radius.
+  if ((scan.seen & (RowBit('@') | RowBit('^'))) != 0) {
+    forget(0);
+    forget(1);
+  }
+  unsigned axes = 0;
+  for (int a = 0; a < 3; ++a) axes |= ((scan.seen >> kXYZRows[a]) & 1) != 0 ? Bit(a) : 0;
+  if (axes == 0) return;
+  if (roles.words_as_read || block_delete_ || (g & kEndUnknownCodes) != 0) {
+    // A line that may not run, or ends where no word says.
+    for (int a = 0; a < 3; ++a) {
+      if ((axes & Bit(a)) != 0) forget(a);
+    }
+    return;
+  }
+  if ((g & g_codes::kLatheCycle) != 0 || modes.MotionIs(MotionClass::kThreading)) {
+    point_.Forget();
+    return;
+  }
+  const bool incremental = modes.distance() == Distance::Incremental;
+  if (modes.MotionIs(MotionClass::kCycle)) {
+    // A canned cycle ends over its hole at a height of its retract mode;
+    // repeated in incremental distance, holes apart.
+    const Plane plane = modes.plane();
+    forget(ConversionPlan::PlaneAxis(plane, 2));
+    axes &= ~Bit(ConversionPlan::PlaneAxis(plane, 2));
+    if (incremental) {
+      for (int c = 0; c < 2; ++c) forget(ConversionPlan::PlaneAxis(plane, c));
+      return;
+    }
+  }
+  for (int a = 0; a < 3; ++a) {
+    if ((axes & Bit(a)) == 0) continue;
+    const Role role = roles.role[kXYZRows[a]];
+    Written in = 0;
+    Written out = 0;
+    bool known = role == Role::kPosition || role == Role::kIncrement;
+    if (known && a == 0) {
+      ReadMode(kDiametersField, own);
+      known = !line_modes.diameters;
+    }
+    if (!known || !ReadWord(line, scan, kXYZRows[a], in, &out)) {
+      forget(a);
+      continue;
+    }
+    AxisPoint& point = point_.axis[a];
+    if (!incremental) {
+      point = {AxisPoint::State::Known, in, out};
+    } else if (point.state != AxisPoint::State::Unknown) {
+      point.in += in;
+      point.out += out;
+    }
+  }
+}
+
+}  // namespace kivrel
