@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "common/ascii.h"
 #include "transform/arc_pieces.h"
@@ -17,8 +18,9 @@ namespace {
 using State = AxisPoint::State;
 
 constexpr double kPi = 3.14159265358979323846;
-// More pieces than an arc of any sensible size and scales needs.
-constexpr std::size_t kMostPieces = 64;
+// More pieces than an arc of any sensible size and scales needs (a large
+// arc under a stretch of a half takes some hundreds).
+constexpr std::size_t kMostPieces = 4096;
 constexpr char kAxisLetters[] = "XYZ";
 constexpr char kCentreLetters[] = "IJK";
 
@@ -156,8 +158,8 @@ ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tole
     }
   }
 
-  ArcPiece pieces[kMostPieces];
-  const std::size_t count = CutArc(cut, pieces, kMostPieces);
+  std::vector<ArcPiece> pieces(kMostPieces);
+  const std::size_t count = CutArc(cut, pieces.data(), kMostPieces);
   if (count == 0) return ArcOutcome::kNotCut;
   double total = 0;
   for (std::size_t k = 0; k < count; ++k) total += pieces[k].length;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace kivrel {
 namespace {
@@ -9,6 +10,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kSamples = 16;   // points of the curve each piece is held to
 constexpr int kDeepest = 24;   // halvings of a quarter turn at the most
+constexpr std::size_t kMostQuarters = 4 * 1001;  // quarter turns of an arc of a thousand turns
+constexpr double kLeast = 1e-3;  // the least angle a crossing of an axis stands from an end
 
 // The angle swept from `from` to `to` in the direction, in [0, 2 pi).
 double Swept(double from, double to, bool clockwise) {
@@ -49,6 +52,7 @@ class Curve {
     out[2] = map_.normal * (n0_ + dn_ * t);
   }
   double sweep() const { return sweep_; }
+  double start_angle() const { return phi0_; }
 
  private:
   PlaneMap map_;
@@ -66,20 +70,61 @@ class Cutter {
   }
 
   bool Cut() {
-    // Quarter turns at the most to start with: their circles are well made.
-    const int quarters = std::max(1, static_cast<int>(std::ceil(std::fabs(curve_.sweep()) / (kPi / 2) - 1e-9)));
-    for (int q = 0; q < quarters; ++q) {
-      if (!Piece(static_cast<double>(q) / quarters, q + 1 == quarters ? 1.0 : static_cast<double>(q + 1) / quarters, 0)) {
-        return false;
-      }
+    // Pieces end where the arc crosses an axis through its centre: there
+    // its image turns back along an axis (the map scales or trades the
+    // axes). A piece that starts or ends there is tangent to the image
+    // there, so that each piece runs one way along both axes, as a lathe's
+    // contour must. No piece so starts with more than a quarter turn.
+    const double sweep = curve_.sweep();
+    const double first = curve_.start_angle();
+    const double step = sweep > 0 ? kPi / 2 : -kPi / 2;
+    const auto on_axis = [&](double angle) {
+      const double nearest = std::round(angle / step) * step;
+      return std::fabs(angle - nearest) <= kLeast ? nearest : kNone;
+    };
+    std::vector<Break> breaks;
+    breaks.push_back({0, on_axis(first)});
+    for (double angle = std::floor(first / step + 1) * step;; angle += step) {
+      const double t = (angle - first) / sweep;
+      if (t >= 1 || breaks.size() > kMostQuarters) break;
+      // A crossing right at an end makes no piece of its own.
+      if (std::fabs(angle - first) > kLeast && std::fabs(first + sweep - angle) > kLeast) breaks.push_back({t, kNone});
     }
-    return true;
+    breaks.push_back({1, on_axis(first + sweep)});
+    if (CutAt(breaks)) return true;
+    // A short arc may hold no piece between a crossing and an end: quarter
+    // turns from the start then, with no tangent asked for.
+    const std::size_t quarters =
+        std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(std::fabs(sweep) / (kPi / 2) - 1e-9)));
+    breaks.clear();
+    for (std::size_t q = 0; q <= quarters; ++q) breaks.push_back({static_cast<double>(q) / quarters, kNone});
+    return CutAt(breaks);
   }
   std::size_t count() const { return count_; }
 
  private:
-  bool Piece(double t0, double t1, int depth) {
-    Written end[3];
+  // Where a piece starts or ends: the fraction of the arc, and the angle of
+  // the axis it crosses there (kNone for none).
+  struct Break {
+    double t;
+    double axis;
+  };
+  static constexpr double kNone = 1e300;
+
+  // Cuts the arc into pieces between each two breaks, from the start.
+  bool CutAt(const std::vector<Break>& breaks) {
+    count_ = 0;
+    std::copy(cut_.start, cut_.start + 3, at_);
+    for (std::size_t b = 0; b + 1 < breaks.size(); ++b) {
+      if (!Piece(breaks[b], breaks[b + 1], 0)) return false;
+    }
+    return true;
+  }
+
+  bool Piece(const Break& from, const Break& to, int depth) {
+    const double t0 = from.t;
+    const double t1 = to.t;
+    Written end[3] = {};
     if (t1 >= 1) {
       std::copy(cut_.end, cut_.end + 3, end);
     } else {
@@ -90,33 +135,62 @@ class Cutter {
       end[2] = helical_ ? RoundWritten(point[2], kFourDecimals) : at_[2];
     }
     ArcPiece piece;
-    if (Fits(t0, t1, end, piece)) {
+    if (Fits(from, to, end, piece)) {
       if (count_ == most_) return false;
       pieces_[count_++] = piece;
       std::copy(end, end + 3, at_);
       return true;
     }
     if (depth == kDeepest) return false;
-    const double middle = (t0 + t1) / 2;
-    return Piece(t0, middle, depth + 1) && Piece(middle, t1, depth + 1);
+    const Break middle{(t0 + t1) / 2, kNone};
+    return Piece(from, middle, depth + 1) && Piece(middle, to, depth + 1);
   }
 
-  // The circle through where the piece starts and ends (as written) and the
-  // curve's middle point between them, its centre as written; true where the
-  // interpreter's arc around it stays within the tolerance of the curve.
-  bool Fits(double t0, double t1, const Written* end, ArcPiece& piece) const {
+  // The circle's centre, as written, through where the piece starts and
+  // ends (as written): tangent to the image where an end crosses an axis,
+  // else through the curve's middle point between them as well. True where
+  // the interpreter's arc around it stays within the tolerance of the
+  // curve.
+  bool Fits(const Break& from, const Break& to, const Written* end, ArcPiece& piece) const {
+    const double t0 = from.t;
+    const double t1 = to.t;
     const double a[3] = {ValueOf(at_[0]), ValueOf(at_[1]), ValueOf(at_[2])};
     const double b[3] = {ValueOf(end[0]), ValueOf(end[1]), ValueOf(end[2])};
-    double middle[3];
-    curve_.At((t0 + t1) / 2, middle);
-    // The circumcentre, from the start.
-    const double mx = middle[0] - a[0], my = middle[1] - a[1];
-    const double bx = b[0] - a[0], by = b[1] - a[1];
-    const double d = 2 * (mx * by - my * bx);
-    if (std::fabs(d) < 1e-18) return false;
-    const double m2 = mx * mx + my * my, b2 = bx * bx + by * by;
-    const double ux = a[0] + (by * m2 - my * b2) / d;
-    const double uy = a[1] + (mx * b2 - bx * m2) / d;
+    double ux = 0;
+    double uy = 0;
+    if (from.axis != kNone || to.axis != kNone) {
+      // The centre lies on the image's normal at the end that crosses an
+      // axis: the image of the radius there, along an axis itself.
+      const bool at_start = from.axis != kNone;
+      const double angle = at_start ? from.axis : to.axis;
+      const double rx = std::round(std::cos(angle));
+      const double ry = std::round(std::sin(angle));
+      double nx = cut_.map.m[0][0] * rx + cut_.map.m[0][1] * ry;
+      double ny = cut_.map.m[1][0] * rx + cut_.map.m[1][1] * ry;
+      const double size = std::hypot(nx, ny);
+      if (size == 0) return false;
+      nx /= size;
+      ny /= size;
+      const double* p = at_start ? a : b;
+      const double* q = at_start ? b : a;
+      const double dx = q[0] - p[0], dy = q[1] - p[1];
+      const double along = nx * dx + ny * dy;
+      if (std::fabs(along) < 1e-12) return false;
+      const double reach = (dx * dx + dy * dy) / (2 * along);
+      ux = p[0] + reach * nx;
+      uy = p[1] + reach * ny;
+    } else {
+      double middle[3];
+      curve_.At((t0 + t1) / 2, middle);
+      // The circumcentre, from the start.
+      const double mx = middle[0] - a[0], my = middle[1] - a[1];
+      const double bx = b[0] - a[0], by = b[1] - a[1];
+      const double d = 2 * (mx * by - my * bx);
+      if (std::fabs(d) < 1e-18) return false;
+      const double m2 = mx * mx + my * my, b2 = bx * bx + by * by;
+      ux = a[0] + (by * m2 - my * b2) / d;
+      uy = a[1] + (mx * b2 - bx * m2) / d;
+    }
     if (!std::isfinite(ux) || !std::isfinite(uy) || std::fabs(ux) > 1e8 || std::fabs(uy) > 1e8) return false;
     piece.centre[0] = RoundWritten(ux, kFourDecimals);
     piece.centre[1] = RoundWritten(uy, kFourDecimals);

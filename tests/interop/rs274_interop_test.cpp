@@ -6,11 +6,13 @@
 #include <cctype>
 #include <cmath>
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
 
 #include "e2e/program_folder.h"
+#include "support/curve_distance.h"
 
 namespace kivrel::testing {
 namespace {
@@ -67,31 +69,6 @@ struct Transform {
   double feed = 1, feed_add = 0, spindle_add = 0;
 };
 
-// How much longer the move after the feed rate at `at` becomes under `t`:
-// the scales' magnitude where it moves X, Y or Z (the settings tried scale
-// them alike), 1 for a move of other axes alone.
-double InverseTimeRatio(const std::vector<Move>& moves, std::size_t at, const Transform& t) {
-  std::size_t next = at + 1;
-  while (next < moves.size() && moves[next].kind != "STRAIGHT_TRAVERSE" && moves[next].kind != "STRAIGHT_FEED" &&
-         moves[next].kind != "ARC_FEED") {
-    ++next;
-  }
-  if (next == moves.size()) return 1;
-  if (moves[next].kind == "ARC_FEED") return std::fabs(t.x);
-  // The position before it: the last straight move's end (an arc moves X,
-  // Y or Z in any case).
-  for (std::size_t before = at; before-- > 0;) {
-    const Move& move = moves[before];
-    if (move.kind == "ARC_FEED") return std::fabs(t.x);
-    if (move.kind != "STRAIGHT_TRAVERSE" && move.kind != "STRAIGHT_FEED") continue;
-    for (int axis = 0; axis < 3; ++axis) {
-      if (move.values[axis] != moves[next].values[axis]) return std::fabs(t.x);
-    }
-    return 1;
-  }
-  return std::fabs(t.x);
-}
-
 // The axes of a plane, as indices of X, Y and Z: XY (first X, second Y,
 // axis Z), XZ (Z, X, Y) or YZ (Y, Z, X).
 constexpr int kPlaneAxes[3][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}};
@@ -101,7 +78,9 @@ constexpr int kPlaneAxes[3][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}};
 // exchange carries the XZ plane onto the YZ plane and back, and an arc
 // turns the other way where the settings mirror its plane (the exchange
 // counting as a mirror). The feed of 0 that the interpreter sets itself
-// when a program ends is no word.
+// when a program ends is no word. An inverse-time rate is the move's length
+// over its time, which a controller's own scaling keeps: it is left here,
+// and the times are compared (SameMovesAlongCurves).
 std::vector<Move> Expected(const std::vector<Move>& moves, const Transform& t) {
   std::vector<Move> out = moves;
   int plane = 17;
@@ -124,13 +103,6 @@ std::vector<Move> Expected(const std::vector<Move>& moves, const Transform& t) {
     if ((move.kind == "STRAIGHT_TRAVERSE" || move.kind == "STRAIGHT_FEED") && v.size() >= 3) {
       point(v[0], v[1]);
       v[2] *= t.z;
-    }
-    if (move.kind == "SET_FEED_RATE" && inverse_time) {
-      // An inverse-time F gives the move's time, which a controller's own
-      // scaling keeps: the interpreter's rate follows the move's length.
-      // The settings' feed multiplier and addend would change the time, and
-      // are not what a controller does.
-      v[0] *= InverseTimeRatio(moves, static_cast<std::size_t>(&move - out.data()), t);
     }
     if (move.kind == "ARC_FEED" && v.size() >= 6) {
       // The end and the centre in X, Y and Z, mapped, and read in the
@@ -218,7 +190,8 @@ bool SameMoves(const std::vector<Move>& a, const std::vector<Move>& b, double ma
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].kind != b[i].kind || a[i].values.size() != b[i].values.size()) return false;
-    if (a[i].kind == "MACHINE_MOVE") continue;
+    // The units a conversion to millimetres or inches names differ.
+    if (a[i].kind == "MACHINE_MOVE" || a[i].kind == "UNITS") continue;
     const std::vector<double>& x = a[i].values;
     const std::vector<double>& y = b[i].values;
     // The input's numbers are printed to four decimals: magnified, their
@@ -335,11 +308,12 @@ Interpretation TryInterpret(const std::string& file, const std::string& tool_tab
       machine = true;
       continue;
     }
-    if (machine && (kind == "STRAIGHT_TRAVERSE" || kind == "STRAIGHT_FEED")) {
-      moves.push_back({"MACHINE_MOVE", {}});
-      machine = false;
+    if (kind == "USE_LENGTH_UNITS") {
+      moves.push_back({"UNITS", {line.find("INCHES") != std::string::npos ? 1.0 : 0.0}});
       continue;
     }
+    const bool machine_move = machine && (kind == "STRAIGHT_TRAVERSE" || kind == "STRAIGHT_FEED");
+    machine = machine && !machine_move;
     if (kind == "SELECT_PLANE") {
       const std::string name = line.substr(open + 1, line.rfind(')') - open - 1);
       moves.push_back({kind, {name == "CANON_PLANE_XZ" ? 18.0 : name == "CANON_PLANE_YZ" ? 19.0 : 17.0}});
@@ -349,13 +323,170 @@ Interpretation TryInterpret(const std::string& file, const std::string& tool_tab
         kind != "SET_SPINDLE_SPEED") {
       continue;
     }
-    Move move{kind, {}};
+    Move move{machine_move ? "MACHINE_MOVE" : kind, {}};
     std::stringstream arguments(line.substr(open + 1, line.rfind(')') - open - 1));
     std::string value;
     while (std::getline(arguments, value, ',')) move.values.push_back(std::stod(value));
     moves.push_back(move);
   }
   return result;
+}
+
+// Where a move leaves the tool, in X, Y and Z, in the plane it runs in.
+void Follow(const Move& move, int plane, double at[3]) {
+  if (move.values.size() < 6) return;
+  if (move.kind == "ARC_FEED") {
+    const int* axes = kPlaneAxes[plane - 17];
+    at[axes[0]] = move.values[0], at[axes[1]] = move.values[1], at[axes[2]] = move.values[5];
+  } else if (move.kind == "STRAIGHT_TRAVERSE" || move.kind == "STRAIGHT_FEED" || move.kind == "MACHINE_MOVE") {
+    std::copy(move.values.begin(), move.values.begin() + 3, at);
+  }
+}
+
+// The point at the fraction `u` of a move from `at`, in X, Y and Z.
+void PointOf(const Move& move, int plane, const double at[3], double u, double point[3]) {
+  double end[3] = {at[0], at[1], at[2]};
+  Follow(move, plane, end);
+  if (move.kind != "ARC_FEED") {
+    for (int a = 0; a < 3; ++a) point[a] = at[a] + (end[a] - at[a]) * u;
+    return;
+  }
+  const int* axes = kPlaneAxes[plane - 17];
+  const double a[3] = {at[axes[0]], at[axes[1]], at[axes[2]]};
+  const double b[3] = {end[axes[0]], end[axes[1]], end[axes[2]]};
+  const double centre[2] = {move.values[2], move.values[3]};
+  double in[3];
+  ArcPoint(a, b, centre, static_cast<int>(move.values[4]), u, in);
+  point[axes[0]] = in[0], point[axes[1]] = in[1], point[axes[2]] = in[2];
+}
+
+// The length of a move from `at` in X, Y and Z, as a feed is measured.
+double LengthOf(const Move& move, int plane, const double at[3]) {
+  double length = 0;
+  double last[3] = {at[0], at[1], at[2]};
+  const int steps = move.kind == "ARC_FEED" ? 64 : 1;
+  for (int k = 1; k <= steps; ++k) {
+    double point[3];
+    PointOf(move, plane, at, static_cast<double>(k) / steps, point);
+    length += std::hypot(std::hypot(point[0] - last[0], point[1] - last[1]), point[2] - last[2]);
+    std::copy(point, point + 3, last);
+  }
+  return length;
+}
+
+// `after` moves as `before` does under `t`, each arc along the image of the
+// input's arc: a run of arcs (or straight moves) of the converted program
+// that stay within the output's last place of that curve, as far as the
+// printed numbers tell, and end where the image does. Under inverse-time
+// feed each move takes the time it took, as under a controller's own
+// scaling. Everything else as SameMoves judges it. `why` tells where not.
+bool SameMovesAlongCurves(const std::vector<Move>& after, const std::vector<Move>& before, const Transform& t,
+                          double magnification, std::string& why) {
+  const std::vector<Move> expected = Expected(before, t);
+  double from[3] = {0, 0, 0};  // where the input's tool stands
+  double at[3] = {0, 0, 0};    // where the converted program's does
+  int plane_before = 17;
+  int plane_after = 17;
+  bool inches = false;
+  bool inverse_time = false;
+  double rate_before = 0;
+  double rate_after = 0;
+  // A time under inverse-time feed against the input's.
+  // The lengths come from positions printed to four decimals.
+  const auto same_time = [&](double time, double original, double length, std::size_t i) {
+    if (!inverse_time || std::fabs(time - original) <= (1e-3 + 2e-4 / std::max(length, 1e-6)) * original) return true;
+    why = "move " + std::to_string(i) + " takes " + std::to_string(time) + " minutes, not " + std::to_string(original);
+    return false;
+  };
+  const auto time = [](double length, double rate) { return rate > 0 ? length / rate : 0; };
+  std::size_t j = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const Move& original = before[i];
+    if (j < after.size() && after[j].kind == "UNITS") inches = after[j].values[0] != 0;
+    if (original.kind == "INVERSE_TIME") inverse_time = original.values[0] != 0;
+    if (original.kind != "ARC_FEED" || original.values.size() < 6) {
+      if (j >= after.size()) {
+        why = "the converted program ends early, at move " + std::to_string(i);
+        return false;
+      }
+      // An inverse-time rate follows the move's length; its time is judged.
+      const bool rate = inverse_time && original.kind == "SET_FEED_RATE";
+      if (rate ? after[j].kind != original.kind : !SameMoves({after[j]}, {expected[i]}, magnification)) {
+        why = "move " + std::to_string(j) + FirstDifference({after[j]}, {expected[i]}, magnification);
+        return false;
+      }
+      if (rate) {
+        rate_before = original.values[0];
+        rate_after = after[j].values[0];
+      }
+      if (original.kind == "STRAIGHT_FEED") {
+        const double length = LengthOf(original, plane_before, from);
+        if (!same_time(time(LengthOf(after[j], plane_after, at), rate_after), time(length, rate_before), length, i)) {
+          return false;
+        }
+      }
+      if (original.kind == "SELECT_PLANE") plane_before = static_cast<int>(original.values[0]);
+      if (after[j].kind == "SELECT_PLANE") plane_after = static_cast<int>(after[j].values[0]);
+      Follow(original, plane_before, from);
+      Follow(after[j++], plane_after, at);
+      continue;
+    }
+    // The image of the input's arc, in X, Y and Z.
+    const double scales[3] = {t.x, t.y, t.z};
+    const auto curve = [&](double u, double point[3]) {
+      PointOf(original, plane_before, from, u, point);
+      for (int a = 0; a < 3; ++a) point[a] *= scales[a];
+      if (t.exchange) std::swap(point[0], point[1]);
+    };
+    const CurveDistance distance(curve);
+    double image_end[3];
+    curve(1, image_end);
+    // The output's last place, and the input's and the output's printed
+    // ones (four decimals), magnified with the input's.
+    const double allowed = (inches ? 0.0001 : 0.001) + 1.5e-4 * (1 + magnification);
+    double taken = 0;  // the pieces' time under inverse-time feed
+    for (int pieces = 0;; ++pieces) {
+      // Under inverse-time feed each piece brings its own rate.
+      while (j < after.size() && after[j].kind == "SET_FEED_RATE" && pieces > 0) rate_after = after[j++].values[0];
+      if (j >= after.size() || pieces == 5000 || (after[j].kind != "ARC_FEED" && after[j].kind != "STRAIGHT_FEED")) {
+        why = "the arc of move " + std::to_string(i) + " does not reach the image's end";
+        return false;
+      }
+      const Move& piece = after[j++];
+      taken += time(LengthOf(piece, plane_after, at), rate_after);
+      for (int k = 0; k <= 50; ++k) {
+        double point[3];
+        PointOf(piece, plane_after, at, k / 50.0, point);
+        if (distance(point) > allowed) {
+          why = "move " + std::to_string(j - 1) + " lies " + std::to_string(distance(point)) +
+                " from the image of the arc of move " + std::to_string(i);
+          return false;
+        }
+      }
+      Follow(piece, plane_after, at);
+      const auto from_end = [&](const double* p) {
+        return std::hypot(std::hypot(p[0] - image_end[0], p[1] - image_end[1]), p[2] - image_end[2]);
+      };
+      if (from_end(at) > allowed) continue;
+      // Near the end: a short piece more that stays on the curve and comes
+      // nearer still is the arc's too.
+      bool more = j < after.size() && (after[j].kind == "ARC_FEED" || after[j].kind == "STRAIGHT_FEED");
+      double next_end[3] = {at[0], at[1], at[2]};
+      if (more) Follow(after[j], plane_after, next_end);
+      more = more && from_end(next_end) < from_end(at) - 1e-9;
+      for (int k = 0; more && k <= 50; ++k) {
+        double point[3];
+        PointOf(after[j], plane_after, at, k / 50.0, point);
+        more = distance(point) <= allowed;
+      }
+      if (!more) break;
+    }
+    const double length = LengthOf(original, plane_before, from);
+    if (!same_time(taken, time(length, rate_before), length, i)) return false;
+    Follow(original, plane_before, from);
+  }
+  if (j != after.size()) why = "the converted program moves more";
+  return j == after.size();
 }
 
 // Settings to convert every sample with, and where they must take its moves,
@@ -366,7 +497,11 @@ struct SampleSettings {
   Transform expected;
   bool rates_only;  // compare the feed rates and spindle speeds alone
   int least_exact;  // of the samples the interpreter reads, this many at least come out exact
+  bool along_curves = false;  // arcs are judged along the image of the input's arc
+  double most_growth = 0;     // the converted samples hold at most this many times the input's lines (0: any)
 };
+
+std::size_t LinesOf(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 // The feed rates and spindle speeds among `moves`.
 std::vector<Move> Rates(const std::vector<Move>& moves) {
@@ -405,6 +540,8 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
   int noticed = 0;
   int other = 0;
   int timed_out = 0;
+  std::size_t input_lines = 0;
+  std::size_t output_lines = 0;
   for (const std::filesystem::path& sample : samples) {
     // A copy of its own, so that the original and the converted program
     // find the same files around them, its G53 moves marked.
@@ -418,6 +555,8 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
     if (before.outcome != Interpretation::kRead) continue;
     ++read;
     const ProgramRun filtered = program.Filter({original});
+    input_lines += LinesOf(ReadFile(original));
+    output_lines += LinesOf(filtered.output);
     const bool notice = filtered.errors.find("Kivrel: warning: ") != std::string::npos;
     if (filtered.status != 0) {
       ADD_FAILURE() << sample << ": the filter ended with status " << filtered.status << ": " << filtered.errors;
@@ -432,25 +571,34 @@ TEST_P(Rs274Samples, EverySampleConvertsExactlyOrWithANotice) {
     const double magnification = std::max({std::fabs(GetParam().expected.x), std::fabs(GetParam().expected.y),
                                            std::fabs(GetParam().expected.z)});
     const bool read_after = after.outcome == Interpretation::kRead;
+    std::string why;  // where the converted program parts from the expected moves
     if (after.outcome == Interpretation::kTimedOut) {
       ++timed_out;
       std::cout << "[ timed out] converted " << sample.filename().string() << ": not judged\n";
-    } else if (read_after && SameMoves(rates_only ? Rates(after.moves) : WithoutPecks(after.moves),
-                                       rates_only ? Rates(expected) : WithoutPecks(expected), magnification)) {
+    } else if (read_after && (GetParam().along_curves
+                                  ? SameMovesAlongCurves(WithoutPecks(after.moves), WithoutPecks(before.moves),
+                                                         GetParam().expected, magnification, why)
+                                  : SameMoves(rates_only ? Rates(after.moves) : WithoutPecks(after.moves),
+                                              rates_only ? Rates(expected) : WithoutPecks(expected), magnification))) {
       ++exact;
     } else if (notice) {
       ++noticed;
       const std::size_t at = filtered.errors.find("Kivrel: warning: ");
       std::cout << "[ noticed  ] " << sample.filename().string() << ": "
-                << filtered.errors.substr(at + 17, filtered.errors.find('\n', at) - at - 17) << "\n";
+                << filtered.errors.substr(at + 17, filtered.errors.find('\n', at) - at - 17) << " (" << why << ")\n";
     } else {
       ADD_FAILURE() << sample << (read_after ? ": moves differently" : ": the interpreter rejects the converted program")
-                    << ", and no notice said why" << FirstDifference(after.moves, expected, magnification);
+                    << ", and no notice said why"
+                    << (GetParam().along_curves ? ": " + why : FirstDifference(after.moves, expected, magnification));
       ++other;
     }
   }
   std::cout << "[ samples  ] " << read << " read by rs274: " << exact << " exact, " << noticed << " noticed, "
-            << other << " other, " << timed_out << " timed out\n";
+            << other << " other, " << timed_out << " timed out; " << input_lines << " lines in, " << output_lines
+            << " out\n";
+  if (GetParam().most_growth != 0) {
+    EXPECT_LE(static_cast<double>(output_lines), GetParam().most_growth * static_cast<double>(input_lines));
+  }
   EXPECT_GT(read, 100);
   EXPECT_EQ(other, 0);
   // A sample the interpreter gave no answer for in time is judged neither
@@ -467,14 +615,19 @@ INSTANTIATE_TEST_SUITE_P(
     // The parameter file's lines: Y, X, Z, A, feed multiplier, exchange,
     // feed addend, spindle addend.
     ::testing::Values(
-        SampleSettings{"scales", {"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"}, {2, 2, 2}, false, 190},
+        SampleSettings{"scales", {"2", "2", "2", "1", "1", "False", "0", "0.", "EOF"}, {2, 2, 2}, false, 190, true},
         SampleSettings{"feeds", {"1", "1", "1", "1", "2", "False", "5", "100.", "EOF"}, {1, 1, 1, false, 2, 5, 100}, true, 190},
-        SampleSettings{"mirror", {"1", "-1", "1", "1", "1", "False", "0", "0.", "EOF"}, {-1, 1, 1}, false, 185},
-        SampleSettings{"exchange", {"1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, 1, 1, true}, false, 185},
-        SampleSettings{"rotation", {"-1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, -1, 1, true}, false, 185},
+        SampleSettings{"mirror", {"1", "-1", "1", "1", "1", "False", "0", "0.", "EOF"}, {-1, 1, 1}, false, 185, true},
+        SampleSettings{"exchange", {"1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, 1, 1, true}, false, 185, true},
+        SampleSettings{"rotation", {"-1", "1", "1", "1", "1", "True", "0", "0.", "EOF"}, {1, -1, 1, true}, false, 185, true},
         SampleSettings{"inches", {"25.4", "25.4", "25.4", "1", "25.4", "False", "0", "0.", "EOF"},
-                       {25.4, 25.4, 25.4, false, 25.4}, false, 185},
-        SampleSettings{"half", {"0.5", "0.5", "0.5", "1", "1", "False", "0", "0.", "EOF"}, {0.5, 0.5, 0.5}, false, 185}),
+                       {25.4, 25.4, 25.4, false, 25.4}, false, 185, true},
+        SampleSettings{"half", {"0.5", "0.5", "0.5", "1", "1", "False", "0", "0.", "EOF"}, {0.5, 0.5, 0.5}, false, 185, true},
+        // Unequal scales: a machine's calibration and a stretch. Arcs come
+        // out as pieces along their image.
+        SampleSettings{"calibration", {"0.998", "1.002", "1", "1", "1", "False", "0", "0.", "EOF"},
+                       {1.002, 0.998, 1}, false, 189, true, 3},
+        SampleSettings{"stretch", {"3", "2", "1", "1", "1", "False", "0", "0.", "EOF"}, {2, 3, 1}, false, 188, true}),
     [](const auto& test) { return std::string(test.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Programs, Rs274Interop,

@@ -59,3 +59,30 @@ class CurveDistance {
 };
 
 }  // namespace kivrel::testing
+
+namespace kivrel::testing {
+
+// The point at the fraction `u` of an arc as the interpreter runs it, in
+// its plane's coordinates (the two axes, then the normal): from `start` to
+// `end` around `centre`, `turns` turns (positive counter-clockwise, 1 for
+// less than a whole turn, more for whole turns before the end), its radius
+// and normal even along its angle.
+inline void ArcPoint(const double start[3], const double end[3], const double centre[2], int turns, double u,
+                     double out[3]) {
+  constexpr double kTurn = 2 * 3.14159265358979323846;
+  const double from = std::atan2(start[1] - centre[1], start[0] - centre[0]);
+  double sweep = std::atan2(end[1] - centre[1], end[0] - centre[0]) - from;
+  if (turns < 0) sweep = -sweep;
+  while (sweep <= 1e-12) sweep += kTurn;
+  while (sweep > kTurn) sweep -= kTurn;
+  sweep += kTurn * (std::abs(turns) - 1);
+  if (turns < 0) sweep = -sweep;
+  const double r0 = std::hypot(start[0] - centre[0], start[1] - centre[1]);
+  const double r1 = std::hypot(end[0] - centre[0], end[1] - centre[1]);
+  const double r = r0 + (r1 - r0) * u;
+  out[0] = centre[0] + r * std::cos(from + sweep * u);
+  out[1] = centre[1] + r * std::sin(from + sweep * u);
+  out[2] = start[2] + (end[2] - start[2]) * u;
+}
+
+}  // namespace kivrel::testing

@@ -88,19 +88,9 @@ class Interpreter {
       double offset[3];
       ToPlane(plane_, ijk, offset);
       for (int c = 0; c < 2; ++c) centre[c] = absolute_centres_ ? offset[c] : a[c] + offset[c];
-      const double from = std::atan2(a[1] - centre[1], a[0] - centre[0]);
-      double sweep = std::atan2(b[1] - centre[1], b[0] - centre[0]) - from;
-      if (motion_ == 2) sweep = -sweep;
-      while (sweep <= 1e-12) sweep += 2 * kPi;
-      while (sweep > 2 * kPi) sweep -= 2 * kPi;
-      if (motion_ == 2) sweep = -sweep;
-      const double r0 = std::hypot(a[0] - centre[0], a[1] - centre[1]);
-      const double r1 = std::hypot(b[0] - centre[0], b[1] - centre[1]);
       for (int k = 0; measure && k <= 100; ++k) {
-        const double u = k / 100.0;
-        const double r = r0 + (r1 - r0) * u;
-        const double in[3] = {centre[0] + r * std::cos(from + sweep * u), centre[1] + r * std::sin(from + sweep * u),
-                              a[2] + (b[2] - a[2]) * u};
+        double in[3];
+        testing::ArcPoint(a, b, centre, motion_ == 2 ? -1 : 1, k / 100.0, in);
         std::array<double, 3> point;
         FromPlane(plane_, in, point.data());
         samples_.push_back(point);
