@@ -163,6 +163,13 @@ ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tole
   if (count == 0) return ArcOutcome::kNotCut;
   double total = 0;
   for (std::size_t k = 0; k < count; ++k) total += pieces[k].length;
+  if (w.inverse_time) {
+    // A piece too short for the feed that keeps its share of the time.
+    for (std::size_t k = 0; k < count; ++k) {
+      const double share = pieces[k].length > 0 ? total / pieces[k].length : 1;
+      if (!(ValueOf(w.feed_out) * share <= kMostWritten)) return ArcOutcome::kNotCut;
+    }
+  }
 
   text = {};
   for (int r = 0; r < 3; ++r) text.removed += kAxisLetters[ConversionPlan::PlaneAxis(out_plane, r)];

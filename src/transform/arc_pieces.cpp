@@ -130,6 +130,11 @@ class Cutter {
     } else {
       double point[3];
       curve_.At(t1, point);
+      // Beyond what a written number holds: no piece can end there.
+      if (!(std::fabs(point[0]) <= kMostWritten && std::fabs(point[1]) <= kMostWritten &&
+            std::fabs(point[2]) <= kMostWritten)) {
+        return false;
+      }
       end[0] = RoundWritten(point[0], kFourDecimals);
       end[1] = RoundWritten(point[1], kFourDecimals);
       end[2] = helical_ ? RoundWritten(point[2], kFourDecimals) : at_[2];
@@ -191,7 +196,7 @@ class Cutter {
       ux = a[0] + (by * m2 - my * b2) / d;
       uy = a[1] + (mx * b2 - bx * m2) / d;
     }
-    if (!std::isfinite(ux) || !std::isfinite(uy) || std::fabs(ux) > 1e8 || std::fabs(uy) > 1e8) return false;
+    if (!(std::fabs(ux) <= kMostWritten && std::fabs(uy) <= kMostWritten)) return false;  // NaN too
     piece.centre[0] = RoundWritten(ux, kFourDecimals);
     piece.centre[1] = RoundWritten(uy, kFourDecimals);
     const double c[2] = {ValueOf(piece.centre[0]), ValueOf(piece.centre[1])};

@@ -11,6 +11,9 @@ namespace kivrel {
 using Written = std::int64_t;
 inline constexpr double kWrittenUnit = 1e-10;
 inline constexpr Written kFourDecimals = 1000000;  // the last place of four decimals
+// The largest magnitude `RoundWritten` takes: beyond it the whole number of
+// tenths of a billionth no longer fits.
+inline constexpr double kMostWritten = 1e8;
 
 inline double ValueOf(Written written) { return static_cast<double>(written) * kWrittenUnit; }
 
