@@ -158,7 +158,8 @@ ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tole
     }
   }
 
-  std::vector<ArcPiece> pieces(kMostPieces);
+  std::vector<ArcPiece>& pieces = text.pieces;
+  if (pieces.size() < kMostPieces) pieces.resize(kMostPieces);
   const std::size_t count = CutArc(cut, pieces.data(), kMostPieces);
   if (count == 0) return ArcOutcome::kNotCut;
   double total = 0;
@@ -171,7 +172,9 @@ ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tole
     }
   }
 
-  text = {};
+  text.first.clear();
+  text.later.clear();
+  text.removed.clear();
   for (int r = 0; r < 3; ++r) text.removed += kAxisLetters[ConversionPlan::PlaneAxis(out_plane, r)];
   text.removed += "IJKRP";
   if (w.inverse_time) text.removed += 'F';

@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "transform/arc_pieces.h"
 #include "transform/conversion_plan.h"
 #include "transform/current_point.h"
 #include "transform/modes.h"
@@ -47,6 +49,7 @@ struct ArcText {
   std::string later;      // "\r\nG2 X.. Y.. I.. J.." for each later piece
   std::size_t extra_lines = 0;
   std::string removed;    // the letters of the line's words the pieces replace
+  std::vector<ArcPiece> pieces;  // room for the pieces, kept from arc to arc
 };
 
 // Where the image of the arc under the plan's map lies farther than

@@ -1,5 +1,6 @@
 // Following where the tool stands from line to line, and cutting the
 // image of an arc into pieces where its words alone cannot describe it.
+#include <cstring>
 #include <string>
 
 #include "transform/g_codes.h"
@@ -125,6 +126,7 @@ ArcOutcome LineProcessor::DecideArc(std::string_view line, const LineScan& scan,
     if (!ReadWord(line, scan, kRowF, feed, &words.feed_out)) return ArcOutcome::kNotCut;
     words.feed = true;
   }
+  ResolvePoint();
   words.start = point_;
   unsigned needed = 0;
   const ArcOutcome outcome = CutArcLine(words, plan_, Tolerance(line_modes, own), arc_text_, needed);
@@ -142,6 +144,52 @@ ArcOutcome LineProcessor::DecideArc(std::string_view line, const LineScan& scan,
     arc_text_.later.swap(skipped);
   }
   return outcome;
+}
+
+bool LineProcessor::KeepAxisWord(std::string_view line, const LineScan& scan, int row, int axis) {
+  const std::size_t at = row_at_[row];
+  if (at == std::string::npos || (((expression_rows_ | malformed_rows_) >> row) & 1) != 0) return false;
+  const std::size_t end = word_characters::RunEnd(line.data(), at + 1);
+  PendingAxis& pending = pending_[axis];
+  if (end - at >= sizeof pending.text) return false;
+  std::memcpy(pending.text, line.data() + at, end - at);
+  std::memset(pending.text + (end - at), 0, sizeof pending.text - (end - at));
+  pending.rewritten = false;
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    const ScannedWord& word = scan.words[w];
+    if (word.row != row) continue;
+    pending.rewritten = true;
+    pending.scale = word.scale;
+    pending.addend = word.addend;
+    pending.decimals = word.decimals;
+    break;
+  }
+  pending.pending = true;
+  return true;
+}
+
+void LineProcessor::ResolvePoint() {
+  for (int a = 0; a < 3; ++a) {
+    PendingAxis& pending = pending_[a];
+    if (!pending.pending) continue;
+    pending.pending = false;
+    AxisPoint& point = point_.axis[a];
+    if (point.state != AxisPoint::State::Known) continue;
+    // As ReadWord reads it on the line itself.
+    const std::size_t size = std::strlen(pending.text);
+    const RunNumber run = ReadRun(pending.text, 1, size);
+    Written in = 0;
+    Written out = 0;
+    bool known = run.well_formed && run.fits && WrittenOf(run.written, in);
+    out = in;
+    if (known && pending.rewritten) {
+      WordNumber number;
+      known = rewriter_.ComputeNumber(pending.text, size, 0, pending.scale, pending.addend, pending.decimals,
+                                      number) == RewriteStatus::Done &&
+              !number.kept && WrittenOf(number.number, out);
+    }
+    point = known ? AxisPoint{AxisPoint::State::Known, in, out} : AxisPoint{};
+  }
 }
 
 void LineProcessor::FollowPoint(std::string_view line, const LineScan& scan, const WordRoles& roles,
@@ -198,14 +246,26 @@ void LineProcessor::FollowPoint(std::string_view line, const LineScan& scan, con
       ReadMode(kDiametersField, own);
       known = !line_modes.diameters;
     }
-    if (!known || !ReadWord(line, scan, kXYZRows[a], in, &out)) {
+    if (!known) {
       forget(a);
       continue;
     }
     AxisPoint& point = point_.axis[a];
     if (!incremental) {
-      point = {AxisPoint::State::Known, in, out};
-    } else if (point.state != AxisPoint::State::Unknown) {
+      // Read only where an arc needs it.
+      if (KeepAxisWord(line, scan, kXYZRows[a], a)) {
+        point = {AxisPoint::State::Known, 0, 0};
+      } else {
+        forget(a);
+      }
+      continue;
+    }
+    ResolvePoint();
+    if (!ReadWord(line, scan, kXYZRows[a], in, &out)) {
+      forget(a);
+      continue;
+    }
+    if (point.state != AxisPoint::State::Unknown) {
       point.in += in;
       point.out += out;
     }

@@ -347,6 +347,7 @@ void LineProcessor::StartChunk(const Modal& assumed, const CurrentPoint* point) 
   relied_ = {};
   moved_ = false;
   point_ = point != nullptr ? *point : CurrentPoint::Relative();
+  for (PendingAxis& pending : pending_) pending.pending = false;
 }
 
 Modal LineProcessor::ModesOfLine(std::string_view line, const LineScan& scan, unsigned& own) const {

@@ -52,7 +52,11 @@ class LineProcessor {
   // The modes the lines since the chunk began have set (ModeField bits).
   unsigned set_fields() const { return set_fields_; }
   // Where the tool stands after them, as far as it is followed.
-  const CurrentPoint& point() const { return point_; }
+  // Where the tool stands after the lines so far (its words read now).
+  const CurrentPoint& point() {
+    ResolvePoint();
+    return point_;
+  }
   const ModesRelied& relied() const { return relied_; }
   // The lines the last line converted came out as beyond the one: the
   // pieces an arc was cut into after the first.
@@ -131,6 +135,21 @@ class LineProcessor {
   // Following where the tool stands, so that arcs can be cut.
   bool tracking_ = false;
   CurrentPoint point_;
+  // The word that set a known axis of point_, kept as text and read only
+  // where an arc needs it: most lines are no arcs.
+  struct PendingAxis {
+    bool pending = false;
+    bool rewritten = false;  // the line rewrote it with these (else it stays as read)
+    float scale = 1;
+    float addend = 0;
+    Decimals decimals{};
+    char text[40];           // the letter and its number run, then a 0
+  };
+  PendingAxis pending_[3];
+  // Keeps the axis word of `row` as the pending value of `axis`; false
+  // where it cannot be followed.
+  bool KeepAxisWord(std::string_view line, const LineScan& scan, int row, int axis);
+  void ResolvePoint();
   bool block_delete_ = false;             // the line behind a "/"
   std::size_t row_at_[line_tables::kRows];  // where the scan found each row's word (before the roles)
   unsigned expression_rows_ = 0;          // the rows the scan found an expression in (before the roles)
