@@ -55,7 +55,8 @@ Chunk& ChunkPipeline::Next() {
   return chunk;
 }
 
-void ChunkPipeline::Submit(Chunk& chunk) {
+void ChunkPipeline::Submit(Chunk& chunk, const Modal& assumed) {
+  chunk.assumed = assumed;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back(&chunk);
@@ -110,9 +111,10 @@ void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool
       chunk = queue_.front();
       queue_.pop_front();
     }
-    // On the modes a program starts with: the writer converts the chunk
-    // again where its lines relied on others.
-    ConvertChunk(processor, Modal{}, nullptr, *chunk);
+    // On the modes the writer guessed: it converts the chunk again where
+    // its lines relied on others.
+    const Modal assumed = chunk->assumed;
+    ConvertChunk(processor, assumed, nullptr, *chunk);
     heard.Swap(chunk->heard);
     heard.Clear();
     {

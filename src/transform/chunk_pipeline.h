@@ -80,7 +80,9 @@ class ChunkPipeline {
   // The next free chunk, cleared, to read into.
   Chunk& Next();
   // Hands the chunk Next gave to the workers.
-  void Submit(Chunk& chunk);
+  // `assumed`: the modes it is converted on, as the chunks before it are
+  // likely to leave them.
+  void Submit(Chunk& chunk, const Modal& assumed);
   // Waits for the oldest chunk submitted and not yet taken; null when none
   // is left. It stays as it is until Next hands out its place again.
   Chunk* TakeOldest();

@@ -65,7 +65,10 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
         more = false;
         break;
       }
-      pipeline.Submit(chunk);
+      // The modes rarely change from chunk to chunk: those the chunks
+      // written so far left are the best guess (a program's units, for one,
+      // which every arc cut into pieces reads).
+      pipeline.Submit(chunk, modes);
     }
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
