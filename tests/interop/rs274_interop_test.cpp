@@ -402,7 +402,10 @@ bool SameMovesAlongCurves(const std::vector<Move>& after, const std::vector<Move
   std::size_t j = 0;
   for (std::size_t i = 0; i < before.size(); ++i) {
     const Move& original = before[i];
-    if (j < after.size() && after[j].kind == "UNITS") inches = after[j].values[0] != 0;
+    // The units: the interpreter names them where they change, which a
+    // conversion of units changes.
+    while (j < after.size() && after[j].kind == "UNITS") inches = after[j++].values[0] != 0;
+    if (original.kind == "UNITS") continue;
     if (original.kind == "INVERSE_TIME") inverse_time = original.values[0] != 0;
     if (original.kind != "ARC_FEED" || original.values.size() < 6) {
       if (j >= after.size()) {
@@ -485,6 +488,7 @@ bool SameMovesAlongCurves(const std::vector<Move>& after, const std::vector<Move
     if (!same_time(taken, time(length, rate_before), length, i)) return false;
     Follow(original, plane_before, from);
   }
+  while (j < after.size() && after[j].kind == "UNITS") ++j;
   if (j != after.size()) why = "the converted program moves more";
   return j == after.size();
 }
