@@ -1,12 +1,16 @@
 // Writes a deterministic milling program of about the given size:
-//   kivrel_generate SIZE_BYTES OUTPUT [SEED [plain]]
+//   kivrel_generate SIZE_BYTES OUTPUT [SEED [plain|arcs]]
 // Rapid moves and cuts with X, Y, Z and F words, arcs with I and J, spindle
 // words, comment lines and trailing comments, block-delete lines and a few
 // lower-case lines, CR LF ended, like the surfacing programs CAM systems emit.
 // "plain" leaves out the block-delete lines, and names inches (G20) where
 // the other names millimetres (G21), so that a conversion with scales of
-// 25.4 raises no toolpath notice: it turns G20 into G21.
+// 25.4 raises no toolpath notice: it turns G20 into G21. "arcs" leaves out
+// the block-delete lines too, and starts each arc where the tool stands and
+// ends it on its circle, as an interpreter accepts it: the program a
+// calibration's unequal scales cut into pieces.
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -58,7 +62,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   Random random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1);
-  const bool plain = argc > 4 && std::string(argv[4]) == "plain";
+  const std::string mode = argc > 4 ? argv[4] : "";
+  const bool plain = mode == "plain";
+  const bool arcs = mode == "arcs";
+  double x = 0;  // where the tool stands, in the arcs' program
+  double y = 0;
   std::string line;
   std::uint64_t written = 0;
   long number = 0;
@@ -72,7 +80,7 @@ int main(int argc, char** argv) {
     number += 10;
     if (kind < 4) {
       line = "(PASS " + std::to_string(number) + " DEPTH CHANGE)";
-    } else if (kind < 6 && !plain) {
+    } else if (kind < 6 && !plain && !arcs) {
       line = "/M00";
       Word(line, 'X', random.Value(-200, 200, 3), 3);
     } else if (kind < 8) {
@@ -80,21 +88,41 @@ int main(int argc, char** argv) {
       Word(line, 'S', random.Value(8000, 24000, 0), 0);
     } else if (kind < 14) {
       line = "G00";
-      Word(line, 'X', random.Value(-200, 200, 3), 3);
-      Word(line, 'Y', random.Value(-200, 200, 3), 3);
+      x = random.Value(-200, 200, 3);
+      y = random.Value(-200, 200, 3);
+      Word(line, 'X', x, 3);
+      Word(line, 'Y', y, 3);
       z = random.Value(-20, 5, 3);
       Word(line, 'Z', z, 3);
     } else if (kind < 30) {
-      line = random.Below(2) == 0 ? "G02" : "G03";
-      Word(line, 'X', random.Value(-200, 200, 4), 4);
-      Word(line, 'Y', random.Value(-200, 200, 4), 4);
-      Word(line, 'I', random.Value(-10, 10, 4), 4);
-      Word(line, 'J', random.Value(-10, 10, 4), 4);
+      const bool clockwise = random.Below(2) == 0;
+      line = clockwise ? "G02" : "G03";
+      if (arcs) {
+        // Up to half a turn around the centre, from where the tool stands.
+        const double i = random.Value(-10, 10, 4);
+        const double j = random.Value(-10, 10, 4);
+        const double turn = random.Value(0.05, 3.14, 2) * (clockwise ? -1 : 1);
+        const double from = std::atan2(-j, -i);
+        const double radius = std::hypot(i, j);
+        x = std::round((x + i + radius * std::cos(from + turn)) * 1e4) / 1e4;
+        y = std::round((y + j + radius * std::sin(from + turn)) * 1e4) / 1e4;
+        Word(line, 'X', x, 4);
+        Word(line, 'Y', y, 4);
+        Word(line, 'I', i, 4);
+        Word(line, 'J', j, 4);
+      } else {
+        Word(line, 'X', random.Value(-200, 200, 4), 4);
+        Word(line, 'Y', random.Value(-200, 200, 4), 4);
+        Word(line, 'I', random.Value(-10, 10, 4), 4);
+        Word(line, 'J', random.Value(-10, 10, 4), 4);
+      }
       if (random.Below(3) == 0) Word(line, 'F', random.Value(100, 2000, 0), 0);
     } else {
       line = "G01";
-      Word(line, 'X', random.Value(-200, 200, 4), 4);
-      Word(line, 'Y', random.Value(-200, 200, 4), 4);
+      x = random.Value(-200, 200, 4);
+      y = random.Value(-200, 200, 4);
+      Word(line, 'X', x, 4);
+      Word(line, 'Y', y, 4);
       if (random.Below(4) == 0) Word(line, 'Z', random.Value(-20, 5, 4), 4);
       if (random.Below(2) == 0) Word(line, 'F', random.Value(100, 2000, 1), 1);
       if (random.Below(10) == 0) line += " (FINISH)";

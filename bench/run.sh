@@ -6,7 +6,8 @@
 # case, the speed-up of a conversion on every core over one pinned to a
 # single core, the time of a 10-line program, and the instructions per
 # input byte of a headless conversion under callgrind (all threads
-# together); then the same for the line scan in plain C++ (build-portable,
+# together); a calibration's (X 1.002, Y 0.998) speed, instructions and
+# output growth; then the same for the line scan in plain C++ (build-portable,
 # as processors without SSE2 run it) beside SSE2. cp copies inside the
 # kernel where it can; dd bs=64K and cat read and write the same bytes
 # through a process.
@@ -151,6 +152,39 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
 instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/callgrind.log" || grep -oP 'refs:\s+\K[0-9,]+' "$work/callgrind.log" | tr -d ,)
 awk -v i="$instructions" -v b="$bytes" \
   'BEGIN {printf "callgrind: %d instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
+
+# A machine's calibration (X 1.002, Y 0.998): arcs come out as pieces along
+# their image. Its speed on every core, its instructions per input byte, and
+# how much the output grows in lines and bytes against the same program
+# under scales of 1, on a program whose arcs start where the tool stands.
+mkdir -p "$work/calibration" "$work/unscaled"
+cp build/kivrel "$work/calibration/"
+cp build/kivrel "$work/unscaled/"
+printf '0.998\r\n1.002\r\n1\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n' > "$work/calibration/kivrel.prm"
+printf '1\r\n1\r\n1\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n' > "$work/unscaled/kivrel.prm"
+calibration="$PWD/$work/calibration/kivrel"
+unscaled="$PWD/$work/unscaled/kivrel"
+calibration_input="$PWD/$work/calibration-${sizes[0]}.nc"
+build/kivrel_generate "${sizes[0]}" "$calibration_input" 1 arcs
+bytes=$(stat -c %s "$calibration_input")
+calibration_s=$(median_seconds $runs headless "$calibration" "$calibration_input")
+headless "$unscaled" "$calibration_input" 2>/dev/null; mv "${calibration_input%.nc}.pr1" "$work/unscaled.pr1"
+headless "$calibration" "$calibration_input" 2>/dev/null
+awk -v size="${sizes[0]}" -v s="$calibration_s" -v b="$bytes" \
+  -v lines="$(wc -l < "${calibration_input%.nc}.pr1")" -v plain_lines="$(wc -l < "$work/unscaled.pr1")" \
+  -v out="$(stat -c %s "${calibration_input%.nc}.pr1")" -v plain_out="$(stat -c %s "$work/unscaled.pr1")" \
+  'BEGIN {printf "%-10s calibration %.4f s, %.1f MB/s; output %d lines, %d bytes: %.3f x and %.3f x those under scales of 1\n",
+          size, s, b / s / 1e6, lines, out, lines / plain_lines, out / plain_out}'
+rm -f "${calibration_input%.nc}.pr1" "$work/unscaled.pr1"
+build/kivrel_generate "$callgrind_size" "$work/calibration/callgrind.nc" 1 arcs
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  valgrind --tool=callgrind --callgrind-out-file="$work/calibration.out" "$calibration" \
+  "$PWD/$work/calibration/callgrind.nc" 2>"$work/calibration.log" >/dev/null
+calibration_instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/calibration.log" ||
+                           grep -oP 'refs:\s+\K[0-9,]+' "$work/calibration.log" | tr -d ,)
+awk -v i="$calibration_instructions" -v b="$(stat -c %s "$work/calibration/callgrind.nc")" \
+  'BEGIN {printf "callgrind, calibration: %.0f instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
+rm -f "$work/calibration/callgrind.pr1"
 
 # The line scan in plain C++, as processors without SSE2 (64-bit ARM) run it,
 # against the SSE2 scan: the same bytes out, the instructions per input byte
