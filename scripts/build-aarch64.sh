@@ -3,7 +3,7 @@
 # Raspberry Pi, say) with Debian's g++-aarch64-linux-gnu into build-aarch64/:
 # kivrel and kivrel-filter on the console platform (no GUI module: Qt is
 # not built for that processor here) and the unit and end-to-end suites,
-# which scripts/test.sh runs under qemu-aarch64.
+# which scripts/test.sh --full runs under qemu-aarch64.
 #   scripts/build-aarch64.sh [--programs]     --programs: without the suites
 set -euo pipefail
 cd "$(dirname "$0")/.."

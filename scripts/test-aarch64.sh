@@ -2,7 +2,7 @@
 # Cross-builds for 64-bit ARM (scripts/build-aarch64.sh) and runs the unit and
 # end-to-end suites under qemu-aarch64 -L /usr/aarch64-linux-gnu (Debian's
 # qemu-user); arguments go to each suite (--gtest_filter=..., say). Part of
-# scripts/test.sh.
+# scripts/test.sh --full.
 #
 # The suites start the programs they test, which are aarch64 programs too.
 # So they run as root in a user and mount namespace of their own, whose

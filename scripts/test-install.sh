@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs into a temporary prefix and uses the installed program through its
 # link, uninstalls, refuses a prefix that cannot be written, and builds both
-# release archives and runs the unpacked Linux one. Part of scripts/test.sh.
+# release archives and runs the unpacked Linux one. Part of scripts/test.sh --full.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 work=$(mktemp -d)
