@@ -79,8 +79,6 @@ class ToolpathNotices : public NoticeSink {
     kExchangedLathe,
     kKinds
   };
-  enum class Plane { XY, ZX, YZ };
-
   void Note(Kind kind, std::uint64_t line_number);
   // What each plane's arcs suffer under these settings.
   struct PlaneJudgement {
@@ -108,7 +106,7 @@ class ToolpathNotices : public NoticeSink {
   bool any_change_ = false;     // the settings change some word
 
   // Modal states, as the program has set them so far.
-  PlaneJudgement planes_[3];  // in the order of Plane
+  PlaneJudgement planes_[3];  // in the order of Plane (transform/modes.h)
   Plane plane_ = Plane::XY;
   bool inverse_time_ = false;
   bool per_revolution_ = false;
