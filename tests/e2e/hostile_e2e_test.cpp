@@ -97,7 +97,7 @@ TEST_F(HostileE2E, LinesAndNumbers) {
     const auto [status, lines] = Convert(c.input);
     EXPECT_EQ(status, c.status) << run.errors;
     if (status == 0) {
-      EXPECT_TRUE(lines == c.lines) << "output differs";
+      EXPECT_EQ(lines, c.lines);
     }
   }
 }

@@ -230,7 +230,7 @@ TEST(FileCallPath, PathsOfMaxPathCharactersOrMoreTakeTheExtendedForm) {
       {"jobs\\" + long_name, L"\\\\?\\" + here + L"jobs\\" + wide_name},
   };
   for (const auto& [path, expected] : cases) {
-    EXPECT_TRUE(FileCallPath(path) == expected) << path;
+    EXPECT_EQ(FileCallPath(path), expected) << path;
   }
 }
 
