@@ -51,8 +51,8 @@ class LineProcessor {
   const Modal& modal() const { return modal_; }
   // The modes the lines since the chunk began have set (ModeField bits).
   unsigned set_fields() const { return set_fields_; }
-  // Where the tool stands after them, as far as it is followed.
-  // Where the tool stands after the lines so far (its words read now).
+  // Where the tool stands after them, as far as it is followed (the words
+  // that set it are read now).
   const CurrentPoint& point() {
     ResolvePoint();
     return point_;
