@@ -25,30 +25,36 @@ constexpr g_codes::Bits kFrameCodes = g_codes::kFrameChange | g_codes::kFrameTak
 // Codes whose move ends where no word says, or on the machine's coordinates.
 constexpr g_codes::Bits kEndUnknownCodes = g_codes::kMachine | g_codes::kEndUnknown;
 
+// The word the line rewrites for `row`, or null where it stays as read.
+const ScannedWord* WordOfRow(const LineScan& scan, int row) {
+  for (std::size_t w = 0; w < scan.count; ++w) {
+    if (scan.words[w].row == row) return &scan.words[w];
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-bool LineProcessor::ReadWord(std::string_view line, const LineScan& scan, int row, Written& in, Written* out) {
-  const std::size_t at = row_at_[row];
-  if (at == std::string::npos || (((expression_rows_ | malformed_rows_) >> row) & 1) != 0) return false;
-  const std::size_t from = at + 1;
-  const RunNumber run = ReadRun(line.data(), from, word_characters::RunEnd(line.data(), from));
+bool LineProcessor::ReadNumber(const char* text, std::size_t size, std::size_t at, std::size_t run_end,
+                               const ScannedWord* word, Written& in, Written* out) {
+  const RunNumber run = ReadRun(text, at + 1, run_end);
   if (!run.well_formed || !run.fits || !WrittenOf(run.written, in)) return false;
   if (out == nullptr) return true;
   // As the line writes it: with its meaning's scale, or as read where its
   // meaning leaves it so.
   *out = in;
-  for (std::size_t w = 0; w < scan.count; ++w) {
-    const ScannedWord& word = scan.words[w];
-    if (word.row != row) continue;
-    WordNumber number;
-    if (rewriter_.ComputeNumber(line.data(), line.size(), at, word.scale, word.addend, word.decimals, number) !=
-            RewriteStatus::Done ||
-        number.kept) {
-      return false;
-    }
-    return WrittenOf(number.number, *out);
-  }
-  return true;
+  if (word == nullptr) return true;
+  WordNumber number;
+  return rewriter_.ComputeNumber(text, size, at, word->scale, word->addend, word->decimals, number) ==
+             RewriteStatus::Done &&
+         !number.kept && WrittenOf(number.number, *out);
+}
+
+bool LineProcessor::ReadWord(std::string_view line, const LineScan& scan, int row, Written& in, Written* out) {
+  const std::size_t at = row_at_[row];
+  if (at == std::string::npos || (((expression_rows_ | malformed_rows_) >> row) & 1) != 0) return false;
+  return ReadNumber(line.data(), line.size(), at, word_characters::RunEnd(line.data(), at + 1), WordOfRow(scan, row),
+                    in, out);
 }
 
 double LineProcessor::Tolerance(const Modal& line_modes, unsigned own) {
@@ -154,16 +160,9 @@ bool LineProcessor::KeepAxisWord(std::string_view line, const LineScan& scan, in
   if (end - at >= sizeof pending.text) return false;
   std::memcpy(pending.text, line.data() + at, end - at);
   std::memset(pending.text + (end - at), 0, sizeof pending.text - (end - at));
-  pending.rewritten = false;
-  for (std::size_t w = 0; w < scan.count; ++w) {
-    const ScannedWord& word = scan.words[w];
-    if (word.row != row) continue;
-    pending.rewritten = true;
-    pending.scale = word.scale;
-    pending.addend = word.addend;
-    pending.decimals = word.decimals;
-    break;
-  }
+  const ScannedWord* word = WordOfRow(scan, row);
+  pending.rewritten = word != nullptr;
+  if (word != nullptr) pending.word = *word;
   pending.pending = true;
   return true;
 }
@@ -177,17 +176,10 @@ void LineProcessor::ResolvePoint() {
     if (point.state != AxisPoint::State::Known) continue;
     // As ReadWord reads it on the line itself.
     const std::size_t size = std::strlen(pending.text);
-    const RunNumber run = ReadRun(pending.text, 1, size);
     Written in = 0;
     Written out = 0;
-    bool known = run.well_formed && run.fits && WrittenOf(run.written, in);
-    out = in;
-    if (known && pending.rewritten) {
-      WordNumber number;
-      known = rewriter_.ComputeNumber(pending.text, size, 0, pending.scale, pending.addend, pending.decimals,
-                                      number) == RewriteStatus::Done &&
-              !number.kept && WrittenOf(number.number, out);
-    }
+    const bool known =
+        ReadNumber(pending.text, size, 0, size, pending.rewritten ? &pending.word : nullptr, in, &out);
     point = known ? AxisPoint{AxisPoint::State::Known, in, out} : AxisPoint{};
   }
 }

@@ -90,6 +90,10 @@ class LineProcessor {
   // The number of the word of `row` as read, and as the line writes it
   // (where `out` is given); false where either is not known.
   bool ReadWord(std::string_view line, const LineScan& scan, int row, Written& in, Written* out);
+  // The same for the word whose letter stands at `at` in `text`, its number
+  // run ending at `run_end`, rewritten as `word` says (null: as read).
+  bool ReadNumber(const char* text, std::size_t size, std::size_t at, std::size_t run_end, const ScannedWord* word,
+                  Written& in, Written* out);
   // The largest distance of an arc's pieces from its image: the output's
   // last place.
   double Tolerance(const Modal& line_modes, unsigned own);
@@ -139,10 +143,8 @@ class LineProcessor {
   // where an arc needs it: most lines are no arcs.
   struct PendingAxis {
     bool pending = false;
-    bool rewritten = false;  // the line rewrote it with these (else it stays as read)
-    float scale = 1;
-    float addend = 0;
-    Decimals decimals{};
+    bool rewritten = false;  // the line rewrote it as `word` says (else it stays as read)
+    ScannedWord word{};
     char text[40];           // the letter and its number run, then a 0
   };
   PendingAxis pending_[3];
