@@ -76,6 +76,15 @@ headless() { "${no_display[@]}" "$@"; }
 windowed() { "${offscreen[@]}" "$@"; }
 
 one_core=(taskset -c 0)
+
+# The instructions of a headless conversion of INPUT by PROGRAM under
+# callgrind, all threads together (its logs named after NAME in $work).
+callgrind_instructions() {
+  local name=$1 program=$2 input=$3
+  "${no_display[@]}" valgrind --tool=callgrind --callgrind-out-file="$work/$name.out" "$program" "$input" \
+    2>"$work/$name.log" >/dev/null
+  grep -oP 'Collected : \K[0-9]+' "$work/$name.log" || grep -oP 'refs:\s+\K[0-9,]+' "$work/$name.log" | tr -d ,
+}
 printf '%-10s %-10s %10s %10s %8s %8s %12s\n' size case seconds MB/s "x dd" "x cp" "peak KiB"
 for size in "${sizes[@]}"; do
   input="$PWD/$work/program-$size.nc"
@@ -147,9 +156,7 @@ rm -f "${input%.nc}.pr1"
 input="$PWD/$work/callgrind.nc"
 build/kivrel_generate "$callgrind_size" "$input"
 bytes=$(stat -c %s "$input")
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$kivrel" "$input" 2>"$work/callgrind.log" >/dev/null
-instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/callgrind.log" || grep -oP 'refs:\s+\K[0-9,]+' "$work/callgrind.log" | tr -d ,)
+instructions=$(callgrind_instructions callgrind "$kivrel" "$input")
 awk -v i="$instructions" -v b="$bytes" \
   'BEGIN {printf "callgrind: %d instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
 
@@ -177,11 +184,7 @@ awk -v size="${sizes[0]}" -v s="$calibration_s" -v b="$bytes" \
           size, s, b / s / 1e6, lines, out, lines / plain_lines, out / plain_out}'
 rm -f "${calibration_input%.nc}.pr1" "$work/unscaled.pr1"
 build/kivrel_generate "$callgrind_size" "$work/calibration/callgrind.nc" 1 arcs
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  valgrind --tool=callgrind --callgrind-out-file="$work/calibration.out" "$calibration" \
-  "$PWD/$work/calibration/callgrind.nc" 2>"$work/calibration.log" >/dev/null
-calibration_instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/calibration.log" ||
-                           grep -oP 'refs:\s+\K[0-9,]+' "$work/calibration.log" | tr -d ,)
+calibration_instructions=$(callgrind_instructions calibration "$calibration" "$PWD/$work/calibration/callgrind.nc")
 awk -v i="$calibration_instructions" -v b="$(stat -c %s "$work/calibration/callgrind.nc")" \
   'BEGIN {printf "callgrind, calibration: %.0f instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
 rm -f "$work/calibration/callgrind.pr1"
@@ -196,12 +199,10 @@ mkdir -p "$work/portable"
 cp build-portable/kivrel "$work/program/kivrel.prm" "$work/portable/"
 portable="$PWD/$work/portable/kivrel"
 mv "${input%.nc}.pr1" "$work/sse2.pr1"
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  valgrind --tool=callgrind --callgrind-out-file="$work/portable.out" "$portable" "$input" 2>"$work/portable.log" >/dev/null
+portable_instructions=$(callgrind_instructions portable "$portable" "$input")
 cmp -s "${input%.nc}.pr1" "$work/sse2.pr1" ||
   { echo "the plain C++ line scan wrote other bytes than the SSE2 scan" >&2; exit 1; }
 rm -f "${input%.nc}.pr1" "$work/sse2.pr1"
-portable_instructions=$(grep -oP 'Collected : \K[0-9]+' "$work/portable.log" || grep -oP 'refs:\s+\K[0-9,]+' "$work/portable.log" | tr -d ,)
 awk -v i="$portable_instructions" -v s="$instructions" -v b="$bytes" \
   'BEGIN {printf "callgrind, plain C++ scan: %d instructions for %d bytes: %.1f instructions per input byte (%.2f x SSE2)\n",
           i, b, i / b, i / s}'
