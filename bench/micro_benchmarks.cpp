@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "common/fixed_text.h"
-#include "common/leading_number.h"
+#include "numbers/fixed_text.h"
+#include "numbers/leading_number.h"
 #include "settings/settings.h"
 #include "transform/process_line.h"
-#include "transform/rewrite_number.h"
+#include "transform/rewrite/rewrite_number.h"
 
 namespace kivrel {
 namespace {

@@ -2,9 +2,9 @@
 // that run every program they open through one.
 #include <iostream>
 
-#include "common/disk_file_system.h"
-#include "common/process_info.h"
-#include "common/standard_output.h"
+#include "platform/disk_file_system.h"
+#include "platform/process_info.h"
+#include "platform/standard_output.h"
 #include "startup/filter_program.h"
 #include "startup/program_information.h"
 #include "ui/console_ui.h"

@@ -1,8 +1,8 @@
 #include <iostream>
 
-#include "common/clock.h"
-#include "common/disk_file_system.h"
-#include "common/process_info.h"
+#include "platform/clock.h"
+#include "platform/disk_file_system.h"
+#include "platform/process_info.h"
 #include "startup/main_program.h"
 #include "startup/program_information.h"
 #include "ui/console_ui.h"

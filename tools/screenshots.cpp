@@ -5,7 +5,7 @@
 #include <QTest>
 #include <iostream>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "settings/dialog_model.h"
 #include "ui/progress_window.h"
 #include "ui/qt_message_boxes.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "settings/dialog_model.h"
 #include "ui/win32/win32_message_boxes.h"
 #include "ui/win32/win32_progress_window.h"

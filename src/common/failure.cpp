@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "common/error_number.h"
+#include "platform/error_number.h"
 
 namespace kivrel {
 

@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "common/failure.h"
-#include "common/fixed_text.h"
-#include "common/leading_number.h"
+#include "numbers/fixed_text.h"
+#include "numbers/leading_number.h"
 #include "common/version.h"
 #include "settings/strict_number.h"
 

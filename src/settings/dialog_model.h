@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "common/message_boxes.h"
+#include "platform/message_boxes.h"
 #include "settings/dialog_hooks.h"
 #include "settings/dialog_layout.h"
 #include "settings/parameter_file.h"

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "common/failure.h"
-#include "common/fixed_text.h"
-#include "common/text_reader.h"
-#include "common/replace_file.h"
+#include "numbers/fixed_text.h"
+#include "platform/text_reader.h"
+#include "platform/replace_file.h"
 #include "settings/strict_number.h"
 
 namespace kivrel {

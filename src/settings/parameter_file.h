@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "common/file_system.h"
-#include "common/message_boxes.h"
+#include "platform/file_system.h"
+#include "platform/message_boxes.h"
 #include "settings/dialog_hooks.h"
 #include "settings/settings.h"
 

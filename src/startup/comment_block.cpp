@@ -1,6 +1,6 @@
 #include "startup/comment_block.h"
 
-#include "common/fixed_text.h"
+#include "numbers/fixed_text.h"
 #include "common/version.h"
 
 namespace kivrel {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "common/text_reader.h"
-#include "common/text_writer.h"
+#include "platform/text_reader.h"
+#include "platform/text_writer.h"
 #include "settings/settings.h"
 #include "transform/process_text.h"
 

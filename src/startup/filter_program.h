@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "common/file_system.h"
-#include "common/message_boxes.h"
+#include "platform/file_system.h"
+#include "platform/message_boxes.h"
 #include "startup/exit_status.h"
 
 namespace kivrel {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/file_system.h"
+#include "platform/file_system.h"
 #include "startup/exit_status.h"
 #include "startup/platform.h"
 

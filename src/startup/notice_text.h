@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "settings/settings.h"
-#include "transform/toolpath_notices.h"
+#include "transform/notices/toolpath_notices.h"
 
 namespace kivrel {
 

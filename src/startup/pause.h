@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/clock.h"
+#include "platform/clock.h"
 #include "transform/progress_view.h"
 
 namespace kivrel {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "common/clock.h"
-#include "common/file_system.h"
-#include "common/message_boxes.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/message_boxes.h"
 #include "settings/dialog_hooks.h"
 #include "settings/parameter_file.h"
 #include "transform/progress_view.h"

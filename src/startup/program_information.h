@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/file_system.h"
+#include "platform/file_system.h"
 
 namespace kivrel {
 

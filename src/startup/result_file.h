@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "common/file_system.h"
-#include "common/replace_file.h"
+#include "platform/file_system.h"
+#include "platform/replace_file.h"
 
 namespace kivrel {
 

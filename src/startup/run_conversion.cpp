@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "common/failure.h"
-#include "common/replace_file.h"
-#include "common/text_reader.h"
+#include "platform/replace_file.h"
+#include "platform/text_reader.h"
 #include "startup/convert_stream.h"
 #include "startup/notice_text.h"
 #include "startup/result_file.h"

@@ -12,9 +12,9 @@
 
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
-#include "transform/notice_recorder.h"
+#include "transform/notices/notice_recorder.h"
 #include "transform/process_line.h"
-#include "transform/rewrite_number.h"
+#include "transform/rewrite/rewrite_number.h"
 
 namespace kivrel {
 

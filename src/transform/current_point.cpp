@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "common/powers_of_ten.h"
+#include "numbers/powers_of_ten.h"
 
 namespace kivrel {
 namespace {

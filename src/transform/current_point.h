@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/decimal_product.h"
-#include "common/fixed_text.h"
-#include "transform/written_number.h"
+#include "numbers/decimal_product.h"
+#include "numbers/fixed_text.h"
+#include "numbers/written_number.h"
 
 namespace kivrel {
 

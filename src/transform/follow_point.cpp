@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "transform/g_codes.h"
-#include "transform/number_run.h"
+#include "transform/roles/g_codes.h"
+#include "numbers/number_run.h"
 #include "transform/process_line.h"
-#include "transform/word_characters.h"
+#include "transform/scan/word_characters.h"
 
 namespace kivrel {
 

@@ -10,14 +10,14 @@
 #include <utility>
 
 #include "common/ascii.h"
-#include "transform/exchange_xy.h"
-#include "transform/g_codes.h"
-#include "transform/kept_text.h"
-#include "transform/leading_text.h"
-#include "transform/number_run.h"
-#include "transform/protected_text.h"
-#include "transform/word_characters.h"
-#include "transform/wrap_expression.h"
+#include "transform/rewrite/exchange_xy.h"
+#include "transform/roles/g_codes.h"
+#include "transform/scan/kept_text.h"
+#include "transform/scan/leading_text.h"
+#include "numbers/number_run.h"
+#include "transform/scan/protected_text.h"
+#include "transform/scan/word_characters.h"
+#include "transform/rewrite/wrap_expression.h"
 
 namespace kivrel {
 

@@ -6,14 +6,14 @@
 
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
-#include "transform/arc_line.h"
-#include "transform/conversion_plan.h"
+#include "transform/rewrite/arc_line.h"
+#include "transform/roles/conversion_plan.h"
 #include "transform/current_point.h"
-#include "transform/line_scan.h"
-#include "transform/modes.h"
-#include "transform/notice_sink.h"
-#include "transform/rewrite_number.h"
-#include "transform/word_roles.h"
+#include "transform/scan/line_scan.h"
+#include "transform/roles/modes.h"
+#include "transform/notices/notice_sink.h"
+#include "transform/rewrite/rewrite_number.h"
+#include "transform/roles/word_roles.h"
 
 namespace kivrel {
 

@@ -6,11 +6,11 @@
 #include <thread>
 
 #include "common/failure.h"
-#include "common/text_reader.h"
-#include "common/text_writer.h"
+#include "platform/text_reader.h"
+#include "platform/text_writer.h"
 #include "settings/settings.h"
 #include "transform/progress_tracker.h"
-#include "transform/toolpath_notices.h"
+#include "transform/notices/toolpath_notices.h"
 
 namespace kivrel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/message_boxes.h"
+#include "platform/message_boxes.h"
 
 namespace kivrel {
 

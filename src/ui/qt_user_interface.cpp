@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <iostream>
 
-#include "common/clock.h"
-#include "common/disk_file_system.h"
-#include "common/process_info.h"
+#include "platform/clock.h"
+#include "platform/disk_file_system.h"
+#include "platform/process_info.h"
 #include "startup/main_program.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/qt_message_filter.h"

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/long_path_windows.h"
-#include "common/wide_text_windows.h"
+#include "platform/long_path_windows.h"
+#include "platform/wide_text_windows.h"
 #include "e2e/program_folder.h"
 
 namespace kivrel::testing {

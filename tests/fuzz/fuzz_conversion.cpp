@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "fuzz/fuzz_settings.h"
 #include "startup/comment_block.h"
 #include "startup/main_program.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/leading_number.h"
+#include "numbers/leading_number.h"
 #include "support/reference_transform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,7 +8,7 @@
 
 #include "fuzz/fuzz_settings.h"
 #include "support/reference_transform.h"
-#include "transform/comment_leaders.h"
+#include "transform/scan/comment_leaders.h"
 #include "transform/process_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

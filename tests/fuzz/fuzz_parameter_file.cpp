@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "settings/parameter_file.h"
 #include "settings/strict_number.h"
 #include "support/fake_platform.h"

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "startup/filter_program.h"
 #include "support/convert_text.h"
 #include "support/fake_platform.h"

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "startup/main_program.h"
 #include "support/fake_platform.h"
 #include "support/progress_window_checks.h"

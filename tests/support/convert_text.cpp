@@ -1,6 +1,6 @@
 #include "support/convert_text.h"
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "support/temp_folder.h"
 
 namespace kivrel::testing {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/clock.h"
-#include "common/message_boxes.h"
+#include "platform/clock.h"
+#include "platform/message_boxes.h"
 #include "startup/platform.h"
 
 namespace kivrel::testing {

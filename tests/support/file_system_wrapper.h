@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "common/file_system.h"
+#include "platform/file_system.h"
 
 namespace kivrel::testing {
 

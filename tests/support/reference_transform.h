@@ -4,7 +4,7 @@
 
 #include "settings/settings.h"
 #include "support/reference_numbers.h"
-#include "transform/rewrite_number.h"
+#include "transform/rewrite/rewrite_number.h"
 
 namespace kivrel::testing {
 

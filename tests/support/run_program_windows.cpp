@@ -8,7 +8,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "common/wide_text_windows.h"
+#include "platform/wide_text_windows.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "settings/dialog_model.h"
 #include "settings/parameter_file.h"
 #include "support/fake_platform.h"

@@ -1,6 +1,6 @@
 // Arcs under unequal scales cut into circular pieces, held against a plain
 // computation of the scaled curve.
-#include "transform/arc_pieces.h"
+#include "transform/rewrite/arc_pieces.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // that a host may make through CreateProcess are held here.
 #include <gtest/gtest.h>
 
-#include "common/process_info.h"
-#include "common/wide_text_windows.h"
+#include "platform/process_info.h"
+#include "platform/wide_text_windows.h"
 
 namespace kivrel {
 namespace {

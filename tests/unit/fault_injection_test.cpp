@@ -11,7 +11,7 @@
 #include <map>
 #include <optional>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "settings/parameter_file.h"
 #include "startup/main_program.h"
 #include "support/fake_platform.h"

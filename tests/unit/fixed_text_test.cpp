@@ -1,4 +1,4 @@
-#include "common/fixed_text.h"
+#include "numbers/fixed_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/leading_number.h"
+#include "numbers/leading_number.h"
 
 #include <gtest/gtest.h>
 

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "common/failure.h"
-#include "common/text_reader.h"
-#include "common/text_writer.h"
+#include "platform/text_reader.h"
+#include "platform/text_writer.h"
 #include "support/fake_platform.h"
 #include "support/reference_transform.h"
 #include "transform/process_line.h"
 #include "transform/process_text.h"
-#include "transform/toolpath_notices.h"
+#include "transform/notices/toolpath_notices.h"
 
 namespace kivrel {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/disk_file_system.h"
-#include "common/error_number.h"
+#include "platform/disk_file_system.h"
+#include "platform/error_number.h"
 #include "startup/filter_program.h"
 #include "startup/pause.h"
 #include "support/fake_platform.h"

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "common/fixed_text.h"
-#include "transform/rewrite_number.h"
+#include "numbers/fixed_text.h"
+#include "transform/rewrite/rewrite_number.h"
 
 namespace kivrel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "startup/main_program.h"
 #include "support/temp_folder.h"
 

@@ -4,7 +4,7 @@
 
 #include <cfloat>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "common/failure.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "common/failure.h"
 #include "support/fake_platform.h"
 #include "support/convert_text.h"

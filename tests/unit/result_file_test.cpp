@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "common/failure.h"
 #include "startup/comment_block.h"
 #include "support/faulty_file_system.h"

@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "common/fixed_text.h"
-#include "common/round_single.h"
+#include "numbers/fixed_text.h"
+#include "numbers/round_single.h"
 
 namespace kivrel {
 namespace {

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "common/failure.h"
-#include "common/text_reader.h"
-#include "common/text_writer.h"
+#include "platform/text_reader.h"
+#include "platform/text_writer.h"
 #include "support/temp_folder.h"
 
 namespace kivrel {

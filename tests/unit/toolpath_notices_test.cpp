@@ -1,10 +1,10 @@
-#include "transform/toolpath_notices.h"
+#include "transform/notices/toolpath_notices.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "common/disk_file_system.h"
+#include "platform/disk_file_system.h"
 #include "startup/main_program.h"
 #include "support/fake_platform.h"
 #include "support/temp_folder.h"

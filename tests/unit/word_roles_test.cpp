@@ -1,13 +1,13 @@
 // What a word means on its line, from the line's codes and the modes before
 // it: one table of lines and the roles of their words.
-#include "transform/word_roles.h"
+#include "transform/roles/word_roles.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/byte_buffer.h"
-#include "transform/line_scan.h"
+#include "transform/scan/line_scan.h"
 
 namespace kivrel {
 namespace {

@@ -1,6 +1,6 @@
 // On Windows the windows are part of the programs themselves: one file for
 // the host's plug-in folder.
-#include "common/process_info.h"
+#include "platform/process_info.h"
 #include "ui/win32/win32_message_boxes.h"
 #include "ui/win32/win32_user_interface.h"
 #include "ui/gui_module.h"

@@ -4,8 +4,8 @@
 
 #include <iostream>
 
-#include "common/clock.h"
-#include "common/disk_file_system.h"
+#include "platform/clock.h"
+#include "platform/disk_file_system.h"
 #include "startup/main_program.h"
 #include "ui/win32/win32_message_boxes.h"
 #include "ui/win32/win32_settings_dialog.h"

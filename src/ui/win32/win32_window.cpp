@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "common/wide_text_windows.h"
+#include "platform/wide_text_windows.h"
 
 namespace kivrel::win32 {
 

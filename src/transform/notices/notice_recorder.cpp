@@ -1,0 +1,38 @@
+#include "transform/notices/notice_recorder.h"
+
+namespace kivrel {
+
+void NoticeRecorder::NoteLeaderLine(std::uint64_t line_number, std::string_view line) {
+  if (line.empty()) return;
+  LineFacts facts;
+  facts.words = line;
+  events_.push_back({Event::kLeader, {}, 0, line_number, facts});
+}
+
+void NoticeRecorder::NoteLine(std::uint64_t line_number, const LineFacts& facts) {
+  events_.push_back({Event::kLine, {}, 0, line_number, facts});
+}
+
+void NoticeRecorder::NoteOWordLine(std::uint64_t line_number, std::string_view line) {
+  LineFacts facts;
+  facts.words = line;
+  events_.push_back({Event::kOWord, {}, 0, line_number, facts});
+}
+
+void NoticeRecorder::NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) {
+  events_.push_back({Event::kWord, note, static_cast<std::uint32_t>(words_.size()), line_number, {}});
+  words_.emplace_back(word);
+}
+
+void NoticeRecorder::Replay(NoticeSink& notices, std::uint64_t base) const {
+  for (const Event& event : events_) {
+    switch (event.kind) {
+      case Event::kLeader: notices.NoteLeaderLine(base + event.line, event.facts.words); break;
+      case Event::kLine: notices.NoteLine(base + event.line, event.facts); break;
+      case Event::kOWord: notices.NoteOWordLine(base + event.line, event.facts.words); break;
+      case Event::kWord: notices.NoteWord(base + event.line, event.note, words_[event.word]); break;
+    }
+  }
+}
+
+}  // namespace kivrel

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "transform/notices/notice_sink.h"
+
+namespace kivrel {
+
+// The facts one thread of a conversion hears, kept in the order of the lines
+// so that the notices, whose modal states run from line to line, can hear
+// them later on the thread that writes. The texts heard stay where they are
+// (in the chunk being converted) until the replay; a word that is named in a
+// notice is copied.
+class NoticeRecorder : public NoticeSink {
+ public:
+  // `watched_rows`: every row that some modal state watches.
+  explicit NoticeRecorder(unsigned watched_rows) : watched_rows_(watched_rows) {}
+
+  void NoteLeaderLine(std::uint64_t line_number, std::string_view line) override;
+  void NoteLine(std::uint64_t line_number, const LineFacts& facts) override;
+  void NoteOWordLine(std::uint64_t line_number, std::string_view line) override;
+  void NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) override;
+  unsigned watched_rows() const override { return watched_rows_; }
+
+  // Tells `notices` all it heard, in order, each line number moved on by
+  // `base`.
+  void Replay(NoticeSink& notices, std::uint64_t base) const;
+  void Clear() {
+    events_.clear();
+    words_.clear();
+  }
+  void Swap(NoticeRecorder& other) {
+    events_.swap(other.events_);
+    words_.swap(other.words_);
+  }
+
+ private:
+  // Plain data, copied as bytes.
+  struct Event {
+    enum Kind : unsigned char { kLeader, kLine, kOWord, kWord } kind;
+    WordNote note;          // kWord
+    std::uint32_t word;     // kWord: its place in words_
+    std::uint64_t line;
+    LineFacts facts;        // kLine; for kLeader and kOWord the line is in facts.words
+  };
+
+  unsigned watched_rows_;
+  std::vector<Event> events_;
+  std::vector<std::string> words_;
+};
+
+}  // namespace kivrel

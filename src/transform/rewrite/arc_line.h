@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "transform/rewrite/arc_pieces.h"
+#include "transform/roles/conversion_plan.h"
+#include "transform/current_point.h"
+#include "transform/roles/modes.h"
+#include "numbers/written_number.h"
+
+namespace kivrel {
+
+// What an arc's line says, as read and as the rules write it, and where the
+// tool stood before it: all that cutting its image into pieces needs.
+struct ArcWords {
+  Plane plane = Plane::XY;
+  bool clockwise = false;         // G2, as read
+  bool incremental = false;       // G91
+  bool absolute_centres = false;  // G90.1
+  bool inverse_time = false;      // G93
+  unsigned axes = 0;              // the axis words on the line: X 1, Y 2, Z 4
+  Written in[3] = {};             // their numbers as read
+  Written out[3] = {};            // ... and as the rules write them
+  unsigned centres = 0;           // the centre words: I 1, J 2, K 4
+  Written centre_in[3] = {};
+  bool radius = false;            // an R word
+  Written radius_in = 0;
+  Written radius_out = 0;         // as the rules write it
+  int turns = 1;                  // P: the turns, the last ending at the end
+  bool feed = false;              // an F word
+  Written feed_out = 0;           // as the rules write it
+  CurrentPoint start;             // where the tool stood
+};
+
+enum class ArcOutcome {
+  kAsRules,       // the words as the rules write them describe the image
+  kCut,           // the image is written as pieces
+  kStartUnknown,  // the image needs the start, which is not known
+  kNotCut,        // no cut holds the tolerance, or the arc is one the interpreter refuses
+};
+
+// The pieces' text: the words of the first, which take the place of the
+// line's own arc words, and the lines of the others.
+struct ArcText {
+  std::string first;      // "X.. Y.. I.. J.."
+  std::string later;      // "\r\nG2 X.. Y.. I.. J.." for each later piece
+  std::size_t extra_lines = 0;
+  std::string removed;    // the letters of the line's words the pieces replace
+  std::vector<ArcPiece> pieces;  // room for the pieces, kept from arc to arc
+};
+
+// Where the image of the arc under the plan's map lies farther than
+// `tolerance` from the words as the rules write them, or the plane has
+// unequal scales: cuts it into pieces. `needed` receives the axes whose
+// start the judgement needed (X 1, Y 2, Z 4).
+ArcOutcome CutArcLine(const ArcWords& words, const ConversionPlan& plan, double tolerance, ArcText& text,
+                      unsigned& needed);
+
+// `line` (a converted line) with its words of the letters in `removed`
+// (before its comment) taken out, and `words` in the place of the first of
+// them.
+std::string SpliceWords(std::string_view line, std::string_view removed, std::string_view words);
+
+// A written number: at least four decimals, more where its digits need them.
+void AppendWritten(std::string& out, Written value);
+
+}  // namespace kivrel

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cassert>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/ascii.h"
+#include "numbers/decimal_product.h"
+#include "numbers/fixed_text.h"
+
+namespace kivrel {
+
+enum class RewriteStatus { Done, ZeroFeed, OutOfRange };
+
+// How many decimals a rewritten number has: four, or (for an increment, whose
+// rounding would add up move by move) as many as its 7 significant digits
+// need, from four to ten.
+enum class Decimals { Four, AsNeeded };
+
+// How a rewrite moved the text of the line: text after the word moved by
+// `shift`, text before it by minus `leading` (the blanks trimmed in front).
+struct WordEdit {
+  std::ptrdiff_t shift = 0;
+  std::size_t leading = 0;
+  FixedNumber number;  // what replaced the run (unless the word was removed)
+  bool kept = false;   // the run is no number, or a spindle speed of 0, and stays as read
+  bool read_zero = false;  // the number as read is 0
+};
+
+// The new number of one word, before it is put into the line.
+struct WordNumber {
+  std::size_t run_end = 0;  // where the word's number run ends in the line
+  FixedNumber number;       // what replaces the run
+  bool kept = false;        // the run is no number, or a spindle speed of 0: it stays as read
+  bool read_zero = false;   // the number as read is 0
+};
+
+// Trims the blanks at both ends of a rewritten line; returns how many stood
+// in front.
+std::size_t TrimBlankEnds(std::string& line);
+
+// `number` (four decimals) offset by `addend`: the sum of the two as 64-bit
+// values, rounded to 15 significant digits and then to four decimals.
+FixedNumber OffsetNumber(const FixedNumber& number, float addend);
+
+// Rewrites address words of upper-cased lines. Keeps its buffers between
+// calls, so steady use does not allocate.
+class NumberRewriter {
+ public:
+  // `feed_scale` is the FeedScale setting, which decides whether a feed that
+  // comes out as 0 aborts the run.
+  explicit NumberRewriter(float feed_scale) : feed_scale_(feed_scale) {}
+
+  // The word's letter stands at `position` (0-based) of the line, upper-cased
+  // or as read. Its number run is the longest run of digits, points, signs
+  // and blanks after it, without the blanks at its end. A run that is not
+  // one number (see RunNumber) is kept as read. Otherwise its value is read
+  // from the run alone with the blanks ignored (a sign, digits, at most one
+  // point; no exponent), multiplied by `scale` as a 32-bit value, rounded
+  // to 7 significant digits and then to four decimals, offset by `addend`,
+  // and for S made a whole number. Where the product reaches 1000, and the
+  // 7 digits would leave out decimals that are written, it is taken from
+  // the number as written and the scale as stored, rounded once.
+  // `text` holds `size` bytes and the byte after them is readable and ends
+  // any number (a line end, or a string's terminating NUL).
+  [[nodiscard]] RewriteStatus ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale,
+                                            float addend, Decimals decimals, WordNumber& result);
+
+  // ComputeNumber, then the word put back into `line`: the new number in
+  // place of the run, or with a scale of 0 the word removed; blanks at both
+  // ends of the line are trimmed. `edit` receives how the rest moved.
+  [[nodiscard]] RewriteStatus RewriteNumber(std::size_t position, float scale, std::string& line, float addend,
+                                            Decimals decimals, WordEdit& edit);
+
+  // The word (letter and number run) whose value was out of range.
+  const std::string& failed_word() const { return failed_word_; }
+  // After ZeroFeed: the feed word itself is 0, not made 0 by the settings.
+  bool zero_feed_in_program() const { return zero_feed_in_program_; }
+
+ private:
+  // The scales as stored, for the products that take them: one kept for
+  // each letter (and the polar words' "@" and "^"), as a letter's scale
+  // changes only with the meaning its word has on a line. A lookup costs
+  // the same whichever chunks a thread met before. An entry starts at scale
+  // 0, which is never asked for (its products are 0).
+  const FixedNumber& Stored(char letter, float scale) {
+    assert(letter >= '@' && letter <= '_' && letter == ascii::Upper(letter) && scale != 0);
+    StoredScale& entry = stored_[letter - '@'];
+    if (entry.scale != scale) entry = {scale, StoredSetting(scale)};
+    return entry.stored;
+  }
+
+  float feed_scale_;
+  bool zero_feed_in_program_ = false;
+  struct StoredScale {
+    float scale = 0;
+    FixedNumber stored;
+  };
+  StoredScale stored_['_' - '@' + 1];
+  std::string text_;
+  std::string failed_word_;
+};
+
+}  // namespace kivrel
