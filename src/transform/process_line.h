@@ -71,6 +71,14 @@ class LineProcessor {
   // A line whose words are converted (it opens with none of the texts that
   // keep a line as read).
   [[nodiscard]] RewriteStatus ConvertWords(std::string_view line, ByteBuffer& out, std::uint64_t line_number);
+  // The line carries the mark of a line an earlier run added (the scan's
+  // copy of it is in spare_).
+  bool MarkedByEarlierRun(std::string_view line, const LineScan& scan) const;
+  // Rewrites the scanned line's words into `out`, one of the two ways below.
+  [[nodiscard]] RewriteStatus RewriteWords(std::string_view line, LineScan& scan, ByteBuffer& out);
+  // Puts an arc's pieces in place of its words, which the line just wrote
+  // from `line_start` of `out`.
+  void SpliceArcPieces(ByteBuffer& out, std::size_t line_start);
   // The modes the line runs in: those before it with its own codes, whose
   // fields go into `own`.
   Modal ModesOfLine(std::string_view line, const LineScan& scan, unsigned& own) const;
@@ -109,6 +117,8 @@ class LineProcessor {
   // Tells the notices of a feed or spindle word that came out negative, or
   // of a spindle word made 0 from a speed that was not.
   void NoteSign(const ScannedWord& word, const FixedNumber& number, bool read_zero);
+  // NoteSign for the words `which` of `words`, computed again.
+  void NoteSigns(std::string_view line, const ScannedWord* words, const std::size_t* which, std::size_t count);
   static void SortByRow(ScannedWord* words, std::size_t count);
   // The digits of G codes the rules change on this line (into edits_).
   void PlanCodeEdits(std::string_view line, const LineScan& scan, LineModes& modes);

@@ -20,6 +20,9 @@ struct RowSetting {
   Decimals decimals = Decimals::Four;
 };
 
+// The settings change the value of the row's words.
+inline bool ChangesValue(const RowSetting& row) { return row.active && (row.scale != 1 || row.addend != 0); }
+
 // What the settings make of each meaning a word can have, worked out once
 // for a conversion.
 class ConversionPlan {

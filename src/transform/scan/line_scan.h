@@ -25,6 +25,9 @@ struct ScannedWord {
   Decimals decimals;
 };
 
+// The word's value is changed by the meaning it was given.
+inline bool ChangesValue(const ScannedWord& word) { return word.scale != 1 || word.addend != 0; }
+
 // What the scan of a line found.
 struct LineScan {
   ScannedWord words[line_tables::kRows];  // the first word of each collected row, in the order of the line
