@@ -1,15 +1,19 @@
 // kivrel-filter PATH: the conversion as a filter program, for controllers
-// that run every program they open through one.
+// that run every program they open through one. The one place where its
+// start is put together from the platform's parts.
 #include <iostream>
+#include <memory>
 
+#include "platform/clock.h"
 #include "platform/disk_file_system.h"
 #include "platform/process_info.h"
 #include "platform/standard_output.h"
 #include "startup/filter_program.h"
+#include "startup/filter_user_interface.h"
 #include "startup/program_information.h"
 #include "ui/console_ui.h"
-#include "ui/window_system.h"
 #include "ui/gui_module.h"
+#include "ui/window_system.h"
 
 int main(int argc, char** argv) {
   kivrel::UseBinaryStandardStreams();
@@ -19,12 +23,18 @@ int main(int argc, char** argv) {
     std::cout << *information << std::flush;
     return 0;
   }
-  kivrel::ConsoleMessageBoxes boxes(std::cerr);
   const std::string program_folder = kivrel::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
-  kivrel::FilterPlatform platform{files, boxes, std::cerr, program_folder, command_text,
-                                  [&](const std::string& text) {
-                                    return kivrel::WindowSystemAvailable() &&
-                                           kivrel::ShowNoticesWithGuiModule(program_folder.c_str(), text);
-                                  }};
+  kivrel::SystemClock clock;
+  // Every message goes to standard error, which the host reads; the windows
+  // are opened only to show the notices of a finished conversion.
+  kivrel::ConsoleMessageBoxes boxes(std::cerr);
+  kivrel::FilterUserInterface ui(std::cerr, [&](const std::string& text) {
+    if (!kivrel::WindowSystemAvailable()) return false;
+    const std::unique_ptr<kivrel::Windows> windows = kivrel::OpenWindows(program_folder, "kivrel-filter");
+    if (!windows) return false;
+    windows->boxes().Notify(text);
+    return true;
+  });
+  kivrel::Platform platform{files, boxes, clock, ui, std::cerr, program_folder, command_text};
   return static_cast<int>(kivrel::RunFilter(platform, std::make_unique<kivrel::StandardOutput>()));
 }

@@ -16,7 +16,7 @@ bool NextLineIsEmpty(TextReader& input) {
 }  // namespace
 
 TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
-                      ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices) {
+                      ProgressTracker& progress, PercentLine percent_line, ToolpathNotices& notices) {
   // A byte-order mark stays the first bytes of the output; the lines are
   // read without it.
   if (input.TakeByteOrderMark()) output.Write("\xEF\xBB\xBF");
@@ -32,7 +32,7 @@ TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& o
     ahead += line;
     ahead += "\r\n";
   };
-  if (percent_line_first) {
+  if (percent_line == PercentLine::kFirst) {
     while (!input.AtEndOfStream() && NextLineIsEmpty(input)) take();
     if (input.PeekByte() == '%') {
       take();

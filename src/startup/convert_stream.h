@@ -9,14 +9,18 @@
 
 namespace kivrel {
 
+// Where an input's first line that is not empty goes when it is a "%" line.
+enum class PercentLine {
+  kInPlace,  // after the comment block, as every other line
+  kFirst,    // with the empty lines before it, before the comment block (for
+             // controllers that accept "%" only as the first line)
+};
+
 // Writes the converted program: the settings comment block, the transformed
-// lines and "(Finished Kivrel)". With `percent_line_first`, an input whose
-// first line that is not empty is a "%" line has that line, and the empty
-// lines before it, written before the comment block (for controllers that
-// accept "%" only as the first line). After a zero feed rate the closing
+// lines and "(Finished Kivrel)", a first "%" line where `percent_line` says. After a zero feed rate the closing
 // comment is not written. `notices` sees every line. `input_size`: the
 // input file's size in bytes.
 TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
-                      ProgressTracker& progress, bool percent_line_first, ToolpathNotices& notices);
+                      ProgressTracker& progress, PercentLine percent_line, ToolpathNotices& notices);
 
 }  // namespace kivrel

@@ -1,40 +1,14 @@
 #include "startup/filter_program.h"
 
-#include <algorithm>
 #include <system_error>
-#include <vector>
 
 #include "common/failure.h"
 #include "settings/parameter_file.h"
-#include "startup/convert_stream.h"
-#include "startup/notice_text.h"
+#include "startup/convert_program.h"
 #include "startup/run_conversion.h"
 
 namespace kivrel {
 namespace {
-
-// The progress as "FILTER_PROGRESS=N" lines, N from 0 to 100, each percent
-// once at most.
-class FilterProgress : public ProgressView {
- public:
-  explicit FilterProgress(std::ostream& errors) : errors_(errors) {}
-  void Show() override {}
-  void Repaint() override {}
-  void ProcessEvents() override {}
-  void SetFill(double fraction) override { Report(static_cast<int>(std::min(fraction, 1.0) * 100)); }
-  void Close() override { Report(100); }
-  bool Draws() const override { return false; }
-
- private:
-  void Report(int percent) {
-    if (percent <= reported_) return;
-    reported_ = percent;
-    errors_ << "FILTER_PROGRESS=" << percent << '\n' << std::flush;
-  }
-
-  std::ostream& errors_;
-  int reported_ = -1;
-};
 
 // Loads the settings; false where the parameter file could not be read,
 // after one line on `errors`. That file is left as it is, so every run
@@ -43,7 +17,7 @@ class FilterProgress : public ProgressView {
 // converted with the file's values (a front end shows a filter's standard
 // error only when it fails), and replacing the file would have the next run
 // do just that.
-bool LoadSettingsToConvertWith(FilterPlatform& platform, Settings& settings) {
+bool LoadSettingsToConvertWith(Platform& platform, Settings& settings) {
   NoDialog dialog(settings);
   const std::string path = PathInFolder(platform.program_folder, kParameterFileName);
   const ParameterFileFound found =
@@ -55,7 +29,7 @@ bool LoadSettingsToConvertWith(FilterPlatform& platform, Settings& settings) {
   return false;
 }
 
-ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output) {
+ExitStatus Filter(Platform& platform, std::unique_ptr<WritableFile> output) {
   Settings settings;
   if (!LoadSettingsToConvertWith(platform, settings)) return ExitStatus::Failure;
   if (platform.CommandText.empty()) {
@@ -65,37 +39,27 @@ ExitStatus Filter(FilterPlatform& platform, std::unique_ptr<WritableFile> output
     ReportInputMissing(platform.errors, platform.CommandText);
     return ExitStatus::InputMissing;
   }
-  TextReader input(platform.files.OpenForReading(platform.CommandText));
   TextWriter writer(std::move(output));
-  FilterProgress progress_view(platform.errors);
-  const std::uint64_t input_size = platform.files.FileSize(platform.CommandText);
-  ProgressTracker progress(input_size, progress_view);
-  ToolpathNotices notices(settings);
-  const TextEnd end = ConvertStream(input, input_size, writer, settings, progress, true, notices);
+  const ConvertedProgram converted = ConvertProgram(platform, settings, writer, PercentLine::kFirst);
   writer.Close();
-  input.Close();
-  if (end.outcome == TextOutcome::ZeroFeed) {
-    // What was written lacks its closing comment: no complete program.
-    platform.boxes.Notify(kZeroFeedNotice);
-    ReportZeroFeedLine(platform.errors, end);
-    return ExitStatus::ZeroFeed;
-  }
-  progress_view.Close();
-  const std::vector<std::string> found = ConvertedProgramNotices(notices, settings);
-  for (const std::string& notice : found) platform.errors << "Kivrel: warning: " << notice << '\n';
-  platform.errors << std::flush;
-  if (!found.empty() && platform.notice_box) platform.notice_box(NoticeBoxText(platform.CommandText, found));
+  // After a zero feed what was written lacks its closing comment: no
+  // complete program.
+  if (converted.end.outcome == TextOutcome::ZeroFeed) return ExitStatus::ZeroFeed;
+  platform.ui.Progress().Close();
+  platform.ui.ReportNotices(platform.CommandText, converted.notices);
   return ExitStatus::Done;
 }
 
 }  // namespace
 
-ExitStatus RunFilter(FilterPlatform& platform, std::unique_ptr<WritableFile> output) {
+ExitStatus RunFilter(Platform& platform, std::unique_ptr<WritableFile> output) {
+  std::string report;
   try {
     return Filter(platform, std::move(output));
   } catch (...) {
-    platform.errors << "Kivrel: " << DescribeCaughtFailure() << '\n' << std::flush;
+    report = DescribeCaughtFailure();
   }
+  platform.ui.ReportFailure(report);
   return ExitStatus::Failure;
 }
 

@@ -5,11 +5,8 @@
 
 #include "common/failure.h"
 #include "platform/replace_file.h"
-#include "platform/text_reader.h"
-#include "startup/convert_stream.h"
-#include "startup/notice_text.h"
+#include "startup/convert_program.h"
 #include "startup/result_file.h"
-#include "transform/process_text.h"
 
 namespace kivrel {
 
@@ -32,15 +29,8 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings, const std
   }
   // Removed again, on every way out, unless it replaced the output.
   std::optional<PendingReplacement> output(std::in_place, files, output_name);
-  ToolpathNotices notices(settings);
-  TextReader InputStream(files.OpenForReading(platform.CommandText));
-  const std::uint64_t input_size = files.FileSize(platform.CommandText);
-  ProgressTracker progress(input_size, platform.ui.Progress());
-  const TextEnd end = ConvertStream(InputStream, input_size, output->writer(), settings, progress, false, notices);
-  if (end.outcome == TextOutcome::ZeroFeed) {
-    platform.boxes.Notify(kZeroFeedNotice);
-    ReportZeroFeedLine(platform.errors, end);
-    InputStream.Close();
+  const ConvertedProgram converted = ConvertProgram(platform, settings, output->writer(), PercentLine::kInPlace);
+  if (converted.end.outcome == TextOutcome::ZeroFeed) {
     output.reset();
     WriteResultFile(files, result_path, std::string(), ResultStatus::ZeroFeed, kZeroFeedMessage);
     return ExitStatus::ZeroFeed;
@@ -49,13 +39,11 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings, const std
   // takes a while.
   output->Finish();
   platform.ui.Progress().Close();
-  InputStream.Close();
   // The result file's folder must take a file before the earlier output is
   // given up.
   PendingResult result(files, result_path);
   output->Install();
-  const std::vector<std::string> found = ConvertedProgramNotices(notices, settings);
-  if (!found.empty()) platform.ui.ReportNotices(platform.CommandText, found);
+  if (!converted.notices.empty()) platform.ui.ReportNotices(platform.CommandText, converted.notices);
   result.Commit(output_line, ResultStatus::Done, "");
   return ExitStatus::Done;
 }

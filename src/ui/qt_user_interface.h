@@ -19,7 +19,4 @@ class QtUserInterface : public WindowedUserInterface {
   std::unique_ptr<ProgressWindow> progress_;
 };
 
-// One start of the program with windows: returns its exit status.
-int RunWithWindows(int argc, char** argv);
-
 }  // namespace kivrel

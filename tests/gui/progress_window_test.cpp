@@ -15,7 +15,9 @@
 #include <string>
 
 #include "platform/disk_file_system.h"
+#include "platform/clock.h"
 #include "startup/filter_program.h"
+#include "startup/filter_user_interface.h"
 #include "support/convert_text.h"
 #include "support/fake_platform.h"
 #include "support/progress_window_checks.h"
@@ -153,7 +155,9 @@ TEST(QtUserInterface, FilterNoticesComeInTheBoxAndChangeNoByte) {
   testing::RecordingMessageBoxes console_boxes;
   auto filter = [&](std::function<bool(const std::string&)> box, std::string& errors) {
     std::ostringstream error_stream;
-    FilterPlatform platform{files, console_boxes, error_stream, testing::Utf8(folder.path()), folder / "part.nc", box};
+    FilterUserInterface ui(error_stream, box);
+    SystemClock clock;
+    Platform platform{files, console_boxes, clock, ui, error_stream, testing::Utf8(folder.path()), folder / "part.nc"};
     std::string temporary;
     EXPECT_EQ(RunFilter(platform, files.CreateTemporaryBeside(folder / "out", temporary)), ExitStatus::Done);
     errors = error_stream.str();

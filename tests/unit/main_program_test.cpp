@@ -5,6 +5,7 @@
 #include "platform/disk_file_system.h"
 #include "platform/error_number.h"
 #include "startup/filter_program.h"
+#include "startup/filter_user_interface.h"
 #include "startup/pause.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"
@@ -192,7 +193,8 @@ TEST_F(MainTest, BothProgramsReportAnExceptionOfTheLibraryAlike) {
   failing.FailOn(FileOp::OpenForReading, "part.nc");
   failing.FailAsTheLibraryDoes();
   std::ostringstream errors;
-  FilterPlatform filter{failing, boxes, errors, program.path().string(), Jobs("part.nc"), nullptr};
+  FilterUserInterface filter_ui(errors, nullptr);
+  Platform filter{failing, boxes, clock, filter_ui, errors, program.path().string(), Jobs("part.nc")};
   EXPECT_EQ(RunFilter(filter, std::make_unique<Discarded>()), ExitStatus::Failure);
   EXPECT_EQ(errors.str(), "Kivrel: " + ui.failures[0] + "\n");
 }

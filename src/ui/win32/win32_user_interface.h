@@ -20,7 +20,4 @@ class Win32UserInterface : public WindowedUserInterface {
   std::unique_ptr<Win32ProgressWindow> progress_;
 };
 
-// One start of the program with windows: returns its exit status.
-int RunWithWindows(const std::string& program_folder, const std::string& command_text);
-
 }  // namespace kivrel
