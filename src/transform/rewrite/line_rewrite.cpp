@@ -195,7 +195,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   if (status != RewriteStatus::Done) return status;
   // Too long for the fast writer; this way is taken only without expressions.
   if (!fits) return RewriteInTableOrder(line, words, count, 0, out_buffer);
-  NoteSigns(line, words, negative_or_zero, signs);
+  if (signs != 0) NoteSigns(line, words, negative_or_zero, signs);
   copier.Copy(copied, upper.size());
   CommitTrimmed(begin, out, count > 0, out_buffer);
   return RewriteStatus::Done;
