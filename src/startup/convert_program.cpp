@@ -12,7 +12,9 @@ ConvertedProgram ConvertProgram(Platform& platform, const Settings& settings, Te
   TextReader input(platform.files.OpenForReading(platform.CommandText));
   const std::uint64_t input_size = platform.files.FileSize(platform.CommandText);
   ProgressTracker progress(input_size, platform.ui.Progress());
-  ToolpathNotices notices(settings);
+  // What the settings make of each word, worked out once for the rewrite
+  // and the notices alike.
+  ToolpathNotices notices{ConversionPlan(settings)};
   ConvertedProgram converted{ConvertStream(input, input_size, output, settings, progress, percent_line, notices), {}};
   input.Close();
   if (converted.end.outcome == TextOutcome::ZeroFeed) {

@@ -43,7 +43,7 @@ TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& o
   output.Write(SettingsCommentBlock(settings));
   output.Write(ahead);
   if (lines_before > 0) progress.LineWritten();
-  const TextEnd end = ProcessText(input, input_size, output, settings, progress, &notices, lines_before);
+  const TextEnd end = ProcessText(input, input_size, output, notices.plan(), progress, &notices, lines_before);
   if (end.outcome == TextOutcome::Finished) output.Write("(Finished Kivrel)");
   return end;
 }

@@ -13,7 +13,7 @@ unsigned ChunkPipeline::Cores() {
   return cores == 0 ? 1 : cores;
 }
 
-ChunkPipeline::ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers,
+ChunkPipeline::ChunkPipeline(const ConversionPlan& plan, unsigned watchable_rows, bool record, unsigned workers,
                              std::size_t chunk_bytes,
                              const std::function<std::thread(std::function<void()>)>& start_thread) {
   // Each worker busy with one chunk and one waiting, and two more: one being
@@ -28,7 +28,7 @@ ChunkPipeline::ChunkPipeline(const Settings& settings, unsigned watchable_rows, 
   }
   threads_.reserve(workers);
   for (unsigned i = 0; i < workers; ++i) {
-    std::function<void()> work = [this, &settings, watchable_rows, record] { Work(settings, watchable_rows, record); };
+    std::function<void()> work = [this, &plan, watchable_rows, record] { Work(plan, watchable_rows, record); };
     try {
       threads_.push_back(start_thread ? start_thread(std::move(work)) : std::thread(std::move(work)));
     } catch (const std::system_error&) {
@@ -99,9 +99,9 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
   chunk.point = processor.point();
 }
 
-void ChunkPipeline::Work(const Settings& settings, unsigned watchable_rows, bool record) {
+void ChunkPipeline::Work(const ConversionPlan& plan, unsigned watchable_rows, bool record) {
   NoticeRecorder heard(watchable_rows);
-  LineProcessor processor(settings, record ? &heard : nullptr);
+  LineProcessor processor(plan, record ? &heard : nullptr);
   for (;;) {
     Chunk* chunk = nullptr;
     {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/byte_buffer.h"
-#include "settings/settings.h"
+#include "transform/roles/conversion_plan.h"
 #include "transform/notices/notice_recorder.h"
 #include "transform/process_line.h"
 #include "transform/rewrite/rewrite_number.h"
@@ -66,7 +66,7 @@ class ChunkPipeline {
   // `chunk_bytes` of input at the start, so that they need not grow.
   // `start_thread` starts each worker (unset: std::thread); where it fails,
   // the pipeline goes on with the workers it has, which may be none.
-  ChunkPipeline(const Settings& settings, unsigned watchable_rows, bool record, unsigned workers,
+  ChunkPipeline(const ConversionPlan& plan, unsigned watchable_rows, bool record, unsigned workers,
                 std::size_t chunk_bytes, const std::function<std::thread(std::function<void()>)>& start_thread = {});
   // Stops the workers (a chunk being converted is finished first).
   ~ChunkPipeline();
@@ -88,7 +88,7 @@ class ChunkPipeline {
   Chunk* TakeOldest();
 
  private:
-  void Work(const Settings& settings, unsigned watchable_rows, bool record);
+  void Work(const ConversionPlan& plan, unsigned watchable_rows, bool record);
 
   std::vector<std::unique_ptr<Chunk>> slots_;
   std::uint64_t submitted_ = 0;

@@ -28,14 +28,14 @@ bool IsOWordLine(std::string_view line) {
 
 }  // namespace
 
-LineProcessor::LineProcessor(const Settings& settings, NoticeSink* notices)
-    : plan_(settings), notices_(notices), rewriter_(settings.FeedScale) {
+LineProcessor::LineProcessor(const ConversionPlan& plan, NoticeSink* notices)
+    : plan_(plan), notices_(notices), rewriter_(plan.settings().FeedScale) {
   bool removal = false;
   for (int row = 0; row < kRows; ++row) removal = removal || plan_.Collected(row).removes;
   // Without removals every line with words goes the one-pass way, so the
   // exchange can be done while upper-casing. The marker is then looked for
   // as it reads after the exchange.
-  exchange_in_scan_ = settings.XYexchange && !removal;
+  exchange_in_scan_ = plan_.exchange() && !removal;
   tracking_ = plan_.TracksPoint();
   marker_ = exchange_in_scan_ ? "M20ADDJTJON" : "M20ADDITION";
   if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();

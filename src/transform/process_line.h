@@ -21,10 +21,12 @@ namespace kivrel {
 // a conversion allocates nothing per line once they have grown.
 class LineProcessor {
  public:
-  // Works out once what the settings make of each meaning a word can have;
-  // a processor serves one run. `notices`, when given, hears what each
-  // line's scan finds.
-  explicit LineProcessor(const Settings& settings, NoticeSink* notices = nullptr);
+  // Converts as `plan` says (worked out once for a run and shared with the
+  // notices); a processor serves one run. `notices`, when given, hears
+  // what each line's scan finds.
+  explicit LineProcessor(const ConversionPlan& plan, NoticeSink* notices = nullptr);
+  explicit LineProcessor(const Settings& settings, NoticeSink* notices = nullptr)
+      : LineProcessor(ConversionPlan(settings), notices) {}
 
   // Converts `line` (without its terminator) and appends the result to
   // `out`. Lines that start with a comment leader, empty lines, O-word lines

@@ -14,9 +14,9 @@ namespace kivrel {
 namespace {
 
 // On the calling thread alone, line by line as the bar moves.
-TextEnd ConvertHere(TextReader& input, TextWriter& output, const Settings& settings, ProgressTracker& progress,
+TextEnd ConvertHere(TextReader& input, TextWriter& output, const ConversionPlan& plan, ProgressTracker& progress,
                     ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options) {
-  LineProcessor processor(settings, notices);
+  LineProcessor processor(plan, notices);
   ByteBuffer chunk;
   ByteBuffer converted;
   std::uint64_t line_number = lines_before;    // of the input
@@ -41,13 +41,13 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const Settings& setti
 
 // Chunks converted on worker threads, written in order from this one, the
 // notices told of each chunk's lines in order.
-TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings& settings,
+TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const ConversionPlan& plan,
                           ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
                           const EngineOptions& options, unsigned workers) {
-  ChunkPipeline pipeline(settings, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers,
+  ChunkPipeline pipeline(plan, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers,
                          options.chunk_bytes, options.start_thread);
   if (!pipeline.HasWorkers()) {  // not one thread could be started
-    return ConvertHere(input, output, settings, progress, notices, lines_before, options);
+    return ConvertHere(input, output, plan, progress, notices, lines_before, options);
   }
   std::uint64_t line_base = lines_before;
   std::uint64_t output_base = lines_before;
@@ -73,7 +73,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Settings&
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
     if (done->Relied(modes, point)) {
-      if (!redo) redo = std::make_unique<LineProcessor>(settings, notices != nullptr ? &redo_heard : nullptr);
+      if (!redo) redo = std::make_unique<LineProcessor>(plan, notices != nullptr ? &redo_heard : nullptr);
       redo_heard.Clear();
       ConvertChunk(*redo, modes, &point, *done);
       done->heard.Clear();
@@ -104,15 +104,15 @@ Failure OutOfRange(std::uint64_t line_number, const std::string& word) {
                  "number out of range in line " + std::to_string(line_number) + ", word " + word);
 }
 
-TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
+TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const ConversionPlan& plan,
                     ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
                     const EngineOptions& options) {
   // On one core, threads would only take turns.
   const unsigned workers = options.workers != 0 ? options.workers : ChunkPipeline::Cores();
   if ((options.workers == 0 && workers < 2) || input_size < options.parallel_from) {
-    return ConvertHere(input, output, settings, progress, notices, lines_before, options);
+    return ConvertHere(input, output, plan, progress, notices, lines_before, options);
   }
-  return ConvertInParallel(input, output, settings, progress, notices, lines_before, options, workers);
+  return ConvertInParallel(input, output, plan, progress, notices, lines_before, options, workers);
 }
 
 }  // namespace kivrel

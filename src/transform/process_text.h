@@ -8,7 +8,7 @@
 #include "common/failure.h"
 #include "platform/text_reader.h"
 #include "platform/text_writer.h"
-#include "settings/settings.h"
+#include "transform/roles/conversion_plan.h"
 #include "transform/progress_tracker.h"
 #include "transform/notices/toolpath_notices.h"
 
@@ -51,7 +51,7 @@ Failure OutOfRange(std::uint64_t line_number, const std::string& word);
 // before (for the line numbers). A long text is converted on several threads,
 // a chunk of lines each, and written in order: the same bytes, outcome and
 // notices as on one thread.
-TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
+TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const ConversionPlan& plan,
                     ProgressTracker& progress, ToolpathNotices* notices = nullptr, std::uint64_t lines_before = 0,
                     const EngineOptions& options = {});
 

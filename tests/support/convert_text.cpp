@@ -17,7 +17,7 @@ ConvertedText ConvertText(const std::string& input, ProgressView& view, const Se
   TextWriter writer(files.CreateTemporaryBeside(folder / "out", temporary));
   const std::uint64_t input_size = files.FileSize(folder / "in");
   ProgressTracker progress(input_size, view);
-  ConvertedText converted{ProcessText(reader, input_size, writer, chosen, progress), ""};
+  ConvertedText converted{ProcessText(reader, input_size, writer, ConversionPlan(chosen), progress), ""};
   writer.Close();
   reader.Close();
   converted.output = ReadFile(temporary);

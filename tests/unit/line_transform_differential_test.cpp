@@ -240,7 +240,7 @@ ProgramRun Engine(const std::string& program, const Settings& settings, std::uin
   testing::RecordingProgressView view;
   ProgressTracker progress(program.size(), view);
   try {
-    run.end = ProcessText(reader, program.size(), writer, settings, progress, &notices, lines_before, options);
+    run.end = ProcessText(reader, program.size(), writer, ConversionPlan(settings), progress, &notices, lines_before, options);
   } catch (const Failure& failure) {
     run.failure = failure.what();
   }

@@ -38,14 +38,15 @@ std::string FirstWord(std::string_view text, std::string_view letters) {
 
 }  // namespace
 
-ToolpathNotices::ToolpathNotices(const Settings& s) : settings_(s), plan_(s) {
+ToolpathNotices::ToolpathNotices(const ConversionPlan& plan) : plan_(plan) {
+  const Settings& s = plan_.settings();
   if (s.XScale != 1 || s.XYexchange) changed_axes_ |= Row('X');
   if (s.YScale != 1 || s.XYexchange) changed_axes_ |= Row('Y');
   if (s.ZScale != 1) changed_axes_ |= Row('Z');
   if (s.AScale != 1) changed_axes_ |= Row('A');
   radius_ = s.XScale != 1 || s.YScale != 1 || s.ZScale != 1;
   plane_moved_ = s.XScale != 1 || s.YScale != 1 || s.XYexchange;
-  units_ = UnitConversionOf(s);
+  units_ = plan_.units();
   feed_changed_ = s.FeedScale != 1 || s.FeedAdd != 0;
   xyz_lengths_changed_ = std::fabs(s.XScale) != 1 || std::fabs(s.YScale) != 1 || std::fabs(s.ZScale) != 1;
   lengths_changed_ = xyz_lengths_changed_ || std::fabs(s.AScale) != 1;
@@ -74,15 +75,15 @@ void ToolpathNotices::Watch() {
   watched_rows_ = kCentres[static_cast<int>(plane_)];
   if (a_unit_factor_) watched_rows_ |= Row('A');
   if (inverse_time_ && (feed_changed_ || lengths_changed_)) watched_rows_ |= Row('F');
-  if (per_revolution_ && settings_.FeedAdd != 0) watched_rows_ |= Row('F');
-  if (surface_speed_ && settings_.SpindleRPM != 0) watched_rows_ |= Row('S');
+  if (per_revolution_ && plan_.settings().FeedAdd != 0) watched_rows_ |= Row('F');
+  if (surface_speed_ && plan_.settings().SpindleRPM != 0) watched_rows_ |= Row('S');
 }
 
 unsigned ToolpathNotices::watchable_rows() const {
   unsigned rows = Row('I') | Row('J') | Row('K');
   if (a_unit_factor_) rows |= Row('A');
   if (feed_changed_ || lengths_changed_) rows |= Row('F');
-  if (settings_.SpindleRPM != 0) rows |= Row('S');
+  if (plan_.settings().SpindleRPM != 0) rows |= Row('S');
   return rows;
 }
 
@@ -124,8 +125,8 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (lengths_changed_) Note(kInverseTimeLengths, line_number);
   }
   // A feed per revolution takes the addend, a rate per minute, all the same.
-  if (per_revolution_ && settings_.FeedAdd != 0 && (facts.rows & Row('F'))) Note(kFeedPerRevolution, line_number);
-  if (surface_speed_ && settings_.SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
+  if (per_revolution_ && plan_.settings().FeedAdd != 0 && (facts.rows & Row('F'))) Note(kFeedPerRevolution, line_number);
+  if (surface_speed_ && plan_.settings().SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
   if (facts.extrusion && xyz_lengths_changed_) Note(kExtrusion, line_number);
   NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
@@ -133,33 +134,28 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (facts.threading && plan_.ScalesThreads()) Note(kThreads, line_number);
   // A tapping feed per minute is the pitch times the speed: a faster spindle
   // pulls a tap of the same feed at a shorter pitch.
-  if (facts.tapping && settings_.SpindleRPM != 0 && !per_revolution_) Note(kTappingPitch, line_number);
+  if (facts.tapping && plan_.settings().SpindleRPM != 0 && !per_revolution_) Note(kTappingPitch, line_number);
   if (facts.turned_cycle) Note(kTurnedCycles, line_number);
   // Cutter compensation and the lathe cycles work in the XY and XZ planes
   // only, and the exchange takes the XZ plane to YZ.
-  if (settings_.XYexchange && plane_ == Plane::ZX &&
+  if (plan_.settings().XYexchange && plane_ == Plane::ZX &&
       (facts.g_codes & (g_codes::kCompensation | g_codes::kLatheCycle)) != 0) {
     Note(kExchangedLathe, line_number);
   }
 }
 
 void ToolpathNotices::JudgePlanes() {
-  const Settings& s = settings_;
   // Each plane's two axes, as the program gives them: the exchange carries
   // a plane and its arcs whole onto another (G18 onto G19).
-  const struct {
-    float first;
-    float second;
-    Kind unequal;
-    Kind unknown_start;
-  } planes[] = {{s.XScale, s.YScale, kUnequalXY, kUnknownStartXY},
-                {s.ZScale, s.XScale, kUnequalZX, kUnknownStartZX},
-                {s.YScale, s.ZScale, kUnequalYZ, kUnknownStartYZ}};
+  static constexpr Kind kUnequal[] = {kUnequalXY, kUnequalZX, kUnequalYZ};
+  static constexpr Kind kUnknownStart[] = {kUnknownStartXY, kUnknownStartZX, kUnknownStartYZ};
   for (int p = 0; p < 3; ++p) {
+    const auto plane = static_cast<Plane>(p);
     PlaneJudgement& judgement = planes_[p];
-    judgement.distorted = std::fabs(planes[p].first) != std::fabs(planes[p].second);
-    judgement.unequal = planes[p].unequal;
-    judgement.unknown_start = planes[p].unknown_start;
+    judgement.distorted = std::fabs(plan_.ScaleOf(ConversionPlan::PlaneAxis(plane, 0))) !=
+                          std::fabs(plan_.ScaleOf(ConversionPlan::PlaneAxis(plane, 1)));
+    judgement.unequal = kUnequal[p];
+    judgement.unknown_start = kUnknownStart[p];
   }
 }
 
@@ -202,7 +198,7 @@ void ToolpathNotices::NoteOWordLine(std::uint64_t line_number, std::string_view 
   // "O<name> call [1.5] [2]": the arguments may be lengths the subroutine
   // moves by. A subroutine of this program scales them where its words use
   // them; one from another file takes them as they are.
-  const bool arguments = word.keyword == "call" && (plane_moved_ || settings_.ZScale != 1) &&
+  const bool arguments = word.keyword == "call" && (plane_moved_ || plan_.settings().ZScale != 1) &&
                          line.find('[', word.end) != std::string_view::npos;
   NoteSubroutine(line_number, word, arguments);
 }

@@ -27,7 +27,10 @@ namespace kivrel {
 // units) run from line to line, so every line is noted in order.
 class ToolpathNotices : public NoticeSink {
  public:
-  explicit ToolpathNotices(const Settings& settings);
+  // Judges by `plan`, which the conversion converts by.
+  explicit ToolpathNotices(const ConversionPlan& plan);
+  explicit ToolpathNotices(const Settings& settings) : ToolpathNotices(ConversionPlan(settings)) {}
+  const ConversionPlan& plan() const { return plan_; }
 
   void NoteLeaderLine(std::uint64_t line_number, std::string_view line) override;
   void NoteLine(std::uint64_t line_number, const LineFacts& facts) override;
@@ -93,7 +96,6 @@ class ToolpathNotices : public NoticeSink {
   void Watch();
   std::string Message(int kind) const;
 
-  Settings settings_;
   ConversionPlan plan_;
   unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change (or exchange)
   bool radius_ = false;         // X, Y or Z is scaled
