@@ -63,7 +63,7 @@ void RoundSlow(double magnitude, int significant, Decimal& result) {
 
 Decimal RoundSignificant(double value, int significant) {
   if (!std::isfinite(value)) {
-    throw Failure(static_cast<int>(std::errc::result_out_of_range), "number out of range");
+    throw Failure(std::errc::result_out_of_range, "number out of range");
   }
   Decimal result;
   if (value == 0) return result;

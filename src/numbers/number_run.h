@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "common/ascii.h"
 #include "numbers/decimal_product.h"
 
 namespace kivrel {
@@ -27,7 +28,7 @@ inline RunNumber ReadRun(const char* text, std::size_t from, std::size_t to) {
   int significant = 0;
   for (std::size_t i = from; i < to; ++i) {
     const char c = text[i];
-    if (c == ' ' || c == '\t') continue;
+    if (ascii::IsBlank(static_cast<unsigned char>(c))) continue;
     if (c == '+' || c == '-') {
       if (sign || point || digit) return run;
       sign = true;

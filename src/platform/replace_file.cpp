@@ -30,13 +30,6 @@ void PendingReplacement::Commit(std::string_view content) {
   Install();
 }
 
-void ReplaceFile(FileSystem& files, const std::string& path, std::string_view content, bool* created) {
-  if (created != nullptr) *created = false;
-  PendingReplacement replacement(files, path);
-  if (created != nullptr) *created = true;
-  replacement.Commit(content);
-}
-
 void DiscardTemporary(FileSystem& files, const std::string& temporary_path) {
   try {
     files.Remove(temporary_path);

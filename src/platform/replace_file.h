@@ -43,11 +43,6 @@ class PendingReplacement {
   bool renamed_ = false;
 };
 
-// A PendingReplacement committed at once. `created` (if given) tells
-// whether the temporary file had been created before a failure.
-void ReplaceFile(FileSystem& files, const std::string& path, std::string_view content,
-                 bool* created = nullptr);
-
 // Removes a temporary file after a failure, as far as that is possible: the
 // failure that led here is the one worth reporting.
 void DiscardTemporary(FileSystem& files, const std::string& temporary_path);

@@ -47,7 +47,7 @@ bool TextReader::AtEndOfStream() { return position_ == end_ && !Fill(); }
 void TextReader::ReadLine(std::string& line) {
   line.clear();
   if (AtEndOfStream()) {
-    throw Failure(static_cast<int>(std::errc::io_error), "input read past its end");
+    throw Failure(std::errc::io_error, "input read past its end");
   }
   for (;;) {
     const char* start = buffer_.data() + position_;

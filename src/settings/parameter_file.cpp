@@ -24,10 +24,15 @@ void AppendLine(std::string& text, float value, Pattern pattern) {
 
 void AppendLine(std::string& text, bool value) { text += value ? "True\r\n" : "False\r\n"; }
 
+// What the nine lines that matter say.
+struct ParameterFileContent {
+  Settings settings;
+  bool swap = false;  // line 9 asks for the X row on top
+};
+
 // Reads the nine lines that matter; nothing when the file is not whole.
-// `swap` tells whether line 9 asks for the X row on top.
-std::optional<Settings> ReadParameterFile(FileSystem& files, const std::string& path,
-                                          const Settings& current, bool& swap) {
+std::optional<ParameterFileContent> ReadParameterFile(FileSystem& files, const std::string& path,
+                                                      const Settings& current) {
   // A parameter file holds a few hundred bytes; a huge one is not read.
   if (files.FileSize(path) > kLargestParameterFile) return std::nullopt;
   TextReader reader(files.OpenForReading(path));
@@ -55,14 +60,14 @@ std::optional<Settings> ReadParameterFile(FileSystem& files, const std::string& 
   read.XYexchange = *exchange;
   if (!number(read.FeedAdd) || !number(read.SpindleRPM)) return std::nullopt;
   if (!next()) return std::nullopt;
-  swap = false;
+  bool swap = false;
   if (line != "EOF") {
     std::optional<bool> truth = StrictTruth(line);
     if (!truth) return std::nullopt;
     swap = *truth;
   }
   reader.Close();
-  return read;
+  return ParameterFileContent{read, swap};
 }
 
 void CreateWithDefaults(Settings& settings, const SettingsEnvironment& environment) {
@@ -135,10 +140,9 @@ ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& e
     CreateWithDefaults(settings, environment);
     return ParameterFileFound::Missing;
   }
-  std::optional<Settings> read;
-  bool swap = false;
+  std::optional<ParameterFileContent> read;
   try {
-    read = ReadParameterFile(environment.files, environment.path, settings, swap);
+    read = ReadParameterFile(environment.files, environment.path, settings);
   } catch (const Failure&) {
     read.reset();
   }
@@ -146,8 +150,8 @@ ParameterFileFound LoadSettings(Settings& settings, const SettingsEnvironment& e
     if (unreadable == UnreadableFile::Replace) RecreateWithDefaults(settings, environment);
     return ParameterFileFound::Unreadable;
   }
-  settings = *read;
-  if (swap) environment.dialog.SwapXYDisplayOrder();
+  settings = read->settings;
+  if (read->swap) environment.dialog.SwapXYDisplayOrder();
   environment.dialog.ClearUnsavedMark();
   return ParameterFileFound::Readable;
 }
@@ -158,13 +162,19 @@ bool SaveSettings(const Settings& settings, const SettingsEnvironment& environme
     environment.boxes.Notify(kUnableToSave);
     return false;
   }
-  bool created = false;
-  try {
-    ReplaceFile(environment.files, environment.path, ParameterFileText(settings), &created);
-  } catch (const Failure&) {
+  bool written = true;
+  {
     // A file that cannot be created at all is the caller's failure; one that
-    // cannot be written leaves the old parameter file as it was.
-    if (!created) throw;
+    // cannot be written leaves the old parameter file as it was (its
+    // temporary file gone before the operator hears of it).
+    PendingReplacement replacement(environment.files, environment.path);
+    try {
+      replacement.Commit(ParameterFileText(settings));
+    } catch (const Failure&) {
+      written = false;
+    }
+  }
+  if (!written) {
     environment.boxes.Notify(kUnableToSave);
     return false;
   }

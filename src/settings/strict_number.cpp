@@ -10,8 +10,8 @@ namespace kivrel {
 namespace {
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  while (!text.empty() && ascii::IsBlank(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+  while (!text.empty() && ascii::IsBlank(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
   return text;
 }
 

@@ -12,7 +12,7 @@
 namespace kivrel {
 
 // What became of the conversion of a program.
-struct ConvertedProgram {
+struct [[nodiscard]] ConvertedProgram {
   TextEnd end;
   std::vector<std::string> notices;  // of a finished conversion, to tell the operator
 };

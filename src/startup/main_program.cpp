@@ -28,7 +28,7 @@ ExitStatus Main(Platform& platform) {
 
   if (IsSetupMode(platform.CommandText, platform.files)) {
     platform.ui.ShowSetupDialog(settings, environment);
-    WriteResultFile(platform.files, result_path, std::nullopt, ResultStatus::Done, "");
+    WriteResultFile(platform.files, result_path, std::nullopt, ExitStatus::Done, "");
     return ExitStatus::Done;
   }
 
@@ -49,7 +49,7 @@ ExitStatus Main(Platform& platform) {
   const std::string output_line = platform.files.PathInFileText(output_name);
   if (!platform.files.IsOrdinaryFile(platform.CommandText)) {
     ReportInputMissing(platform.errors, platform.CommandText);
-    WriteResultFile(platform.files, result_path, output_line, ResultStatus::InputMissing, "");
+    WriteResultFile(platform.files, result_path, output_line, ExitStatus::InputMissing, "");
     return ExitStatus::InputMissing;
   }
   return RunConversion(platform, settings, output_name, output_line);

@@ -1,11 +1,15 @@
 #include "startup/result_file.h"
 
+#include <cassert>
+
 #include "common/failure.h"
 #include "common/version.h"
 
 namespace kivrel {
-std::string ResultFileText(const std::optional<std::string>& output_line, ResultStatus status,
+
+std::string ResultFileText(const std::optional<std::string>& output_line, ExitStatus status,
                            const std::string& message) {
+  assert(status != ExitStatus::Failure);
   std::string text = "kivrel.pre\r\nversion:" + std::to_string(kResultVersion) + "\r\n";
   if (output_line) text += *output_line + "\r\n";
   text += std::to_string(static_cast<int>(status)) + "\r\n";
@@ -28,7 +32,7 @@ void RemoveEarlierResult(FileSystem& files, const std::string& path) {
 PendingResult::PendingResult(FileSystem& files, std::string path)
     : files_(files), path_(std::move(path)), replacement_(files_, path_) {}
 
-void PendingResult::Commit(const std::optional<std::string>& output_line, ResultStatus status,
+void PendingResult::Commit(const std::optional<std::string>& output_line, ExitStatus status,
                            const std::string& message) {
   replacement_.writer().Write(ResultFileText(output_line, status, message));
   replacement_.Finish();
@@ -41,7 +45,7 @@ void PendingResult::Commit(const std::optional<std::string>& output_line, Result
 }
 
 void WriteResultFile(FileSystem& files, const std::string& path,
-                     const std::optional<std::string>& output_line, ResultStatus status,
+                     const std::optional<std::string>& output_line, ExitStatus status,
                      const std::string& message) {
   PendingResult(files, path).Commit(output_line, status, message);
 }

@@ -5,20 +5,21 @@
 
 #include "platform/file_system.h"
 #include "platform/replace_file.h"
+#include "startup/exit_status.h"
 
 namespace kivrel {
 
 inline constexpr const char* kResultFileName = "prepre.res";
 
-// The status digit the host reads.
-enum class ResultStatus { Done = 0, InputMissing = 1, ZeroFeed = 2 };
+// The status digit the host reads is the start's ExitStatus; a start that
+// fails (ExitStatus::Failure) writes no result file.
 
 inline constexpr const char* kZeroFeedMessage = "FAILED DUE TO ZERO FEEDRATE";
 
 // The result file's text: "kivrel.pre", "version:4", the output-name line
 // (absent in the setup form), the status digit and the message line, each
 // ended by CR LF.
-std::string ResultFileText(const std::optional<std::string>& output_line, ResultStatus status,
+std::string ResultFileText(const std::optional<std::string>& output_line, ExitStatus status,
                            const std::string& message);
 
 // Removes the result file of an earlier start, so that the host never reads
@@ -34,7 +35,7 @@ void RemoveEarlierResult(FileSystem& files, const std::string& path);
 class PendingResult {
  public:
   PendingResult(FileSystem& files, std::string path);
-  void Commit(const std::optional<std::string>& output_line, ResultStatus status, const std::string& message);
+  void Commit(const std::optional<std::string>& output_line, ExitStatus status, const std::string& message);
 
  private:
   FileSystem& files_;
@@ -44,7 +45,7 @@ class PendingResult {
 
 // A PendingResult committed at once.
 void WriteResultFile(FileSystem& files, const std::string& path,
-                     const std::optional<std::string>& output_line, ResultStatus status,
+                     const std::optional<std::string>& output_line, ExitStatus status,
                      const std::string& message);
 
 }  // namespace kivrel

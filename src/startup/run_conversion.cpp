@@ -32,7 +32,7 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings, const std
   const ConvertedProgram converted = ConvertProgram(platform, settings, output->writer(), PercentLine::kInPlace);
   if (converted.end.outcome == TextOutcome::ZeroFeed) {
     output.reset();
-    WriteResultFile(files, result_path, std::string(), ResultStatus::ZeroFeed, kZeroFeedMessage);
+    WriteResultFile(files, result_path, std::string(), ExitStatus::ZeroFeed, kZeroFeedMessage);
     return ExitStatus::ZeroFeed;
   }
   // Put on the disk while the progress window is still up: a large program
@@ -44,7 +44,7 @@ ExitStatus RunConversion(Platform& platform, const Settings& settings, const std
   PendingResult result(files, result_path);
   output->Install();
   if (!converted.notices.empty()) platform.ui.ReportNotices(platform.CommandText, converted.notices);
-  result.Commit(output_line, ResultStatus::Done, "");
+  result.Commit(output_line, ExitStatus::Done, "");
   return ExitStatus::Done;
 }
 

@@ -98,7 +98,7 @@ RewriteStatus LineProcessor::ConvertLine(std::string_view line, ByteBuffer& out,
 
 RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out, std::uint64_t line_number) {
   LineScan scan;
-  ScanLine(line, plan_, exchange_in_scan_, spare_, scan);
+  ScanLine(line, plan_, exchange_in_scan_, upper_line_, scan);
   // A message for the operator's screen passes as read.
   if ((scan.m_codes & m_codes::kMessage) != 0) {
     out.Append(line);
@@ -137,7 +137,7 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
     out.Append(line);
     return RewriteStatus::Done;
   }
-  for (std::size_t e = 0; e < edit_count_; ++e) spare_[edits_[e].at] = edits_[e].digit;
+  for (std::size_t e = 0; e < edit_count_; ++e) upper_line_[edits_[e].at] = edits_[e].digit;
   if (MarkedByEarlierRun(line, scan)) {
     // Lines added by an earlier run pass as read, and whatever they move
     // is not followed.
@@ -164,18 +164,22 @@ bool LineProcessor::MarkedByEarlierRun(std::string_view line, const LineScan& sc
   // text kept as read.
   if (!scan.may_hold_marker) return false;
   if (scan.has_protected_text || scan.has_preserved_text) return HoldsMarkerInAnyCase(line);
-  return std::string_view(spare_.data(), line.size()).find(marker_) != std::string_view::npos;
+  return std::string_view(upper_line_.data(), line.size()).find(marker_) != std::string_view::npos;
 }
 
 RewriteStatus LineProcessor::RewriteWords(std::string_view line, LineScan& scan, ByteBuffer& out) {
-  const std::string_view upper(spare_.data(), line.size());
-  const bool markers = scan.may_hold_marker && plan_.exchange() && upper.find("TEMP") != std::string_view::npos;
+  const std::string_view upper(upper_line_.data(), line.size());
+  // Text that holds the exchange's placeholders ("__TEMP1__" and the rest)
+  // comes out as the exchange's passes make it, which only the table-order
+  // way follows.
+  const bool placeholders =
+      scan.may_hold_marker && plan_.exchange() && upper.find("TEMP") != std::string_view::npos;
   // Only the table-order way knows where protected text and text kept as
   // read are after the words.
   const bool exchange_after = plan_.exchange() && !exchange_in_scan_;
   const bool kept_text = scan.has_protected_text || scan.has_preserved_text;
   preserved_ = scan.has_preserved_text;
-  const bool table_order = scan.removes || scan.expression_rows != 0 || markers || (kept_text && exchange_after) ||
+  const bool table_order = scan.removes || scan.expression_rows != 0 || placeholders || (kept_text && exchange_after) ||
                            exchange_line_ != plan_.exchange();
   return table_order ? RewriteInTableOrder(line, scan.words, scan.count, scan.expression_rows, out)
                      : RewriteInLineOrder(line, scan.words, scan.count, out);

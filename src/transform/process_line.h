@@ -74,7 +74,7 @@ class LineProcessor {
   // keep a line as read).
   [[nodiscard]] RewriteStatus ConvertWords(std::string_view line, ByteBuffer& out, std::uint64_t line_number);
   // The line carries the mark of a line an earlier run added (the scan's
-  // copy of it is in spare_).
+  // copy of it is in upper_line_).
   bool MarkedByEarlierRun(std::string_view line, const LineScan& scan) const;
   // Rewrites the scanned line's words into `out`, one of the two ways below.
   [[nodiscard]] RewriteStatus RewriteWords(std::string_view line, LineScan& scan, ByteBuffer& out);
@@ -124,7 +124,7 @@ class LineProcessor {
   static void SortByRow(ScannedWord* words, std::size_t count);
   // The digits of G codes the rules change on this line (into edits_).
   void PlanCodeEdits(std::string_view line, const LineScan& scan, LineModes& modes);
-  // Both start from the scanned line at the start of spare_ (which has
+  // Both start from the scanned line at the start of upper_line_ (which has
   // some bytes of room after it); `words` come in the order of the line. The
   // first rewrites them one after the other in the order of the letter table
   // (any words); the second in one pass along the line, straight into `out`
@@ -178,7 +178,8 @@ class LineProcessor {
   };
   CodeEdit edits_[LineScan::kMostCodes];
   std::size_t edit_count_ = 0;
-  std::string spare_;
+  std::string upper_line_;                // the scan's upper-cased copy of the line
+  std::string exchange_scratch_;          // ExchangeXY's buffer
   std::string table_line_;
   ByteBuffer padded_;                     // ProcessLine's line
   ByteBuffer converted_;                  // ProcessLine's result

@@ -100,7 +100,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Conversio
 }  // namespace
 
 Failure OutOfRange(std::uint64_t line_number, const std::string& word) {
-  return Failure(static_cast<int>(std::errc::result_out_of_range),
+  return Failure(std::errc::result_out_of_range,
                  "number out of range in line " + std::to_string(line_number) + ", word " + word);
 }
 

@@ -18,7 +18,7 @@ enum class TextOutcome { Finished, ZeroFeed };
 
 // How a text ended: finished, or at the line (counted from 1 in the input)
 // whose feed came out as 0.
-struct TextEnd {
+struct [[nodiscard]] TextEnd {
   TextOutcome outcome = TextOutcome::Finished;
   std::uint64_t line = 0;
   bool zero_in_program = false;  // that feed word is 0 in the program itself

@@ -12,12 +12,12 @@ namespace kivrel {
 namespace {
 
 TEST(ResultFileText, FourForms) {
-  EXPECT_EQ(ResultFileText(std::nullopt, ResultStatus::Done, ""), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
-  EXPECT_EQ(ResultFileText(std::string("C:\\jobs\\part.pr1"), ResultStatus::Done, ""),
+  EXPECT_EQ(ResultFileText(std::nullopt, ExitStatus::Done, ""), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
+  EXPECT_EQ(ResultFileText(std::string("C:\\jobs\\part.pr1"), ExitStatus::Done, ""),
             "kivrel.pre\r\nversion:4\r\nC:\\jobs\\part.pr1\r\n0\r\n\r\n");
-  EXPECT_EQ(ResultFileText(std::string("x.pr1"), ResultStatus::InputMissing, ""),
+  EXPECT_EQ(ResultFileText(std::string("x.pr1"), ExitStatus::InputMissing, ""),
             "kivrel.pre\r\nversion:4\r\nx.pr1\r\n1\r\n\r\n");
-  EXPECT_EQ(ResultFileText(std::string(), ResultStatus::ZeroFeed, kZeroFeedMessage),
+  EXPECT_EQ(ResultFileText(std::string(), ExitStatus::ZeroFeed, kZeroFeedMessage),
             "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
 }
 
@@ -29,7 +29,7 @@ TEST(WriteResultFile, FailedWriteLeavesNoHalfFile) {
     testing::FaultyFileSystem faulty(disk);
     faulty.FailOn(op, "prepre.res");
     EXPECT_THROW(WriteResultFile(faulty, folder / "prepre.res", std::string("a.pr1"),
-                                 ResultStatus::Done, ""),
+                                 ExitStatus::Done, ""),
                  Failure);
     EXPECT_EQ(testing::ListFolder(folder.path()), "");
   }

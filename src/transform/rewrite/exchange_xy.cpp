@@ -27,13 +27,13 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to, s
 }  // namespace
 
 void ExchangeXY(std::string& line, std::string& spare) {
-  const bool markers = line.find("TEMP") != std::string::npos;
+  const bool placeholders = line.find("TEMP") != std::string::npos;
   std::string segment;
   std::string segment_spare;
   spare.clear();
   // The stretches outside protected text, exchanged.
   auto exchange = [&](std::size_t from, std::size_t to) {
-    if (!markers) {
+    if (!placeholders) {
       // Without marker text the eight passes below amount to trading X
       // with Y and I with J.
       for (std::size_t i = from; i < to; ++i) spare += static_cast<char>(kExchanged[static_cast<unsigned char>(line[i])]);

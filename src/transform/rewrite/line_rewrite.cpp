@@ -39,7 +39,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
       });
     }
   } else {
-    work.assign(spare_, 0, line.size());
+    work.assign(upper_line_, 0, line.size());
   }
   for (std::size_t e = 0; e < edit_count_; ++e) work[edits_[e].at] = edits_[e].digit;
   SortByRow(words, count);
@@ -78,7 +78,7 @@ RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedW
                                : other - edit.leading;
     }
   }
-  if (exchange_line_) ExchangeXY(work, spare_);
+  if (exchange_line_) ExchangeXY(work, exchange_scratch_);
   out.Append(work);
   return RewriteStatus::Done;
 }
@@ -143,7 +143,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
                                                ByteBuffer& out_buffer) {
   // The words come in the order of the line; their numbers are read from
   // the line as it came (only the letters differ from the upper-cased one).
-  const std::string_view upper(spare_.data(), line.size());
+  const std::string_view upper(upper_line_.data(), line.size());
   // The buffer keeps padding after the room reserved: short pieces may be
   // moved in blocks that reach past what they write.
   char* const begin = out_buffer.Reserve(upper.size() + count * kMaxFixedText + kCopyPadding);

@@ -1,5 +1,6 @@
 #include "transform/rewrite/wrap_expression.h"
 
+#include "common/ascii.h"
 #include "numbers/fixed_text.h"
 #include "transform/scan/protected_text.h"
 
@@ -9,7 +10,7 @@ void WrapExpression(std::size_t position, float scale, float addend, std::string
   const auto* text = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t size = line.size();
   std::size_t value = position + 1;
-  while (value < size && (text[value] == ' ' || text[value] == '\t')) ++value;
+  while (value < size && ascii::IsBlank(static_cast<unsigned char>(text[value]))) ++value;
   std::size_t start = value;
   while (start < size && text[start] != '[' && text[start] != '#') ++start;
   const std::size_t end = start < size ? protected_text::End(text, size, start) : size;
