@@ -134,8 +134,7 @@ ArcOutcome LineProcessor::DecideArc(std::string_view line, const LineScan& scan,
   }
   ResolvePoint();
   words.start = point_;
-  unsigned needed = 0;
-  const ArcOutcome outcome = CutArcLine(words, plan_, Tolerance(line_modes, own), arc_text_, needed);
+  const auto [outcome, needed] = CutArcLine(words, plan_, Tolerance(line_modes, own), arc_text_);
   // A start from before the chunk is not known to it.
   for (int a = 0; a < 3; ++a) {
     if ((needed & Bit(a)) != 0 && point_.axis[a].state == AxisPoint::State::Relative) relied_.point_axes |= Bit(a);

@@ -78,32 +78,26 @@ void AppendWritten(std::string& out, Written value) {
   out += decimals;
 }
 
-ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tolerance, ArcText& text,
-                      unsigned& needed) {
-  const Plane plane = w.plane;
-  const Plane out_plane = plan.OutputPlane(plane);
-  int axis[3];
-  for (int c = 0; c < 3; ++c) axis[c] = ConversionPlan::PlaneAxis(plane, c);
+namespace {
+
+// The axes whose start an arc's words are written from: absolute ends and
+// absolute centres need where the tool stands; increments with centres
+// from the start need nothing of it.
+unsigned StartNeeded(const ArcWords& w, const int axis[3]) {
   const bool helical = (w.axes & Bit(axis[2])) != 0;
-  // Absolute ends and absolute centres are written from where the tool
-  // stands; increments with centres from the start need nothing of it.
-  needed = 0;
+  unsigned needed = 0;
   if (!w.incremental || w.absolute_centres) needed |= Bit(axis[0]) | Bit(axis[1]);
   if (!w.incremental && helical) needed |= Bit(axis[2]);
-  for (int a = 0; a < 3; ++a) {
-    if ((needed & Bit(a)) != 0 && w.start.axis[a].state != State::Known) {
-      return plan.Distorted(plane) || Rounded(w, plan, axis) ? ArcOutcome::kStartUnknown : ArcOutcome::kAsRules;
-    }
-  }
-  if (w.inverse_time && !w.feed) return ArcOutcome::kNotCut;
+  return needed;
+}
 
+// The arc in the plane's coordinates as read, and its ends as written in
+// the output plane's (`origin_out`: where the output's start stands).
+void PlaceEnds(const ArcWords& w, const ConversionPlan& plan, const int axis[3], ArcCut& cut, Written origin_out[3]) {
   // In incremental distance everything is measured from the start.
   const bool relative = w.incremental;
-  ArcCut cut{};
-  cut.map = plan.MapOf(plane);
-  cut.tolerance = tolerance;
+  const Plane out_plane = plan.OutputPlane(w.plane);
   PlaneArc& arc = cut.arc;
-  Written origin_out[3] = {};  // where the output's start stands, in the output plane's coordinates
   for (int c = 0; c < 3; ++c) {
     const int a = axis[c];
     const AxisPoint& start = w.start.axis[a];
@@ -121,57 +115,82 @@ ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tole
   }
   arc.clockwise = w.clockwise;
   arc.turns = std::max(1, w.turns);
-  if (w.radius) {
-    if (!RadiusCentre(arc.start, arc.end, ValueOf(w.radius_in), w.clockwise, arc.centre)) return ArcOutcome::kNotCut;
-  } else {
-    // The interpreter asks for a centre word of the plane.
-    if ((w.centres & (Bit(axis[0]) | Bit(axis[1]))) == 0) return ArcOutcome::kNotCut;
-    for (int c = 0; c < 2; ++c) {
-      const int a = axis[c];
-      const bool has = (w.centres & Bit(a)) != 0;
-      if (w.absolute_centres && !has) return ArcOutcome::kNotCut;
-      const double value = has ? ValueOf(w.centre_in[a]) : 0;
-      arc.centre[c] = w.absolute_centres ? value - (relative ? ValueOf(w.start.axis[a].in) : 0) : arc.start[c] + value;
-    }
-  }
-  // An arc whose ends lie at radii far apart is one the interpreter refuses.
-  {
-    const double from = std::hypot(arc.start[0] - arc.centre[0], arc.start[1] - arc.centre[1]);
-    const double to = std::hypot(arc.end[0] - arc.centre[0], arc.end[1] - arc.centre[1]);
-    const double apart = std::fabs(from - to);
-    if (apart > 0.0005 && apart > 0.001 * std::max(from, to)) return ArcOutcome::kNotCut;
-  }
-  const bool clockwise = ClockwiseImage(cut);
+}
 
-  if (!plan.Distorted(plane)) {
-    // A circle still: the words as the rules write them stand, unless the
-    // centre a radius word gives has moved with their rounding.
-    if (!w.radius) return ArcOutcome::kAsRules;
-    const double a[2] = {ValueOf(cut.start[0]), ValueOf(cut.start[1])};
-    const double b[2] = {ValueOf(cut.end[0]), ValueOf(cut.end[1])};
-    const double image[2] = {cut.map.m[0][0] * arc.centre[0] + cut.map.m[0][1] * arc.centre[1],
-                             cut.map.m[1][0] * arc.centre[0] + cut.map.m[1][1] * arc.centre[1]};
-    double written[2];
-    if (RadiusCentre(a, b, ValueOf(w.radius_out), clockwise, written) &&
-        std::hypot(written[0] - image[0], written[1] - image[1]) <= tolerance) {
-      return ArcOutcome::kAsRules;
-    }
+// The arc's centre as the interpreter finds it; false where it finds none.
+bool PlaceCentre(const ArcWords& w, const int axis[3], PlaneArc& arc) {
+  if (w.radius) return RadiusCentre(arc.start, arc.end, ValueOf(w.radius_in), w.clockwise, arc.centre);
+  // The interpreter asks for a centre word of the plane.
+  if ((w.centres & (Bit(axis[0]) | Bit(axis[1]))) == 0) return false;
+  for (int c = 0; c < 2; ++c) {
+    const int a = axis[c];
+    const bool has = (w.centres & Bit(a)) != 0;
+    if (w.absolute_centres && !has) return false;
+    const double value = has ? ValueOf(w.centre_in[a]) : 0;
+    arc.centre[c] =
+        w.absolute_centres ? value - (w.incremental ? ValueOf(w.start.axis[a].in) : 0) : arc.start[c] + value;
   }
+  return true;
+}
 
-  std::vector<ArcPiece>& pieces = text.pieces;
-  if (pieces.size() < kMostPieces) pieces.resize(kMostPieces);
-  const std::size_t count = CutArc(cut, pieces.data(), kMostPieces);
-  if (count == 0) return ArcOutcome::kNotCut;
-  double total = 0;
-  for (std::size_t k = 0; k < count; ++k) total += pieces[k].length;
+// The arc's ends lie at radii far apart: the interpreter refuses it.
+bool EndsApart(const PlaneArc& arc) {
+  const double from = std::hypot(arc.start[0] - arc.centre[0], arc.start[1] - arc.centre[1]);
+  const double to = std::hypot(arc.end[0] - arc.centre[0], arc.end[1] - arc.centre[1]);
+  const double apart = std::fabs(from - to);
+  return apart > 0.0005 && apart > 0.001 * std::max(from, to);
+}
+
+// Under equal scales: the centre the written radius word gives stays
+// within `tolerance` of the image of the centre read.
+bool WrittenRadiusHoldsCentre(const ArcWords& w, const ArcCut& cut, bool clockwise, double tolerance) {
+  const PlaneArc& arc = cut.arc;
+  const double a[2] = {ValueOf(cut.start[0]), ValueOf(cut.start[1])};
+  const double b[2] = {ValueOf(cut.end[0]), ValueOf(cut.end[1])};
+  const double image[2] = {cut.map.m[0][0] * arc.centre[0] + cut.map.m[0][1] * arc.centre[1],
+                           cut.map.m[1][0] * arc.centre[0] + cut.map.m[1][1] * arc.centre[1]};
+  double written[2];
+  return RadiusCentre(a, b, ValueOf(w.radius_out), clockwise, written) &&
+         std::hypot(written[0] - image[0], written[1] - image[1]) <= tolerance;
+}
+
+// The words of one piece, from `at` (where the piece before it ended).
+std::string PieceWords(const ArcWords& w, Plane out_plane, bool helical, const ArcPiece& piece, const Written at[3],
+                       const Written origin_out[3], double time_share) {
+  const bool relative = w.incremental;
+  std::string words;
+  int row_of[3];  // each output axis's coordinate in the output plane
+  for (int o = 0; o < 3; ++o) {
+    int r = 0;
+    while (ConversionPlan::PlaneAxis(out_plane, r) != o) ++r;
+    row_of[o] = r;
+  }
+  for (int o = 0; o < 3; ++o) {
+    const int r = row_of[o];
+    if (r == 2 && !helical) continue;
+    AppendWord(words, kAxisLetters[o], relative ? piece.end[r] - at[r] : piece.end[r]);
+  }
+  for (int o = 0; o < 3; ++o) {
+    const int r = row_of[o];
+    if (r == 2) continue;
+    const Written centre =
+        w.absolute_centres ? (relative ? origin_out[r] : 0) + piece.centre[r] : piece.centre[r] - at[r];
+    AppendWord(words, kCentreLetters[o], centre);
+  }
   if (w.inverse_time) {
-    // A piece too short for the feed that keeps its share of the time.
-    for (std::size_t k = 0; k < count; ++k) {
-      const double share = pieces[k].length > 0 ? total / pieces[k].length : 1;
-      if (!(ValueOf(w.feed_out) * share <= kMostWritten)) return ArcOutcome::kNotCut;
-    }
+    // Each piece's share of the arc's time.
+    AppendWord(words, 'F', std::max(RoundWritten(ValueOf(w.feed_out) * time_share, kFourDecimals), kFourDecimals));
   }
+  return words;
+}
 
+// Writes `count` pieces into `text`: the first piece's words, and a line
+// for each later one.
+void WritePieces(const ArcWords& w, const ArcCut& cut, Plane out_plane, bool clockwise, std::size_t count,
+                 const Written origin_out[3], ArcText& text) {
+  const bool helical = (w.axes & Bit(ConversionPlan::PlaneAxis(w.plane, 2))) != 0;
+  double total = 0;
+  for (std::size_t k = 0; k < count; ++k) total += text.pieces[k].length;
   text.first.clear();
   text.later.clear();
   text.removed.clear();
@@ -180,27 +199,9 @@ ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tole
   if (w.inverse_time) text.removed += 'F';
   Written at[3] = {cut.start[0], cut.start[1], cut.start[2]};
   for (std::size_t k = 0; k < count; ++k) {
-    const ArcPiece& piece = pieces[k];
-    std::string words;
-    for (int o = 0; o < 3; ++o) {
-      int r = 0;
-      while (ConversionPlan::PlaneAxis(out_plane, r) != o) ++r;
-      if (r == 2 && !helical) continue;
-      AppendWord(words, kAxisLetters[o], relative ? piece.end[r] - at[r] : piece.end[r]);
-    }
-    for (int o = 0; o < 3; ++o) {
-      int r = 0;
-      while (ConversionPlan::PlaneAxis(out_plane, r) != o) ++r;
-      if (r == 2) continue;
-      const Written centre = w.absolute_centres ? (relative ? origin_out[r] : 0) + piece.centre[r]
-                                                : piece.centre[r] - at[r];
-      AppendWord(words, kCentreLetters[o], centre);
-    }
-    if (w.inverse_time) {
-      // Each piece's share of the arc's time.
-      const double share = piece.length > 0 ? total / piece.length : 1;
-      AppendWord(words, 'F', std::max(RoundWritten(ValueOf(w.feed_out) * share, kFourDecimals), kFourDecimals));
-    }
+    const ArcPiece& piece = text.pieces[k];
+    const double share = piece.length > 0 ? total / piece.length : 1;
+    const std::string words = PieceWords(w, out_plane, helical, piece, at, origin_out, share);
     std::copy(piece.end, piece.end + 3, at);
     if (k == 0) {
       text.first = words;
@@ -210,7 +211,54 @@ ArcOutcome CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tole
     }
   }
   text.extra_lines = count - 1;
-  return ArcOutcome::kCut;
+}
+
+// A piece so short that the feed keeping its share of an inverse-time
+// arc's time passes what a number holds.
+bool PieceFeedTooLarge(const ArcWords& w, const std::vector<ArcPiece>& pieces, std::size_t count) {
+  double total = 0;
+  for (std::size_t k = 0; k < count; ++k) total += pieces[k].length;
+  for (std::size_t k = 0; k < count; ++k) {
+    const double share = pieces[k].length > 0 ? total / pieces[k].length : 1;
+    if (!(ValueOf(w.feed_out) * share <= kMostWritten)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+ArcJudgement CutArcLine(const ArcWords& w, const ConversionPlan& plan, double tolerance, ArcText& text) {
+  const Plane plane = w.plane;
+  int axis[3];
+  for (int c = 0; c < 3; ++c) axis[c] = ConversionPlan::PlaneAxis(plane, c);
+  const unsigned needed = StartNeeded(w, axis);
+  for (int a = 0; a < 3; ++a) {
+    if ((needed & Bit(a)) != 0 && w.start.axis[a].state != State::Known) {
+      return {plan.Distorted(plane) || Rounded(w, plan, axis) ? ArcOutcome::kStartUnknown : ArcOutcome::kAsRules,
+              needed};
+    }
+  }
+  if (w.inverse_time && !w.feed) return {ArcOutcome::kNotCut, needed};
+
+  ArcCut cut{};
+  cut.map = plan.MapOf(plane);
+  cut.tolerance = tolerance;
+  Written origin_out[3] = {};
+  PlaceEnds(w, plan, axis, cut, origin_out);
+  if (!PlaceCentre(w, axis, cut.arc) || EndsApart(cut.arc)) return {ArcOutcome::kNotCut, needed};
+  const bool clockwise = ClockwiseImage(cut);
+  // A circle still: the words as the rules write them stand, unless the
+  // centre a radius word gives has moved with their rounding.
+  if (!plan.Distorted(plane) && (!w.radius || WrittenRadiusHoldsCentre(w, cut, clockwise, tolerance))) {
+    return {ArcOutcome::kAsRules, needed};
+  }
+
+  std::vector<ArcPiece>& pieces = text.pieces;
+  if (pieces.size() < kMostPieces) pieces.resize(kMostPieces);
+  const std::size_t count = CutArc(cut, pieces.data(), kMostPieces);
+  if (count == 0 || (w.inverse_time && PieceFeedTooLarge(w, pieces, count))) return {ArcOutcome::kNotCut, needed};
+  WritePieces(w, cut, plan.OutputPlane(plane), clockwise, count, origin_out, text);
+  return {ArcOutcome::kCut, needed};
 }
 
 std::string SpliceWords(std::string_view line, std::string_view removed, std::string_view words) {

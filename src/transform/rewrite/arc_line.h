@@ -52,12 +52,17 @@ struct ArcText {
   std::vector<ArcPiece> pieces;  // room for the pieces, kept from arc to arc
 };
 
+// What CutArcLine made of an arc, and the axes whose start the judgement
+// needed (X 1, Y 2, Z 4).
+struct [[nodiscard]] ArcJudgement {
+  ArcOutcome outcome;
+  unsigned needed;
+};
+
 // Where the image of the arc under the plan's map lies farther than
 // `tolerance` from the words as the rules write them, or the plane has
-// unequal scales: cuts it into pieces. `needed` receives the axes whose
-// start the judgement needed (X 1, Y 2, Z 4).
-ArcOutcome CutArcLine(const ArcWords& words, const ConversionPlan& plan, double tolerance, ArcText& text,
-                      unsigned& needed);
+// unequal scales: cuts it into pieces.
+ArcJudgement CutArcLine(const ArcWords& words, const ConversionPlan& plan, double tolerance, ArcText& text);
 
 // `line` (a converted line) with its words of the letters in `removed`
 // (before its comment) taken out, and `words` in the place of the first of
