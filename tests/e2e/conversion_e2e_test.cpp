@@ -9,7 +9,7 @@ namespace {
 
 class ConversionE2E : public ::testing::Test {
  protected:
-  ConversionE2E() { program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"}); }
+  ConversionE2E() { program.Settings(kDefaultSettings); }
 
   // Converts `input` and returns the output's program lines (the text
   // between the comment block and the closing comment).
@@ -18,8 +18,8 @@ class ConversionE2E : public ::testing::Test {
     ProgramRun run = program.Run({program.Job("part.nc")});
     EXPECT_EQ(run.status, 0) << run.errors;
     const std::string output = ReadFile(program.Job("part.pr1"));
-    const std::string block = kDefaultBlock;
-    const std::string end = "(Finished Kivrel)";
+    const std::string block = CommentBlock();
+    const std::string end = kFinished;
     EXPECT_EQ(output.substr(0, block.size()), block);
     EXPECT_EQ(output.substr(output.size() - end.size()), end);
     return output.substr(block.size(), output.size() - block.size() - end.size());
@@ -28,35 +28,33 @@ class ConversionE2E : public ::testing::Test {
   ProgramFolder program;
 };
 
-TEST_F(ConversionE2E, EmptyInput) { EXPECT_EQ(Convert(""), ""); }
-
-TEST_F(ConversionE2E, LastLineWithoutALineEnd) { EXPECT_EQ(Convert("G1 X1\r\nG1 X2"), "G1 X1.0000\r\nG1 X2.0000\r\n"); }
-
-TEST_F(ConversionE2E, EveryKindOfLineEndBecomesCrLf) {
-  EXPECT_EQ(Convert("G1 X1\r\nG1 X2\r\n"), "G1 X1.0000\r\nG1 X2.0000\r\n");
-  EXPECT_EQ(Convert("G1 X1\nG1 X2\n"), "G1 X1.0000\r\nG1 X2.0000\r\n");
-  EXPECT_EQ(Convert("G1 X1\rG1 X2\r"), "G1 X1.0000\r\nG1 X2.0000\r\n");
-  EXPECT_EQ(Convert("G1 X1\n\nG1 X2\r\r\n"), "G1 X1.0000\r\n\r\nG1 X2.0000\r\n\r\n");
-}
-
-TEST_F(ConversionE2E, LinesThatPassKeepTheirCase) {
+TEST_F(ConversionE2E, ProgramsConvertLineByLine) {
   const std::string kept = "(move x)\r\n%\r\n#100=5\r\nn10 m20addition x1\r\n\r\n";
-  EXPECT_EQ(Convert(kept + "/g01 x1\r\ng04 p500 (dwell)\r\n"), kept + "/G01 X1.0000\r\nG04 P500 (DWELL)\r\n");
-}
-
-TEST_F(ConversionE2E, BytesOutsideAsciiLettersPassUnchanged) {
-  const std::string line("g1 x1 (\xc3\xa4\0\xff)", 12);
-  EXPECT_EQ(Convert(line + "\r\n"), std::string("G1 X1.0000 (\xc3\xa4\0\xff)", 17) + "\r\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"G1 X1\r\nG1 X2", "G1 X1.0000\r\nG1 X2.0000\r\n"},  // the last line without a line end
+      // Every kind of line end becomes CR LF.
+      {"G1 X1\r\nG1 X2\r\n", "G1 X1.0000\r\nG1 X2.0000\r\n"},
+      {"G1 X1\nG1 X2\n", "G1 X1.0000\r\nG1 X2.0000\r\n"},
+      {"G1 X1\rG1 X2\r", "G1 X1.0000\r\nG1 X2.0000\r\n"},
+      {"G1 X1\n\nG1 X2\r\r\n", "G1 X1.0000\r\n\r\nG1 X2.0000\r\n\r\n"},
+      // Lines that pass keep their case.
+      {kept + "/g01 x1\r\ng04 p500 (dwell)\r\n", kept + "/G01 X1.0000\r\nG04 P500 (DWELL)\r\n"},
+      // Bytes outside the ASCII letters pass unchanged.
+      {std::string("g1 x1 (\xc3\xa4\0\xff)\r\n", 14), std::string("G1 X1.0000 (\xc3\xa4\0\xff)\r\n", 19)},
+  };
+  for (const auto& [input, lines] : cases) {
+    SCOPED_TRACE(input);
+    EXPECT_EQ(Convert(input), lines);
+  }
 }
 
 TEST_F(ConversionE2E, ExchangeReachesTheComment) {
   program.Settings({"3", "2", "1", "1", "1", "True", "0", "0.", "EOF"});
   WriteFile(program.Job("part.nc"), "g02 x1 y2 i0.5 j-1 (max)\r\n");
   ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
-  EXPECT_EQ(ReadFile(program.Job("part.pr1")),
-            "(Kivrel Version 4.0.1)\r\n(YScale:3.0000000 )\r\n(XScale:2.0000000 )\r\n(ZScale:1.0000000 )\r\n"
-            "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:ON )\r\n(FeedAdd:0.0000000 )\r\n"
-            "(SpindleRPM:0. )\r\nG03 Y2.0000 X6.0000 J1.0000 I-3.0000 (MAY)\r\n(Finished Kivrel)");
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), Output("G03 Y2.0000 X6.0000 J1.0000 I-3.0000 (MAY)\r\n",
+                                                      {.y = "3.0000000", .x = "2.0000000", .exchange = true}));
 }
 
 TEST_F(ConversionE2E, EveryRuleAtOnce) {
@@ -79,7 +77,7 @@ TEST_F(ConversionE2E, ZeroFeedInTheMiddle) {
   EXPECT_EQ(run.errors,
             "Kivrel: Feed rate of 0 has been introduced. Check your feed rate modifier. This will cause "
             "a problem. Exiting now.\nKivrel: the feed word of line 2 is 0 in the program itself\n");
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+  EXPECT_EQ(program.Result(), kZeroFeedResult);
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), "earlier output");
   EXPECT_EQ(ListFolder(program.jobs()), "part.nc part.pr1 ");
 
@@ -95,7 +93,7 @@ TEST_F(ConversionE2E, ZeroFeedMadeByTheSettings) {
   const ProgramRun run = program.Run({program.Job("part.nc")});
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.errors.find("\nKivrel: the feed word of line 2 comes out as 0\n"), std::string::npos) << run.errors;
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+  EXPECT_EQ(program.Result(), kZeroFeedResult);
 }
 
 // A UTF-8 byte-order mark stays the first bytes of the output, ahead of the
@@ -105,13 +103,10 @@ TEST_F(ConversionE2E, ByteOrderMarkStaysFirst) {
   const std::string mark = "\xEF\xBB\xBF";
   WriteFile(program.Job("part.nc"), mark + "%\r\nx1\r\n%\r\n");
   ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
-  const std::string output = ReadFile(program.Job("part.pr1"));
-  EXPECT_EQ(output.substr(0, 4), mark + "(");
-  EXPECT_EQ(output.substr(output.find("(SpindleRPM:0. )\r\n") + 18), "%\r\nX1.0000\r\n%\r\n(Finished Kivrel)");
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), mark + Output("%\r\nX1.0000\r\n%\r\n"));
   const ProgramRun filtered = program.Filter({program.Job("part.nc")});
   ASSERT_EQ(filtered.status, 0) << filtered.errors;
-  const std::string block = output.substr(3, output.find('%') - 3);
-  EXPECT_EQ(filtered.output, mark + "%\r\n" + block + "X1.0000\r\n%\r\n(Finished Kivrel)");
+  EXPECT_EQ(filtered.output, mark + "%\r\n" + Output("X1.0000\r\n%\r\n"));
 }
 
 TEST_F(ConversionE2E, NumberBeyondTheRangeEndsTheRunWithNothingLeft) {
@@ -140,7 +135,7 @@ TEST_F(ConversionE2E, ProgressWindowChangesNoByte) {
   EXPECT_EQ(windowed.status, 0) << windowed.errors;
   EXPECT_EQ(windowed.errors.find("QStandardPaths"), std::string::npos) << "Qt's own warnings stay off standard error";
   EXPECT_EQ(ReadFile(program.Job("part.pr1")), headless);
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
+  EXPECT_EQ(program.Result(), ResultText(program.Job("part.pr1")));
 }
 
 TEST_F(ConversionE2E, StaleDisplayFallsBackToTheConsole) {
@@ -148,7 +143,7 @@ TEST_F(ConversionE2E, StaleDisplayFallsBackToTheConsole) {
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   ProgramRun run = program.Run({program.Job("part.nc")}, "", {"DISPLAY=:97", "WAYLAND_DISPLAY=no-such"});
   EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), Output("G1 X1.0000\r\n"));
 }
 
 TEST_F(ConversionE2E, MissingGuiModuleFallsBackToTheConsole) {
@@ -158,7 +153,7 @@ TEST_F(ConversionE2E, MissingGuiModuleFallsBackToTheConsole) {
   ProgramRun run = program.Run({program.Job("part.nc")}, "", {"QT_QPA_PLATFORM=offscreen"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.errors.find("Kivrel: the windows cannot be loaded"), std::string::npos) << run.errors;
-  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), Output("G1 X1.0000\r\n"));
 }
 
 TEST_F(ConversionE2E, HeadlessStartDoesNotLoadTheWindowSystem) {

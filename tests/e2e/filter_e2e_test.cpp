@@ -144,8 +144,8 @@ TEST_F(FilterE2E, CreatesAMissingParameterFile) {
   const ProgramRun filtered = program.Filter({program.Job("part.nc")});
   EXPECT_EQ(filtered.status, 0);
   EXPECT_EQ(filtered.errors.rfind("Kivrel: Settings file not found. Creating one now.\n", 0), 0u);
-  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")).substr(0, 14), "1.0000000000\r\n");
-  EXPECT_EQ(filtered.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")), kDefaultPrm);
+  EXPECT_EQ(filtered.output, Output("G1 X1.0000\r\n"));
 }
 
 // The filter leaves a parameter file it cannot read as it is and refuses
@@ -185,7 +185,7 @@ TEST_F(FilterE2E, UnreadableParameterFileRefusesEveryRunUntilKivrelReplacesIt) {
     EXPECT_EQ(ReadFile(prm + ".bad"), unreadable) << c.text;
     const ProgramRun next = program.Filter({program.Job("part.nc")});
     EXPECT_EQ(next.status, 0) << c.text;
-    EXPECT_EQ(next.output, std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)") << c.text;
+    EXPECT_EQ(next.output, Output("G1 X1.0000\r\n")) << c.text;
     EXPECT_EQ(next.errors.find("Kivrel"), std::string::npos) << next.errors;
   }
 }

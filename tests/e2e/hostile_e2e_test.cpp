@@ -10,7 +10,7 @@ namespace {
 
 class HostileE2E : public ::testing::Test {
  protected:
-  HostileE2E() { program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"}); }
+  HostileE2E() { program.Settings(kDefaultSettings); }
 
   // Converts `input`: the exit status, and the program lines of the output
   // (between the comment block and the closing comment) when it finished.
@@ -21,7 +21,7 @@ class HostileE2E : public ::testing::Test {
     CheckNothingLost();
     if (run.status != 0) return {run.status, ""};
     const std::string output = ReadFile(program.Job("part.pr1"));
-    const std::size_t block = std::string(kDefaultBlock).size();
+    const std::size_t block = CommentBlock().size();
     return {0, output.substr(block, output.size() - block - 17)};
   }
 
@@ -46,14 +46,14 @@ class HostileE2E : public ::testing::Test {
       case 0: {
         ASSERT_TRUE(has_output);
         const std::string output = ReadFile(program.Job("part.pr1"));
-        EXPECT_EQ(output.rfind(kDefaultBlock, 0), 0u);
+        EXPECT_EQ(output.rfind(CommentBlock(), 0), 0u);
         EXPECT_EQ(output.substr(output.size() - 17), "(Finished Kivrel)");
-        EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("part.pr1") + "\r\n0\r\n\r\n");
+        EXPECT_EQ(program.Result(), ResultText(program.Job("part.pr1")));
         break;
       }
       case 2:
         EXPECT_FALSE(has_output);
-        EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+        EXPECT_EQ(program.Result(), kZeroFeedResult);
         break;
       case 3:
         EXPECT_FALSE(has_output);
@@ -115,11 +115,11 @@ TEST_F(HostileE2E, FolderAsTheInput) {
   std::filesystem::create_directory(program.Job("folder.nc"));
   const ProgramRun folder_run = program.Run({program.Job("folder.nc")});
   EXPECT_EQ(folder_run.status, 1);
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("folder.pr1") + "\r\n1\r\n\r\n");
+  EXPECT_EQ(program.Result(), ResultText(program.Job("folder.pr1"), 1));
 }
 
 TEST_F(HostileE2E, LineBreakInTheInputPath) {
-  WriteFile(program.Path("prepre.res"), "kivrel.pre\r\nversion:4\r\nold.pr1\r\n0\r\n\r\n");
+  WriteFile(program.Path("prepre.res"), ResultText("old.pr1"));
   WriteFile(program.Job("a"), "G1 X1\r\n");
   const ProgramRun broken = program.Run({program.Job("a\n0\r\nx.nc")});
   EXPECT_EQ(broken.status, 3);
@@ -145,9 +145,7 @@ TEST_F(HostileE2E, HugeParameterFile) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(run.errors, "Kivrel: The parameter file could not be read properly. Recreating...\n"
                         "The old file was kept as " + program.Path("kivrel.prm.bad") + "\n");
-  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")),
-            "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
-            "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n");
+  EXPECT_EQ(ReadFile(program.Path("kivrel.prm")), kDefaultPrm);
   EXPECT_EQ(std::filesystem::file_size(program.Path("kivrel.prm.bad")), 100u * 1024 * 1024 + 2);
 }
 
@@ -189,7 +187,7 @@ TEST_F(HostileE2E, ProgramFolderThatTakesNoResultFileKeepsTheEarlierOutput) {
 TEST_F(HostileE2E, EarlierResultThatCannotBeRemovedIsNeverLeftAsASuccess) {
   if (OnWindows()) GTEST_SKIP() << "wine runs as the user that started it and cannot be bound by folder permissions";
   namespace fs = std::filesystem;
-  const std::string stale = "kivrel.pre\r\nversion:4\r\n/jobs/other.pr1\r\n0\r\n\r\n";
+  const std::string stale = ResultText("/jobs/other.pr1");
   const std::pair<fs::perms, std::string> cases[] = {{fs::perms::all, ""}, {fs::perms::owner_all, stale}};
   for (const auto& [result_permissions, left] : cases) {
     WriteFile(program.Job("part.nc"), "G1 X1\r\n");
@@ -321,9 +319,7 @@ TEST_F(HostileE2E, TwoStartsAtOnceInOneProgramFolder) {
       EXPECT_EQ(output.substr(output.size() - 17), "(Finished Kivrel)") << name;
     }
     const std::string result = program.Result();
-    EXPECT_TRUE(result == "kivrel.pre\r\nversion:4\r\n" + program.Job("one.pr1") + "\r\n0\r\n\r\n" ||
-                result == "kivrel.pre\r\nversion:4\r\n" + program.Job("two.pr1") + "\r\n0\r\n\r\n")
-        << result;
+    EXPECT_TRUE(result == ResultText(program.Job("one.pr1")) || result == ResultText(program.Job("two.pr1"))) << result;
     EXPECT_EQ(ListFolder(program.jobs()), "one.nc one.pr1 two.nc two.pr1 ");
     EXPECT_EQ(ListFolder(program.path()).find(".tmp"), std::string::npos);
   }

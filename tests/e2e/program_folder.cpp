@@ -2,11 +2,6 @@
 
 namespace kivrel::testing {
 
-const char* const kDefaultBlock =
-    "(Kivrel Version 4.0.1)\r\n(YScale:1.0000000 )\r\n(XScale:1.0000000 )\r\n(ZScale:1.0000000 )\r\n"
-    "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
-    "(SpindleRPM:0. )\r\n";
-
 ProgramFolder::ProgramFolder() : jobs_(folder_.path() / "jobs") {
   namespace fs = std::filesystem;
   const fs::path program = KIVREL_BINARY;
@@ -27,10 +22,6 @@ ProgramRun ProgramFolder::Run(const std::vector<std::string>& arguments,
   return RunProgramAt(program_, arguments, working_folder, environment);
 }
 
-void ProgramFolder::Settings(const std::vector<std::string>& lines) const {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  WriteFile(Path("kivrel.prm"), text);
-}
+void ProgramFolder::Settings(const std::vector<std::string>& lines) const { WriteFile(Path("kivrel.prm"), PrmText(lines)); }
 
 }  // namespace kivrel::testing

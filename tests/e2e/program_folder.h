@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fixtures.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 
@@ -50,8 +51,5 @@ class ProgramFolder {
   std::string program_;
   std::string filter_;
 };
-
-// The default settings' comment block.
-extern const char* const kDefaultBlock;
 
 }  // namespace kivrel::testing

@@ -8,14 +8,6 @@
 namespace kivrel::testing {
 namespace {
 
-constexpr const char* kDefaultPrm =
-    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
-    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
-
-std::string Done(const std::string& output) {
-  return "kivrel.pre\r\nversion:4\r\n" + output + "\r\n0\r\n\r\n";
-}
-
 TEST(StartupE2E, FirstStartCreatesTheDefaultParameterFile) {
   ProgramFolder program;
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
@@ -23,8 +15,8 @@ TEST(StartupE2E, FirstStartCreatesTheDefaultParameterFile) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.errors, "Kivrel: Settings file not found. Creating one now.\n");
   EXPECT_EQ(ReadFile(program.Path("kivrel.prm")), kDefaultPrm);
-  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
-  EXPECT_EQ(program.Result(), Done(program.Job("part.pr1")));
+  EXPECT_EQ(ReadFile(program.Job("part.pr1")), Output("G1 X1.0000\r\n"));
+  EXPECT_EQ(program.Result(), ResultText(program.Job("part.pr1")));
 }
 
 TEST(StartupE2E, SetupModeWithoutADisplayPrintsTheSettings) {
@@ -35,27 +27,24 @@ TEST(StartupE2E, SetupModeWithoutADisplayPrintsTheSettings) {
                                 std::vector<std::string>{"/x/SETUP/part.nc"}}) {
     ProgramRun run = program.Run(arguments);
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output,
-              "(Kivrel Version 4.0.1)\n(YScale:25.4000000 )\n(XScale:2.0000000 )\n(ZScale:1.0000000 )\n"
-              "(AScale:1.0000000 )\n(FeedScale:1.0000000 )\n(XYexchange:ON )\n(FeedAdd:0.0000000 )\n"
-              "(SpindleRPM:800. )\nParameter file: " +
-                  program.Path("kivrel.prm") + "\n");
-    EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
+    EXPECT_EQ(run.output, CommentBlock({.y = "25.4000000", .x = "2.0000000", .exchange = true, .rpm = "800.", .end = "\n"}) +
+                              "Parameter file: " + program.Path("kivrel.prm") + "\n");
+    EXPECT_EQ(program.Result(), kSetupResult);
     EXPECT_EQ(ReadFile(program.Path("kivrel.prm")), prm);
   }
   // Lower case is no setup request: it is an input path, and it is missing.
   ProgramRun lower = program.Run({"setup"});
   EXPECT_EQ(lower.status, 1);
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\nsetup.pr1\r\n1\r\n\r\n");
+  EXPECT_EQ(program.Result(), ResultText("setup.pr1", 1));
 }
 
 TEST(StartupE2E, MissingInputCreatesNothing) {
   ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  program.Settings(kDefaultSettings);
   ProgramRun run = program.Run({program.Job("missing.nc")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.errors, "Kivrel: input file not found: " + program.Job("missing.nc") + "\n");
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n" + program.Job("missing.pr1") + "\r\n1\r\n\r\n");
+  EXPECT_EQ(program.Result(), ResultText(program.Job("missing.pr1"), 1));
   EXPECT_EQ(ListFolder(program.jobs()), "");
 }
 
@@ -63,7 +52,7 @@ TEST(StartupE2E, MissingInputCreatesNothing) {
 // file; a file of that name is a program to convert.
 TEST(StartupE2E, HelpAndVersionTouchNoFile) {
   ProgramFolder program;
-  const std::string stale = "kivrel.pre\r\nversion:4\r\nother.pr1\r\n0\r\n\r\n";
+  const std::string stale = ResultText("other.pr1");
   WriteFile(program.Path("prepre.res"), stale);
   for (const bool filter : {false, true}) {
     for (const char* asked : {"--help", "--version"}) {
@@ -90,17 +79,13 @@ TEST(StartupE2E, HelpAndVersionTouchNoFile) {
 TEST(StartupE2E, CommentBlockRecordsTheSettings) {
   struct Case {
     std::vector<std::string> prm;
-    const char* block;
+    Block block;
   };
   const Case cases[] = {
-      {{"25.4", "25.4", "1", "1", "1", "False", "0", "0.", "EOF"},
-       "(Kivrel Version 4.0.1)\r\n(YScale:25.4000000 )\r\n(XScale:25.4000000 )\r\n(ZScale:1.0000000 )\r\n"
-       "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
-       "(SpindleRPM:0. )\r\n"},
+      {{"25.4", "25.4", "1", "1", "1", "False", "0", "0.", "EOF"}, {.y = "25.4000000", .x = "25.4000000"}},
       {{"0.0393700800", "0.03937008", "-2.5", "0", "0.0393700787", "True", "-12.5", "1500.6", "True", "EOF"},
-       "(Kivrel Version 4.0.1)\r\n(YScale:0.0393701 )\r\n(XScale:0.0393701 )\r\n(ZScale:-2.5000000 )\r\n"
-       "(AScale:0.0000000 )\r\n(FeedScale:0.0393701 )\r\n(XYexchange:ON )\r\n(FeedAdd:-12.5000000 )\r\n"
-       "(SpindleRPM:1501. )\r\n"},
+       {.y = "0.0393701", .x = "0.0393701", .z = "-2.5000000", .a = "0.0000000", .feed = "0.0393701",
+        .exchange = true, .feed_add = "-12.5000000", .rpm = "1501."}},
   };
   for (const Case& c : cases) {
     ProgramFolder program;
@@ -108,59 +93,51 @@ TEST(StartupE2E, CommentBlockRecordsTheSettings) {
     WriteFile(program.Job("empty.nc"), "");
     ProgramRun run = program.Run({program.Job("empty.nc")});
     EXPECT_EQ(run.status, 0) << run.errors;
-    EXPECT_EQ(ReadFile(program.Job("empty.pr1")), std::string(c.block) + "(Finished Kivrel)");
+    EXPECT_EQ(ReadFile(program.Job("empty.pr1")), Output("", c.block));
   }
 }
 
+// Each input, named in the arguments, is converted into the output beside
+// it, which replaces an earlier one whole; the result file names it.
 TEST(StartupE2E, OutputNames) {
   ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  program.Settings(kDefaultSettings);
   std::filesystem::create_directory(program.jobs() / "cnc.old");
-  const std::pair<std::string, std::string> names[] = {
+  struct Case {
+    std::string input;
+    std::string output;
+    std::vector<std::string> arguments = {};  // none: the input's whole path
+    std::string named = "";                    // none: the output's whole path
+  };
+  const Case cases[] = {
       {"part.nc", "part.pr1"},     {"PART.NC", "PART.pr1"},     {"part.tap", "part.pr1"},
       {"part.pr1", "part.pr2"},    {"part.nc3", "part.pr4"},    {"part.pr9", "part.pr10"},
       {"part.pr10", "part.pr11"},  {"part.pr0", "part.pr1"},    {"cnc.old/part", "cnc.old/part.pr1"},
       {"SETUP_2.nc", "SETUP_2.pr1"},
+      // The host's command tail arrives split at the blank: one path all the same.
+      {"my part.nc", "my part.pr1", {program.Job("my"), "part.nc"}},
+      // A name without a dot, in the working folder: its output beside it.
+      {"part", "part.pr1", {"part"}, "part.pr1"},
   };
-  for (const auto& [input, output] : names) {
-    WriteFile(program.Job(input), "G1 X1\r\n");
-    ProgramRun run = program.Run({program.Job(input)});
-    EXPECT_EQ(run.status, 0) << input;
-    EXPECT_EQ(program.Result(), Done(program.Job(output))) << input;
-    EXPECT_EQ(ReadFile(program.Job(output)), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)")
-        << input;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    WriteFile(program.Job(c.input), "G1 X1\r\n");
+    WriteFile(program.Job(c.output), std::string(100000, 'o'));
+    ProgramRun run = program.Run(c.arguments.empty() ? std::vector<std::string>{program.Job(c.input)} : c.arguments);
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(program.Result(), ResultText(c.named.empty() ? program.Job(c.output) : c.named));
+    EXPECT_EQ(ReadFile(program.Job(c.output)), Output("G1 X1.0000\r\n"));
   }
-}
-
-TEST(StartupE2E, PathWithBlanksIsOnePath) {
-  ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
-  WriteFile(program.Job("my part.nc"), "G1 X1\r\n");
-  // The host's command tail arrives split at the blank.
-  ProgramRun run = program.Run({program.Job("my"), "part.nc"});
-  EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(program.Result(), Done(program.Job("my part.pr1")));
-  EXPECT_TRUE(std::filesystem::exists(program.Job("my part.pr1")));
 }
 
 TEST(StartupE2E, QuotesAreNotRemoved) {
   if (OnWindows()) GTEST_SKIP() << "Windows unquotes a wholly quoted tail (WindowsE2E holds it)";
   ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  program.Settings(kDefaultSettings);
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   ProgramRun run = program.Run({"\"part.nc\""});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(program.Result(), "kivrel.pre\r\nversion:4\r\n\"part.pr1\r\n1\r\n\r\n");
-}
-
-TEST(StartupE2E, NameWithoutADotGetsItsExtensionBesideIt) {
-  ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
-  WriteFile(program.Job("part"), "G1 X1\r\n");
-  ProgramRun run = program.Run({"part"});
-  EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(program.Result(), Done("part.pr1"));
-  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
+  EXPECT_EQ(program.Result(), ResultText("\"part.pr1", 1));
 }
 
 TEST(StartupE2E, ChainedRunsCountUp) {
@@ -169,24 +146,20 @@ TEST(StartupE2E, ChainedRunsCountUp) {
   WriteFile(program.Job("part.nc"), "g1 x1\r\n");
   ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
   ASSERT_EQ(program.Run({program.Job("part.pr1")}).status, 0);
-  EXPECT_EQ(program.Result(), Done(program.Job("part.pr2")));
-  const std::string block =
-      "(Kivrel Version 4.0.1)\r\n(YScale:1.0000000 )\r\n(XScale:2.0000000 )\r\n(ZScale:1.0000000 )\r\n"
-      "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
-      "(SpindleRPM:0. )\r\n";
-  EXPECT_EQ(ReadFile(program.Job("part.pr2")),
-            block + block + "G1 X4.0000\r\n(Finished Kivrel)\r\n(Finished Kivrel)");
+  EXPECT_EQ(program.Result(), ResultText(program.Job("part.pr2")));
+  const std::string block = CommentBlock({.x = "2.0000000"});
+  EXPECT_EQ(ReadFile(program.Job("part.pr2")), block + block + "G1 X4.0000\r\n(Finished Kivrel)\r\n" + kFinished);
 }
 
 TEST(StartupE2E, ResultFileLivesBesideTheProgram) {
   ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
+  program.Settings(kDefaultSettings);
   TempFolder elsewhere;
   TempFolder input_folder;
   WriteFile(input_folder / "part.nc", "G1 X1\r\n");
   ProgramRun run = program.Run({input_folder / "part.nc"}, elsewhere.path().string());
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(program.Result(), Done(input_folder / "part.pr1"));
+  EXPECT_EQ(program.Result(), ResultText(input_folder / "part.pr1"));
   EXPECT_EQ(ListFolder(elsewhere.path()), "");
   EXPECT_EQ(ListFolder(input_folder.path()), "part.nc part.pr1 ");
 }
@@ -201,24 +174,15 @@ TEST(StartupE2E, StartThroughALinkKeepsItsFilesBesideTheRealProgram) {
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   ProgramRun run = RunProgramAt(bin / "kivrel", {program.Job("part.nc")}, Utf8(program.jobs()));
   EXPECT_EQ(run.status, 0) << run.errors;
-  EXPECT_EQ(program.Result(), Done(program.Job("part.pr1")));
+  EXPECT_EQ(program.Result(), ResultText(program.Job("part.pr1")));
   EXPECT_TRUE(std::filesystem::exists(PathOf(program.Path("kivrel.prm"))));
   EXPECT_EQ(ListFolder(bin.path()), "kivrel ");
 }
 
-TEST(StartupE2E, ExistingOutputIsReplacedNotAppendedTo) {
-  ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
-  WriteFile(program.Job("part.nc"), "G1 X1\r\n");
-  WriteFile(program.Job("part.pr1"), std::string(100000, 'o'));
-  ASSERT_EQ(program.Run({program.Job("part.nc")}).status, 0);
-  EXPECT_EQ(ReadFile(program.Job("part.pr1")), std::string(kDefaultBlock) + "G1 X1.0000\r\n(Finished Kivrel)");
-}
-
 TEST(StartupE2E, FailedStartLeavesNoEarlierResultAndNoOutput) {
   ProgramFolder program;
-  program.Settings({"1", "1", "1", "1", "1", "False", "0", "0.", "EOF"});
-  WriteFile(program.Path("prepre.res"), Done("/earlier/part.pr1"));
+  program.Settings(kDefaultSettings);
+  WriteFile(program.Path("prepre.res"), ResultText("/earlier/part.pr1"));
   std::filesystem::create_directory(program.jobs() / "part.pr1");  // the output cannot be replaced
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   ProgramRun run = program.Run({program.Job("part.nc")});

@@ -9,14 +9,10 @@
 #include "settings/dialog_model.h"
 #include "settings/parameter_file.h"
 #include "support/fake_platform.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace kivrel::testing {
-
-// The parameter file the default settings are saved as.
-inline constexpr const char* kDefaultPrm =
-    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
-    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
 
 // One start in setup mode, for the settings dialog of either toolkit: the
 // default parameter file written, the settings loaded, then the dialog built.

@@ -8,18 +8,18 @@
 #include "common/failure.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace kivrel {
 namespace {
 
 using testing::FileOp;
+using testing::kDefaultPrm;
+using testing::PrmText;
 using testing::ReadFile;
 using testing::WriteFile;
 
-constexpr const char* kDefaultFile =
-    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
-    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
 constexpr const char* kNotFound = "Settings file not found. Creating one now.";
 constexpr const char* kUnreadable = "The parameter file could not be read properly. Recreating...";
 
@@ -41,12 +41,7 @@ class ParameterFileTest : public ::testing::Test {
     return settings;
   }
 
-  // A file with the given nine lines (ended by CR LF) and an EOF line.
-  void WriteLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    WriteFile(path, text);
-  }
+  void WriteLines(const std::vector<std::string>& lines) { WriteFile(path, PrmText(lines)); }
 
   testing::TempFolder folder;
   std::string path = folder / "kivrel.prm";
@@ -62,7 +57,7 @@ TEST_F(ParameterFileTest, MissingFileIsCreatedWithTheDefaults) {
   Settings settings = Load();
   EXPECT_EQ(boxes.notices, std::vector<std::string>{kNotFound});
   EXPECT_EQ(found, ParameterFileFound::Missing);
-  EXPECT_EQ(ReadFile(path), kDefaultFile);
+  EXPECT_EQ(ReadFile(path), kDefaultPrm);
   EXPECT_EQ(settings, Defaults());
   EXPECT_EQ(dialog.clears, 1);
   EXPECT_EQ(testing::ListFolder(folder.path()), "kivrel.prm ");
@@ -125,66 +120,44 @@ TEST_F(ParameterFileTest, UnreadableFilesAreRecreatedWithTheDefaultsOrLeftAsThey
     const char* name;
     std::string content;
   };
-  auto lines = [&](std::vector<std::string> v) {
-    std::string text;
-    for (const auto& line : v) text += line + "\r\n";
-    return text;
-  };
-  std::vector<std::string> eight(good.begin(), good.begin() + 8);
-  std::vector<std::string> word = good;
-  word[2] = "two";
-  std::vector<std::string> beyond = good;
-  beyond[0] = "1e39";
-  std::vector<std::string> empty_number = good;
-  empty_number[6] = "";
-  std::vector<std::string> lower_eof = good;
-  lower_eof[8] = "eof";
-  std::vector<std::string> trailing = good;
-  trailing[7] = "100.x";
-  std::vector<std::string> infinity = good;
-  infinity[4] = "inf";
-  // Not zero, but 0 or subnormal in 32 bits: as far outside the range as an
-  // overflow (an X scale of 0 would remove every X word).
-  std::vector<std::string> underflow = good;
-  underflow[1] = "1e-50";
-  std::vector<std::string> subnormal = good;
-  subnormal[0] = "1e-40";
-  std::vector<std::string> below_64_bits = good;
-  below_64_bits[6] = "-1e-400";
-  // The exchange line is the word True or False and nothing else: neither a
-  // number, nor another word, nor nothing.
-  auto exchange = [&](const char* text) {
+  // The good lines with line `line` replaced by `text`.
+  auto with = [&](std::size_t line, const char* text) {
     std::vector<std::string> changed = good;
-    changed[5] = text;
-    return lines(changed);
+    changed[line] = text;
+    return PrmText(changed);
   };
-  for (const Case& c : {Case{"empty file", ""}, Case{"eight lines", lines(eight)},
-                        Case{"a word for a number", lines(word)},
-                        Case{"beyond the 32-bit range", lines(beyond)},
-                        Case{"an empty number line", lines(empty_number)},
-                        Case{"eof in lower case", lines(lower_eof)},
-                        Case{"text after a number", lines(trailing)}, Case{"inf", lines(infinity)},
-                        Case{"1e-50", lines(underflow)}, Case{"subnormal", lines(subnormal)},
-                        Case{"-1e-400", lines(below_64_bits)}, Case{"exchange 1", exchange("1")},
-                        Case{"exchange -1", exchange("-1")}, Case{"exchange Yes", exchange("Yes")},
-                        Case{"exchange empty", exchange("")}, Case{"exchange True.", exchange("True.")},
-                        Case{"exchange Tr ue", exchange("Tr ue")}, Case{"exchange EOF", exchange("EOF")}}) {
+  const Case cases[] = {
+      {"empty file", ""}, {"eight lines", PrmText({good.begin(), good.begin() + 8})},
+      {"a word for a number", with(2, "two")}, {"beyond the 32-bit range", with(0, "1e39")},
+      {"an empty number line", with(6, "")}, {"eof in lower case", with(8, "eof")},
+      {"text after a number", with(7, "100.x")}, {"inf", with(4, "inf")},
+      // Not zero, but 0 or subnormal in 32 bits: as far outside the range as
+      // an overflow (an X scale of 0 would remove every X word).
+      {"1e-50", with(1, "1e-50")}, {"subnormal", with(0, "1e-40")}, {"-1e-400", with(6, "-1e-400")},
+      // The exchange line is the word True or False and nothing else: neither
+      // a number, nor another word, nor nothing.
+      {"exchange 1", with(5, "1")}, {"exchange -1", with(5, "-1")}, {"exchange Yes", with(5, "Yes")},
+      {"exchange empty", with(5, "")}, {"exchange True.", with(5, "True.")}, {"exchange Tr ue", with(5, "Tr ue")},
+      {"exchange EOF", with(5, "EOF")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     std::filesystem::remove(path + ".bad");
     WriteFile(path, c.content);
-    EXPECT_EQ(Load(UnreadableFile::LeaveAsItIs), Settings{}) << c.name;
-    EXPECT_EQ(found, ParameterFileFound::Unreadable) << c.name;
-    EXPECT_TRUE(boxes.notices.empty()) << c.name;
-    EXPECT_EQ(dialog.clears, 0) << c.name;
-    EXPECT_EQ(ReadFile(path), c.content) << c.name;
-    EXPECT_EQ(testing::ListFolder(folder.path()), "kivrel.prm ") << c.name;
+    EXPECT_EQ(Load(UnreadableFile::LeaveAsItIs), Settings{});
+    EXPECT_EQ(found, ParameterFileFound::Unreadable);
+    EXPECT_TRUE(boxes.notices.empty());
+    EXPECT_EQ(dialog.clears, 0);
+    EXPECT_EQ(ReadFile(path), c.content);
+    EXPECT_EQ(testing::ListFolder(folder.path()), "kivrel.prm ");
 
     Settings settings = Load();
-    EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept}) << c.name;
-    EXPECT_EQ(found, ParameterFileFound::Unreadable) << c.name;
+    EXPECT_EQ(boxes.notices, std::vector<std::string>{kUnreadableKept});
+    EXPECT_EQ(found, ParameterFileFound::Unreadable);
     // Values read before the fault are discarded too.
-    EXPECT_EQ(settings, Defaults()) << c.name;
-    EXPECT_EQ(ReadFile(path), kDefaultFile) << c.name;
-    EXPECT_EQ(ReadFile(path + ".bad"), c.content) << c.name << ": the old file is kept";
+    EXPECT_EQ(settings, Defaults());
+    EXPECT_EQ(ReadFile(path), kDefaultPrm);
+    EXPECT_EQ(ReadFile(path + ".bad"), c.content) << "the old file is kept";
     boxes.notices.clear();
     dialog.clears = 0;
   }
@@ -277,7 +250,7 @@ TEST_F(ParameterFileTest, UnopenableFileIsRecreated) {
   EXPECT_EQ(Load(), Defaults());
   EXPECT_EQ(boxes.notices, (std::vector<std::string>{kUnreadable, "Unable to save. Try again."}));
   EXPECT_EQ(found, ParameterFileFound::Unreadable);
-  EXPECT_EQ(ReadFile(path), kDefaultFile);
+  EXPECT_EQ(ReadFile(path), kDefaultPrm);
 }
 
 TEST_F(ParameterFileTest, ReadOnlyFileIsNeverReplaced) {
