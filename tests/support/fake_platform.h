@@ -45,15 +45,19 @@ class ScriptedClock : public Clock {
 // Records what the conversion asks of the progress window.
 class RecordingProgressView : public ProgressView {
  public:
-  void Show() override { events.push_back("show"); }
+  void Show() override { Record("show"); }
   void Repaint() override { ++repaints; }
   void ProcessEvents() override { ++event_passes; }
   void SetFill(double value) override {
     fill = value;
     ++fills;
   }
-  void Close() override { events.push_back("close"); }
+  void Close() override { Record("close"); }
   bool Draws() const override { return draws; }
+  void Record(const char* event) {
+    events.push_back(event);
+    if (on_event) on_event();
+  }
 
   std::vector<std::string> events;
   int repaints = 0;
@@ -61,6 +65,7 @@ class RecordingProgressView : public ProgressView {
   int fills = 0;
   double fill = -1;
   bool draws = false;
+  std::function<void()> on_event;  // called after each show or close
 };
 
 class RecordingDialogHooks : public DialogHooks {

@@ -1,21 +1,25 @@
 // Every file operation of a start made to fail in turn. After each: the
-// start ends with status 3 and a report naming the file (or, for the
-// parameter file, goes on as the settings rules say); an earlier output is
-// unchanged unless a whole new one replaced it; no temporary file is left;
-// "prepre.res" is absent, emptied or true; "kivrel.prm" holds its old or its
-// whole new content. And the power cut after every operation of a start:
+// start ends with status 3 and a report naming the file, not its temporary
+// file (or, for the parameter file, goes on as the settings rules say); an
+// earlier output is unchanged unless the whole new one had replaced it
+// before the fault; no other file is left; the progress window has done
+// what it had done when the fault struck; "prepre.res" is absent, emptied
+// or true; "kivrel.prm" holds its old or its whole new content. And the power cut after every operation of a start:
 // each file is then found old or whole and new, and a finished start's files
 // are on the disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <sstream>
 
 #include "platform/disk_file_system.h"
 #include "settings/parameter_file.h"
 #include "startup/main_program.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"
+#include "support/fixtures.h"
 #include "support/power_cut_file_system.h"
 #include "support/temp_folder.h"
 
@@ -23,6 +27,7 @@ namespace kivrel {
 namespace {
 
 using testing::FileOp;
+using testing::kDefaultPrm;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -74,6 +79,8 @@ struct Start {
   std::vector<std::string> notices;
   std::vector<std::string> failures;
   std::vector<std::pair<FileOp, std::string>> log;
+  std::vector<std::string> window;     // what the progress window was asked to do
+  std::vector<std::size_t> window_at;  // how many file operations each came after
 };
 
 class FaultInjection : public ::testing::Test {
@@ -82,11 +89,6 @@ class FaultInjection : public ::testing::Test {
   static constexpr const char* kEarlierResult = "kivrel.pre\r\nversion:4\r\n/old/part.pr1\r\n0\r\n\r\n";
   static constexpr const char* kUnreadablePrm = "2\r\n2\r\nabc\r\n";
   const std::string kOldPrm = "2\r\n2\r\n1\r\n1\r\n1\r\nFalse\r\n0\r\n0.\r\nFalse\r\nEOF\r\n";
-  const std::string kDefaultPrm = [] {
-    Settings defaults;
-    AssignDefaults(defaults);
-    return ParameterFileText(defaults);
-  }();
 
   // A fresh program folder and job for each start.
   void Prepare(Scenario scenario) {
@@ -102,9 +104,12 @@ class FaultInjection : public ::testing::Test {
     return scenario == Scenario::Recreation ? kUnreadablePrm : kOldPrm;
   }
 
-  Start StartIn(Scenario scenario, FileSystem& files) {
+  // `faulty`, when given, counts the operations the window's events follow.
+  Start StartIn(Scenario scenario, FileSystem& files, const testing::FaultyFileSystem* faulty = nullptr) {
     testing::RecordingMessageBoxes boxes;
     testing::FakeUserInterface ui;
+    std::vector<std::size_t> window_at;
+    ui.progress.on_event = [&] { window_at.push_back(faulty ? faulty->log().size() : 0); };
     ui.on_dialog = [scenario](Settings& settings, const SettingsEnvironment& environment) {
       if (scenario != Scenario::SetupSave) return;
       settings.ZScale = 3;
@@ -114,7 +119,7 @@ class FaultInjection : public ::testing::Test {
     const bool setup = scenario == Scenario::Setup || scenario == Scenario::SetupSave;
     Platform platform{files, boxes, clock, ui, ui.errors, folder->path().string(), setup ? "SETUP" : *folder / "part.nc"};
     const ExitStatus status = RunProgram(platform);
-    return {status, boxes.notices, ui.failures, {}};
+    return {status, boxes.notices, ui.failures, {}, ui.progress.events, window_at};
   }
 
   Start Run(Scenario scenario, FileOp op, const std::string& file, int occurrence, bool library_errors = false) {
@@ -123,7 +128,7 @@ class FaultInjection : public ::testing::Test {
     testing::FaultyFileSystem faulty(disk);
     if (occurrence > 0) faulty.FailOn(op, file, occurrence);
     if (library_errors) faulty.FailAsTheLibraryDoes();
-    Start start = StartIn(scenario, faulty);
+    Start start = StartIn(scenario, faulty, &faulty);
     start.log = faulty.log();
     return start;
   }
@@ -153,14 +158,29 @@ TEST_F(FaultInjection, EveryFileOperationOfAStartFailsInTurn) {
     const std::string new_prm = ReadFile(*folder / "kivrel.prm");
     const auto faults = OperationsOf(clean);
     ASSERT_GE(faults.size(), 5u);
+    // The output is in place once its rename is done.
+    std::size_t output_renamed = faults.size();
+    for (std::size_t k = 0; k < faults.size(); ++k) {
+      if (std::get<0>(faults[k]) == FileOp::Rename && std::get<1>(faults[k]) == "part.pr1") output_renamed = k;
+    }
 
-    for (const auto& [op, file, occurrence] : faults) {
+    for (std::size_t k = 0; k < faults.size(); ++k) {
+      const auto& [op, file, occurrence] = faults[k];
       SCOPED_TRACE(std::string(OpName(op)) + " #" + std::to_string(occurrence) + " of " + file + " (" +
                    ScenarioName(scenario) + ")");
       const Start start = Run(scenario, op, file, occurrence);
       ++injected;
-      const std::string listing = testing::ListFolder(folder->path());
-      EXPECT_EQ(listing.find(".tmp"), std::string::npos) << "temporary file left: " << listing;
+      std::istringstream listing(testing::ListFolder(folder->path()));
+      for (std::string name; listing >> name;) {
+        EXPECT_NE(std::find(std::begin(kFiles), std::end(kFiles), name), std::end(kFiles)) << "file left: " << name;
+      }
+      // Up to the fault, the window did what it did in the undisturbed start;
+      // after a fault that ends the start, nothing more.
+      std::vector<std::string> window;
+      for (std::size_t e = 0; e < clean.window.size(); ++e) {
+        if (start.status == ExitStatus::Done || clean.window_at[e] <= k) window.push_back(clean.window[e]);
+      }
+      EXPECT_EQ(start.window, window);
 
       const bool settings_file = file == "kivrel.prm" || file == "kivrel.prm.bad";
       const bool reading_settings = file == "kivrel.prm" && (op == FileOp::OpenForReading || op == FileOp::Read);
@@ -178,6 +198,11 @@ TEST_F(FaultInjection, EveryFileOperationOfAStartFailsInTurn) {
         EXPECT_EQ(start.status, ExitStatus::Failure);
         ASSERT_EQ(start.failures.size(), 1u);
         EXPECT_NE(start.failures[0].find(file), std::string::npos) << start.failures[0];
+        EXPECT_EQ(start.failures[0].find(".tmp"), std::string::npos) << start.failures[0];
+        // Replaced only where the fault came after the rename.
+        if (scenario != Scenario::Setup) {
+          EXPECT_EQ(ReadFile(*folder / "part.pr1"), k > output_renamed ? new_output : kEarlierOutput);
+        }
       }
       if (scenario == Scenario::Recreation && std::filesystem::exists(*folder / "kivrel.prm.bad")) {
         EXPECT_EQ(ReadFile(*folder / "kivrel.prm.bad"), kUnreadablePrm);
@@ -286,7 +311,7 @@ TEST_F(FaultInjection, APowerCutAnywhereLeavesEachFileOldOrWholeAndNew) {
     // Once the start has ended, its files are on the disk.
     for (const auto& state : power.cuts().back().states) {
       for (const auto& [name, version] : versions) {
-        EXPECT_TRUE(content_of(state, *folder / name) == version.second) << name << " of the finished start is not on the disk";
+        EXPECT_EQ(content_of(state, *folder / name), version.second) << name << " of the finished start is not on the disk";
       }
     }
   }

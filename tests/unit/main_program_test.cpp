@@ -9,19 +9,19 @@
 #include "startup/pause.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace kivrel {
 namespace {
 
 using testing::FileOp;
+using testing::kDefaultPrm;
+using testing::ResultText;
 using testing::ListFolder;
 using testing::ReadFile;
 using testing::WriteFile;
 
-constexpr const char* kDefaultPrm =
-    "1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n1.0000000000\r\n"
-    "False\r\n0.0000000000\r\n0.\r\nFalse\r\nEOF\r\n";
 
 class MainTest : public ::testing::Test {
  protected:
@@ -53,7 +53,7 @@ TEST_F(MainTest, SetupModeShowsTheDialogThenWritesTheSetupResult) {
   EXPECT_EQ(Start(""), ExitStatus::Done);
   EXPECT_EQ(Start("SETUP"), ExitStatus::Done);
   EXPECT_EQ(ui.dialogs_shown, 2);
-  EXPECT_EQ(ReadFile(program / "prepre.res"), "kivrel.pre\r\nversion:4\r\n0\r\n\r\n");
+  EXPECT_EQ(ReadFile(program / "prepre.res"), testing::kSetupResult);
   EXPECT_TRUE(ui.progress.events.empty());
 }
 
@@ -85,8 +85,7 @@ TEST(Pause, EndsAtMidnightAndProcessesEventsAtLeastOnce) {
 TEST_F(MainTest, MissingInputReportsStatusOneAndCreatesNothing) {
   WriteFile(program / "prepre.res", "stale");
   EXPECT_EQ(Start(Jobs("missing.nc")), ExitStatus::InputMissing);
-  EXPECT_EQ(ReadFile(program / "prepre.res"),
-            "kivrel.pre\r\nversion:4\r\n" + Jobs("missing.pr1") + "\r\n1\r\n\r\n");
+  EXPECT_EQ(ReadFile(program / "prepre.res"), ResultText(Jobs("missing.pr1"), 1));
   EXPECT_EQ(ListFolder(program.path() / "jobs"), "");
   // A folder is no input file.
   EXPECT_EQ(Start((program.path() / "jobs").string()), ExitStatus::InputMissing);
@@ -108,65 +107,10 @@ TEST_F(MainTest, ZeroFeedLeavesTheEarlierOutputAndNoPartialProgram) {
   EXPECT_EQ(boxes.notices, std::vector<std::string>{
                                "Feed rate of 0 has been introduced. Check your feed rate modifier. "
                                "This will cause a problem. Exiting now."});
-  EXPECT_EQ(ReadFile(program / "prepre.res"),
-            "kivrel.pre\r\nversion:4\r\n\r\n2\r\nFAILED DUE TO ZERO FEEDRATE\r\n");
+  EXPECT_EQ(ReadFile(program / "prepre.res"), testing::kZeroFeedResult);
   EXPECT_EQ(ReadFile(Jobs("part.pr1")), "earlier output");
   EXPECT_EQ(ListFolder(program.path() / "jobs"), "part.nc part.pr1 ");
   EXPECT_EQ(ui.progress.events, std::vector<std::string>{"show"}) << "the window stays up";
-}
-
-// Each file operation of a conversion fails in turn. The start ends with
-// status 3 and a report naming the file; no temporary file is left; the host
-// finds no result file; the earlier output stays as it was unless it had
-// already been replaced by the whole new one.
-TEST_F(MainTest, EveryFileFaultOfAConversionIsReportedAndLosesNothing) {
-  struct Fault {
-    FileOp op;
-    const char* path_part;
-    bool output_replaced;
-    // What the progress window had done when the fault struck: the output
-    // is written, put on the disk and closed while it is up.
-    std::vector<std::string> window;
-  };
-  const std::vector<std::string> shown{"show"};
-  const std::vector<std::string> closed{"show", "close"};
-  const Fault faults[] = {
-      {FileOp::Remove, "prepre.res", false, {}},          {FileOp::CreateTemporary, "part.pr1", false, shown},
-      {FileOp::OpenForReading, "part.nc", false, shown},  {FileOp::Read, "part.nc", false, shown},
-      {FileOp::Write, "part.pr1", false, shown},          {FileOp::Sync, "part.pr1", false, shown},
-      {FileOp::CloseWritten, "part.pr1", false, shown},   {FileOp::Rename, "part.pr1", false, closed},
-      {FileOp::CreateTemporary, "prepre.res", false, closed}, {FileOp::Write, "prepre.res", true, closed},
-      {FileOp::Sync, "prepre.res", true, closed},         {FileOp::CloseWritten, "prepre.res", true, closed},
-      {FileOp::Rename, "prepre.res", true, closed},       {FileOp::SyncFolder, "prepre.res", true, closed},
-  };
-  const std::string complete =
-      "(Kivrel Version 4.0.1)\r\n(YScale:1.0000000 )\r\n(XScale:1.0000000 )\r\n(ZScale:1.0000000 )\r\n"
-      "(AScale:1.0000000 )\r\n(FeedScale:1.0000000 )\r\n(XYexchange:OFF )\r\n(FeedAdd:0.0000000 )\r\n"
-      "(SpindleRPM:0. )\r\nG1 X1.0000\r\n(Finished Kivrel)";
-  for (const Fault& fault : faults) {
-    SCOPED_TRACE(std::string(fault.path_part) + " op " + std::to_string(static_cast<int>(fault.op)));
-    WriteFile(Jobs("part.nc"), "G1 X1\r\n");
-    WriteFile(Jobs("part.pr1"), "earlier output");
-    WriteFile(program / "prepre.res", "stale");
-    testing::FaultyFileSystem failing{disk};
-    failing.FailOn(fault.op, fault.path_part);
-    testing::FakeUserInterface fresh_ui;
-    Platform platform{failing, boxes, clock, fresh_ui, fresh_ui.errors, program.path().string(), Jobs("part.nc")};
-    EXPECT_EQ(RunProgram(platform), ExitStatus::Failure);
-    ASSERT_EQ(fresh_ui.failures.size(), 1u);
-    EXPECT_NE(fresh_ui.failures[0].find(fault.path_part), std::string::npos) << fresh_ui.failures[0];
-    EXPECT_EQ(fresh_ui.failures[0].find(".tmp"), std::string::npos) << fresh_ui.failures[0];
-    EXPECT_EQ(ReadFile(Jobs("part.pr1")), fault.output_replaced ? complete : "earlier output");
-    EXPECT_EQ(ListFolder(program.path() / "jobs"), "part.nc part.pr1 ");
-    EXPECT_EQ(fresh_ui.progress.events, fault.window);
-    // A result file that cannot be removed is emptied: no stale success.
-    const bool stale_left = fault.op == FileOp::Remove;
-    EXPECT_EQ(ListFolder(program.path()),
-              stale_left ? "jobs kivrel.prm prepre.res " : "jobs kivrel.prm ");
-    if (stale_left) {
-      EXPECT_EQ(ReadFile(program / "prepre.res"), "");
-    }
-  }
 }
 
 class Discarded : public WritableFile {
