@@ -5,11 +5,13 @@
 #include "platform/disk_file_system.h"
 #include "support/fake_platform.h"
 #include "support/faulty_file_system.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace kivrel {
 namespace {
 
+using testing::kDefaultPrm;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -71,18 +73,6 @@ TEST_F(DialogModelTest, EditsLeaveTheMarkEvenWhenUndone) {
   EXPECT_TRUE(model->Unsaved());
 }
 
-TEST_F(DialogModelTest, NegativeMultiplierIsRefusedAndNothingStored) {
-  Start();
-  const std::string before = Prm();
-  model->EditText(Field::txtxscale, "3");
-  model->EditText(Field::txtfeedscale, "-0.5");
-  EXPECT_FALSE(model->Save(Environment()));
-  EXPECT_EQ(boxes.notices, std::vector<std::string>{"You cannot have a negative speed multiplier"});
-  EXPECT_EQ(settings.XScale, 1.0f);
-  EXPECT_EQ(Prm(), before);
-  EXPECT_TRUE(model->Unsaved());
-}
-
 TEST_F(DialogModelTest, SaveStoresWholeNumbersAndShowsThemAsStored) {
   Start();
   model->EditText(Field::txtyscale, "-2");
@@ -103,33 +93,39 @@ TEST_F(DialogModelTest, SaveStoresWholeNumbersAndShowsThemAsStored) {
   EXPECT_EQ(model->Text(Field::txtspinrpm), "-2.");
 }
 
-TEST_F(DialogModelTest, FieldThatIsNotWhollyANumberIsRefusedNamingIt) {
-  for (const char* text : {"abc", "12abc", "", "1,5", "&H10", "- 2"}) {
+// A value that is no number, one beyond the range and a negative
+// multiplier are refused with a message: nothing is stored, the field keeps
+// what was typed and the mark stays.
+TEST_F(DialogModelTest, ValuesThatCannotBeStoredAreRefusedNamingTheField) {
+  const std::string not_a_number = "Scale Multiplier is not a number. Nothing was saved.";
+  const std::tuple<Field, const char*, std::string> cases[] = {
+      {Field::txtascale, "abc", "A " + not_a_number},   {Field::txtascale, "12abc", "A " + not_a_number},
+      {Field::txtascale, "", "A " + not_a_number},      {Field::txtascale, "1,5", "A " + not_a_number},
+      {Field::txtascale, "&H10", "A " + not_a_number},  {Field::txtascale, "- 2", "A " + not_a_number},
+      {Field::txtxscale, "abc", "X " + not_a_number},
+      {Field::txtfeedadd, "1e39", "Feed Rate Add is too large to be stored. Nothing was saved."},
+  };
+  for (const auto& [field, text, notice] : cases) {
+    SCOPED_TRACE(text);
     Start();
     const std::string before = Prm();
     model->EditText(Field::txtyscale, "5");
-    model->EditText(Field::txtascale, text);
-    EXPECT_FALSE(model->Save(Environment())) << text;
-    EXPECT_EQ(boxes.notices,
-              std::vector<std::string>{"The value for A Scale Multiplier is not a number. Nothing was saved."})
-        << text;
-    EXPECT_EQ(settings.YScale, 1.0f) << text;
-    EXPECT_EQ(Prm(), before) << text;
-    EXPECT_EQ(model->Text(Field::txtascale), text) << "the field keeps what was typed";
+    model->EditText(field, text);
+    EXPECT_FALSE(model->Save(Environment()));
+    EXPECT_EQ(boxes.notices, std::vector<std::string>{"The value for " + notice});
+    EXPECT_EQ(settings.YScale, 1.0f);
+    EXPECT_EQ(Prm(), before);
+    EXPECT_EQ(model->Text(field), text);
     EXPECT_TRUE(model->Unsaved());
   }
-}
-
-TEST_F(DialogModelTest, ValueBeyondTheRangeIsRefusedNamingTheField) {
   Start();
-  const std::string before = Prm();
   model->EditText(Field::txtyscale, "5");
-  model->EditText(Field::txtfeedadd, "1e39");
+  model->EditText(Field::txtfeedscale, "-0.5");
   EXPECT_FALSE(model->Save(Environment()));
-  EXPECT_EQ(boxes.notices,
-            std::vector<std::string>{"The value for Feed Rate Add is too large to be stored. Nothing was saved."});
+  EXPECT_EQ(boxes.notices, std::vector<std::string>{"You cannot have a negative speed multiplier"});
   EXPECT_EQ(settings.YScale, 1.0f);
-  EXPECT_EQ(Prm(), before);
+  EXPECT_EQ(Prm(), kDefaultPrm);
+  EXPECT_TRUE(model->Unsaved());
 }
 
 TEST_F(DialogModelTest, UnitButtonsSetTheScalesAndTheMultiplier) {
