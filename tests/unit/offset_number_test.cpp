@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iomanip>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "numbers/fixed_text.h"
@@ -17,18 +19,25 @@ FixedNumber Chain(const FixedNumber& number, float addend) {
   return ToPattern(RoundSignificant(number.Value() + static_cast<double>(addend), 15), Pattern::FourDecimals);
 }
 
-void Check(const FixedNumber& number, float addend) {
+// Where the short way parts from the chain for `number` + `addend`, or
+// nothing; the loops stop at the first.
+std::string Mismatch(const FixedNumber& number, float addend) {
   const FixedNumber offset = OffsetNumber(number, addend);
   const FixedNumber chain = Chain(number, addend);
-  ASSERT_EQ(offset.scaled, chain.scaled) << number.scaled << " + " << addend;
-  ASSERT_EQ(offset.fits, chain.fits) << number.scaled << " + " << addend;
-  // The sign of a zero is not written, nor read back.
-  if (chain.scaled != 0) {
-    ASSERT_EQ(offset.negative, chain.negative) << number.scaled << " + " << addend;
-  }
   char a[kMaxFixedText];
   char b[kMaxFixedText];
-  ASSERT_EQ(std::string(a, WriteFixed(a, offset)), std::string(b, WriteFixed(b, chain)));
+  const std::string written(a, WriteFixed(a, offset));
+  const std::string expected(b, WriteFixed(b, chain));
+  // The sign of a zero is not written, nor read back.
+  if (offset.scaled == chain.scaled && offset.fits == chain.fits &&
+      (chain.scaled == 0 || offset.negative == chain.negative) && written == expected) {
+    return "";
+  }
+  std::ostringstream out;
+  out << std::setprecision(9) << (number.negative ? "-" : "") << number.scaled << " (four decimals) + " << addend
+      << ": " << written << (offset.fits ? "" : " (does not fit)") << ", not " << expected
+      << (chain.fits ? "" : " (does not fit)");
+  return out.str();
 }
 
 FixedNumber FourDecimals(std::uint64_t scaled, bool negative) {
@@ -63,13 +72,13 @@ TEST(OffsetNumber, AgreesWithTheRoundingChain) {
         break;
     }
     if (addend == 0) continue;
-    Check(FourDecimals(scaled, negative), addend);
+    ASSERT_EQ(Mismatch(FourDecimals(scaled, negative), addend), "");
   }
   for (float addend : {10.0f, -10.0f, 1000.0f, 16777215.0f, -16777215.0f, 16777216.0f, 0.5f, 1e9f}) {
     for (std::uint64_t scaled : {0ull, 1ull, 99999ull, 100000ull, 1099511627775ull, 1099511627776ull,
                                  167772150000ull, 167772160000ull}) {
-      Check(FourDecimals(scaled, false), addend);
-      Check(FourDecimals(scaled, true), addend);
+      ASSERT_EQ(Mismatch(FourDecimals(scaled, false), addend), "");
+      ASSERT_EQ(Mismatch(FourDecimals(scaled, true), addend), "");
     }
   }
 }

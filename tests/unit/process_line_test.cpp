@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -412,7 +413,19 @@ TEST(ProcessLine, AMillionBlockDeleteSlashesConvertLikeOne) {
   std::string line = slashes + " G1 X1";
   ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done);
   // The words behind the last slash are trimmed, as on any rewritten line.
-  EXPECT_TRUE(line == slashes + "G1 X2.0000") << line.substr(slashes.size() - 2);
+  // Compared in two parts, so that a fault does not print a million slashes.
+  EXPECT_EQ(line.compare(0, slashes.size(), slashes), 0);
+  EXPECT_EQ(line.substr(std::min(line.size(), slashes.size() - 2)), " /G1 X2.0000");
+}
+
+// Lines converted in turn by one processor, each as its pair says.
+void ExpectLinesInTurn(const Settings& settings, std::initializer_list<std::pair<std::string, std::string>> lines) {
+  LineProcessor processor(settings);
+  for (const auto& [input, output] : lines) {
+    std::string line = input;
+    ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done) << input;
+    EXPECT_EQ(line, output) << input;
+  }
 }
 
 // The plane and the motion mode hold from the line that sets them on.
@@ -422,8 +435,7 @@ TEST(ProcessLine, ModesRunFromLineToLine) {
   settings.XScale = -2;
   settings.YScale = 2;
   settings.ZScale = 3;
-  LineProcessor processor(settings);
-  const std::pair<std::string, std::string> lines[] = {
+  ExpectLinesInTurn(settings, {
       {"G2 X1 Y1 R1", "G3 X-2.0000 Y2.0000 R2.0000"},
       {"X2 Y2 R2", "X-4.0000 Y4.0000 R4.0000"},
       {"G81 Z-1 R1", "G81 Z-3.0000 R3.0000"},
@@ -445,12 +457,7 @@ TEST(ProcessLine, ModesRunFromLineToLine) {
       {"G84 Z-1 R1 F100", "G84 Z-3.0000 R3.0000 F100"},
       {"X1 F100", "X-2.0000 F100"},
       {"G1 X1 F100", "G1 X-2.0000 F100.0000"},
-  };
-  for (const auto& [input, output] : lines) {
-    std::string line = input;
-    ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done);
-    EXPECT_EQ(line, output);
-  }
+  });
 }
 
 TEST(ProcessLine, NamesTheWordOutOfRange) {
@@ -468,18 +475,12 @@ TEST(ProcessLine, NothingCarriesOverFromOneLineToTheNext) {
   AssignDefaults(settings);
   settings.XScale = 2;
   settings.SpindleRPM = 10;
-  LineProcessor processor(settings);
-  const std::pair<std::string, std::string> lines[] = {
+  ExpectLinesInTurn(settings, {
       {"g01 x1 y2 f100 s5 (long comment here)", "G01 X2.0000 Y2.0000 F100.0000 S15. (LONG COMMENT HERE)"},
       {"x3", "X6.0000"},
       {"(kept)", "(kept)"},
       {"g01 x1 y2 f100 s5 (long comment here)", "G01 X2.0000 Y2.0000 F100.0000 S15. (LONG COMMENT HERE)"},
-  };
-  for (const auto& [input, output] : lines) {
-    std::string line = input;
-    ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done);
-    EXPECT_EQ(line, output);
-  }
+  });
 }
 
 }  // namespace

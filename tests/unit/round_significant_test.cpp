@@ -6,7 +6,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iomanip>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "numbers/fixed_text.h"
@@ -43,11 +45,17 @@ std::pair<std::uint64_t, int> Normalised(Decimal d) {
   return {d.significand, d.exponent};
 }
 
-void Check(double value, int significant) {
+// What the fast rounding of `value` gets wrong, or nothing; the loops stop
+// at the first value it gets wrong.
+std::string Mismatch(double value, int significant) {
   const Decimal fast = RoundSignificant(value, significant);
-  ASSERT_EQ(Normalised(fast), Reference(value, significant))
-      << "value " << value << " at " << significant << " digits";
-  ASSERT_EQ(fast.negative, value < 0);
+  const auto [significand, exponent] = Reference(value, significant);
+  if (Normalised(fast) == std::pair{significand, exponent} && fast.negative == (value < 0)) return "";
+  std::ostringstream out;
+  out << std::setprecision(17) << "value " << value << " at " << significant << " digits: " << (fast.negative ? "-" : "")
+      << fast.significand << "e" << fast.exponent << ", not " << (value < 0 ? "-" : "") << significand << "e"
+      << exponent;
+  return out.str();
 }
 
 TEST(RoundSignificant, MatchesTheExactReference) {
@@ -58,11 +66,11 @@ TEST(RoundSignificant, MatchesTheExactReference) {
     // the edges of the fast range.
     const float mantissa = std::uniform_real_distribution<float>(1.0f, 10.0f)(random);
     const float single = mantissa * std::pow(10.0f, static_cast<float>(exponent(random) % 38));
-    Check(i % 2 == 0 ? single : -single, 7);
+    ASSERT_EQ(Mismatch(i % 2 == 0 ? single : -single, 7), "");
     const double wide = std::uniform_real_distribution<double>(1.0, 10.0)(random) *
                         std::pow(10.0, exponent(random));
-    Check(wide, 15);
-    Check(wide, 7);
+    ASSERT_EQ(Mismatch(wide, 15), "");
+    ASSERT_EQ(Mismatch(wide, 7), "");
   }
 }
 
@@ -73,25 +81,31 @@ TEST(RoundSignificant, ExactTiesGoAwayFromZero) {
     const double n = static_cast<double>(random() % (1u << 24));
     const double value = std::ldexp(n, -static_cast<int>(random() % 12));
     if (value == 0) continue;
-    Check(value, 7);
-    Check(-value, 7);
-    Check(value * 1e6, 15);
+    ASSERT_EQ(Mismatch(value, 7), "");
+    ASSERT_EQ(Mismatch(-value, 7), "");
+    ASSERT_EQ(Mismatch(value * 1e6, 15), "");
   }
   for (double edge : {1e-5, 1e12, 9.9999995, 0.99999995, 999999.95, 1024.0625, 100.03125}) {
-    Check(edge, 7);
-    Check(std::nextafter(edge, 0.0), 7);
-    Check(std::nextafter(edge, 1e300), 7);
+    ASSERT_EQ(Mismatch(edge, 7), "");
+    ASSERT_EQ(Mismatch(std::nextafter(edge, 0.0), 7), "");
+    ASSERT_EQ(Mismatch(std::nextafter(edge, 1e300), 7), "");
   }
 }
 
 // The short way for 32-bit values must give exactly what the general
-// rounding gives, digit for digit and in the same form.
-void CheckSingle(float value) {
+// rounding gives, digit for digit and in the same form: what it gets wrong,
+// or nothing.
+std::string SingleMismatch(float value) {
   const Decimal general = RoundSignificant(static_cast<double>(value), 7);
   const Decimal single = RoundSingle(value);
-  ASSERT_EQ(single.significand, general.significand) << "value " << value;
-  ASSERT_EQ(single.exponent, general.exponent) << "value " << value;
-  ASSERT_EQ(single.negative, general.negative) << "value " << value;
+  if (single.significand == general.significand && single.exponent == general.exponent &&
+      single.negative == general.negative) {
+    return "";
+  }
+  std::ostringstream out;
+  out << std::setprecision(9) << "value " << value << ": " << (single.negative ? "-" : "") << single.significand << "e"
+      << single.exponent << ", not " << (general.negative ? "-" : "") << general.significand << "e" << general.exponent;
+  return out.str();
 }
 
 TEST(RoundSingle, AgreesWithTheGeneralRounding) {
@@ -100,7 +114,7 @@ TEST(RoundSingle, AgreesWithTheGeneralRounding) {
     // Any bit pattern but infinities and NaNs, which the general rounding refuses.
     const float value = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
     if (!std::isfinite(value)) continue;
-    CheckSingle(value);
+    ASSERT_EQ(SingleMismatch(value), "");
   }
   // Every float next to the edges of the short way and to the powers of ten
   // where the seventh digit moves, and a run of exact ties.
@@ -110,13 +124,13 @@ TEST(RoundSingle, AgreesWithTheGeneralRounding) {
     float below = edge;
     float above = edge;
     for (int step = 0; step < 2000; ++step) {
-      CheckSingle(below);
-      CheckSingle(-above);
+      ASSERT_EQ(SingleMismatch(below), "");
+      ASSERT_EQ(SingleMismatch(-above), "");
       below = std::nextafter(below, 0.0f);
       above = std::nextafter(above, 1e30f);
     }
   }
-  for (std::uint32_t n = 1; n < 200000; ++n) CheckSingle(std::ldexp(static_cast<float>(n), -4));
+  for (std::uint32_t n = 1; n < 200000; ++n) ASSERT_EQ(SingleMismatch(std::ldexp(static_cast<float>(n), -4)), "");
 }
 
 }  // namespace
