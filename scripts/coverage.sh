@@ -28,14 +28,21 @@ cmake -S . -B "$build" -DKIVREL_TESTS=ON -DCMAKE_BUILD_TYPE=Coverage \
 cmake --build "$build" -j "$jobs" --target kivrel kivrel-filter kivrel_gui kivrel_unit_tests \
   kivrel_e2e_tests kivrel_allocation_tests kivrel_gui_tests kivrel_interop_tests
 
-# Counts of an earlier run would be added to this one's.
+# Counts of an earlier run would be added to this one's. A test that runs
+# the programs as another user (RunBoundByPermissions) cannot write the
+# counts of that run, and libgcov says so on standard error, which such a
+# test then finds there: FilterE2E.ParameterFileItMayNotReadFailsTheFilter
+# fails under coverage for that reason alone.
 find "$build" -name '*.gcda' -delete
 status=0
 (cd "$build" && ctest -j "$jobs" "${labels[@]}" --output-on-failure >ctest.log 2>&1) || status=$?
 tail -n 3 "$build/ctest.log"
 [ $status -eq 0 ] || echo "coverage: some tests failed (see $build/ctest.log); the figure counts what ran" >&2
 
-gcovr --root . --filter 'src/' --object-directory "$build" --output "$build/coverage.txt" "$build" >/dev/null
+# Counts updated by several threads at once can come out negative in gcov's
+# report of a branch; such lines are skipped rather than ending the report.
+gcovr --root . --filter 'src/' --object-directory "$build" --gcov-ignore-parse-errors \
+  --output "$build/coverage.txt" "$build" >/dev/null
 read -r _ lines executed _ < <(grep '^TOTAL' "$build/coverage.txt")
 awk -v e="$executed" -v l="$lines" 'BEGIN { printf "line coverage of src/: %d of %d lines (%.2f%%)\n", e, l, 100 * e / l }'
 exit $status
