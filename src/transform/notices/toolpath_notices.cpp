@@ -231,16 +231,13 @@ void ToolpathNotices::NoteWord(std::uint64_t line_number, WordNote note, std::st
   Note(kind, line_number);
 }
 
-std::string ToolpathNotices::Message(int kind) const {
-  static constexpr const char* kStartUnknown = ": their start point is not known";
+// The notices whose text names nothing of the program.
+const char* ToolpathNotices::FixedMessage(int kind) {
   switch (kind) {
     case kRadius: return "R words are not scaled: radius arcs and canned-cycle R planes will be wrong";
     case kUnequalXY: return "arcs are distorted by unequal X and Y scales";
     case kUnequalZX: return "arcs in the XZ plane (G18) are distorted by unequal Z and X scales";
     case kUnequalYZ: return "arcs in the YZ plane (G19) are distorted by unequal Y and Z scales";
-    case kUnknownStartXY: return Message(kUnequalXY) + kStartUnknown;
-    case kUnknownStartZX: return Message(kUnequalZX) + kStartUnknown;
-    case kUnknownStartYZ: return Message(kUnequalYZ) + kStartUnknown;
     case kRadiusCentres:
       return "radius arcs (R) may have their centres moved by the rounding of their words: their start point is "
              "not known";
@@ -257,18 +254,11 @@ std::string ToolpathNotices::Message(int kind) const {
     case kSurfaceSpeedWords:
       return "S words under constant surface speed (G96) are surface speeds, not revolutions: the spindle addend "
              "changes them";
-    case kNegativeFeed:
-      return "feed words come out negative, first " + first_word_[kind] + ": controllers refuse them";
-    case kNegativeSpindle:
-      return "spindle words come out as 0 or negative, first " + first_word_[kind] +
-             ": the spindle stands still, or controllers refuse them or turn it the wrong way";
     case kFeedPerRevolution:
       return "F words under feed per revolution (G95) get the feed addend, which is a rate per minute";
     case kMalformed:
       return "numbers that are not well-formed are left as they are: the controller reads or refuses them itself";
     case kExtrusion: return "E words (extrusion) are not scaled";
-    case kUnconvertedLengths:
-      return "these words hold lengths the settings do not convert: first " + first_word_[kind];
     case kUnscaledUVW: return "U, V and W words are not scaled";
     case kPolar: return "polar coordinates (@ and ^) are not scaled";
     case kCallArguments:
@@ -282,15 +272,32 @@ std::string ToolpathNotices::Message(int kind) const {
     case kTappingPitch: return "the spindle addend changes the pitch of tapping and threading moves";
     case kTurnedCycles:
       return "canned cycles along a mirrored axis: the controller refuses them or drills the wrong way";
-    case kOtherCodes: return "words on lines with other M codes are left as they are: first " + first_word_[kind];
     case kExchangedLathe:
       return "cutter compensation and lathe cycles work only in the XY and XZ planes: the exchange takes the XZ "
              "plane (G18) to YZ (G19)";
+    default: return "";
+  }
+}
+
+std::string ToolpathNotices::Message(int kind) const {
+  static constexpr const char* kStartUnknown = ": their start point is not known";
+  switch (kind) {
+    case kUnknownStartXY: return Message(kUnequalXY) + kStartUnknown;
+    case kUnknownStartZX: return Message(kUnequalZX) + kStartUnknown;
+    case kUnknownStartYZ: return Message(kUnequalYZ) + kStartUnknown;
+    case kNegativeFeed:
+      return "feed words come out negative, first " + first_word_[kind] + ": controllers refuse them";
+    case kNegativeSpindle:
+      return "spindle words come out as 0 or negative, first " + first_word_[kind] +
+             ": the spindle stands still, or controllers refuse them or turn it the wrong way";
+    case kUnconvertedLengths:
+      return "these words hold lengths the settings do not convert: first " + first_word_[kind];
+    case kOtherCodes: return "words on lines with other M codes are left as they are: first " + first_word_[kind];
     case kNoUnits:
       return units_ == UnitConversion::ToMillimetres
                  ? "the program does not set its units: the converted program is in millimetres: run it under G21"
                  : "the program does not set its units: the converted program is in inches: run it under G20";
-    default: return "";
+    default: return FixedMessage(kind);
   }
 }
 

@@ -95,6 +95,8 @@ class ToolpathNotices : public NoticeSink {
   void NoteSubroutine(std::uint64_t line_number, OWord& word, bool arguments);
   void Watch();
   std::string Message(int kind) const;
+  // The text of a notice that names nothing of the program; "" for the others.
+  static const char* FixedMessage(int kind);
 
   ConversionPlan plan_;
   unsigned changed_axes_ = 0;   // rows of X, Y, Z, A that the settings change (or exchange)
