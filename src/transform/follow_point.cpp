@@ -103,35 +103,7 @@ ArcOutcome LineProcessor::DecideArc(std::string_view line, const LineScan& scan,
     ReadMode(kDiametersField, own);
     if (line_modes.diameters) return ArcOutcome::kNotCut;
   }
-  const auto has = [&](int row) { return ((scan.seen >> row) & 1) != 0; };
-  for (int a = 0; a < 3; ++a) {
-    if (has(kXYZRows[a])) {
-      if (!ReadWord(line, scan, kXYZRows[a], words.in[a], &words.out[a])) return ArcOutcome::kNotCut;
-      words.axes |= Bit(a);
-    }
-    if (has(kCentreRows[a])) {
-      if (!ReadWord(line, scan, kCentreRows[a], words.centre_in[a], nullptr)) return ArcOutcome::kNotCut;
-      words.centres |= Bit(a);
-    }
-  }
-  if (radius) {
-    words.radius = true;
-    if (!ReadWord(line, scan, kRowR, words.radius_in, &words.radius_out)) return ArcOutcome::kNotCut;
-  }
-  if (has(kRowP)) {
-    // A count of whole turns.
-    Written turns = 0;
-    constexpr Written kOne = 10000000000;
-    if (!ReadWord(line, scan, kRowP, turns, nullptr) || turns < kOne || turns % kOne != 0 || turns > 1000 * kOne) {
-      return ArcOutcome::kNotCut;
-    }
-    words.turns = static_cast<int>(turns / kOne);
-  }
-  if (words.inverse_time && has(kRowF)) {
-    Written feed = 0;
-    if (!ReadWord(line, scan, kRowF, feed, &words.feed_out)) return ArcOutcome::kNotCut;
-    words.feed = true;
-  }
+  if (!ReadArcWords(line, scan, radius, words)) return ArcOutcome::kNotCut;
   ResolvePoint();
   words.start = point_;
   const auto [outcome, needed] = CutArcLine(words, plan_, Tolerance(line_modes, own), arc_text_);
@@ -149,6 +121,39 @@ ArcOutcome LineProcessor::DecideArc(std::string_view line, const LineScan& scan,
     arc_text_.later.swap(skipped);
   }
   return outcome;
+}
+
+bool LineProcessor::ReadArcWords(std::string_view line, const LineScan& scan, bool radius, ArcWords& words) {
+  const auto has = [&](int row) { return ((scan.seen >> row) & 1) != 0; };
+  for (int a = 0; a < 3; ++a) {
+    if (has(kXYZRows[a])) {
+      if (!ReadWord(line, scan, kXYZRows[a], words.in[a], &words.out[a])) return false;
+      words.axes |= Bit(a);
+    }
+    if (has(kCentreRows[a])) {
+      if (!ReadWord(line, scan, kCentreRows[a], words.centre_in[a], nullptr)) return false;
+      words.centres |= Bit(a);
+    }
+  }
+  if (radius) {
+    words.radius = true;
+    if (!ReadWord(line, scan, kRowR, words.radius_in, &words.radius_out)) return false;
+  }
+  if (has(kRowP)) {
+    // A count of whole turns.
+    Written turns = 0;
+    constexpr Written kOne = 10000000000;
+    if (!ReadWord(line, scan, kRowP, turns, nullptr) || turns < kOne || turns % kOne != 0 || turns > 1000 * kOne) {
+      return false;
+    }
+    words.turns = static_cast<int>(turns / kOne);
+  }
+  if (words.inverse_time && has(kRowF)) {
+    Written feed = 0;
+    if (!ReadWord(line, scan, kRowF, feed, &words.feed_out)) return false;
+    words.feed = true;
+  }
+  return true;
 }
 
 bool LineProcessor::KeepAxisWord(std::string_view line, const LineScan& scan, int row, int axis) {
@@ -228,38 +233,37 @@ void LineProcessor::FollowPoint(std::string_view line, const LineScan& scan, con
     }
   }
   for (int a = 0; a < 3; ++a) {
-    if ((axes & Bit(a)) == 0) continue;
-    const Role role = roles.role[kXYZRows[a]];
-    Written in = 0;
-    Written out = 0;
-    bool known = role == Role::kPosition || role == Role::kIncrement;
-    if (known && a == 0) {
-      ReadMode(kDiametersField, own);
-      known = !line_modes.diameters;
-    }
-    if (!known) {
-      forget(a);
-      continue;
-    }
-    AxisPoint& point = point_.axis[a];
-    if (!incremental) {
-      // Read only where an arc needs it.
-      if (KeepAxisWord(line, scan, kXYZRows[a], a)) {
-        point = {AxisPoint::State::Known, 0, 0};
-      } else {
-        forget(a);
-      }
-      continue;
-    }
-    ResolvePoint();
-    if (!ReadWord(line, scan, kXYZRows[a], in, &out)) {
-      forget(a);
-      continue;
-    }
-    if (point.state != AxisPoint::State::Unknown) {
-      point.in += in;
-      point.out += out;
-    }
+    if ((axes & Bit(a)) != 0) FollowAxis(line, scan, roles.role[kXYZRows[a]], line_modes, own, incremental, a);
+  }
+}
+
+void LineProcessor::FollowAxis(std::string_view line, const LineScan& scan, Role role, const Modal& line_modes,
+                               unsigned own, bool incremental, int a) {
+  AxisPoint& point = point_.axis[a];
+  bool known = role == Role::kPosition || role == Role::kIncrement;
+  if (known && a == 0) {
+    ReadMode(kDiametersField, own);
+    known = !line_modes.diameters;
+  }
+  if (!known) {
+    point = {};
+    return;
+  }
+  if (!incremental) {
+    // Read only where an arc needs it.
+    point = KeepAxisWord(line, scan, kXYZRows[a], a) ? AxisPoint{AxisPoint::State::Known, 0, 0} : AxisPoint{};
+    return;
+  }
+  ResolvePoint();
+  Written in = 0;
+  Written out = 0;
+  if (!ReadWord(line, scan, kXYZRows[a], in, &out)) {
+    point = {};
+    return;
+  }
+  if (point.state != AxisPoint::State::Unknown) {
+    point.in += in;
+    point.out += out;
   }
 }
 

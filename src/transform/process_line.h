@@ -94,9 +94,15 @@ class LineProcessor {
   // whether it can be cut into pieces (into arc_text_).
   ArcOutcome DecideArc(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
                        const Modal& line_modes, unsigned own);
+  // The arc's words as read (and as written, where the rules rewrite them);
+  // false where one cannot be followed.
+  bool ReadArcWords(std::string_view line, const LineScan& scan, bool radius, ArcWords& words);
   // Where the tool stands after the line (under settings that follow it).
   void FollowPoint(std::string_view line, const LineScan& scan, const WordRoles& roles, LineModes& modes,
                    const Modal& line_modes, unsigned own);
+  // Follows axis `a` (X 0, Y 1, Z 2) that the line's word of `role` moves.
+  void FollowAxis(std::string_view line, const LineScan& scan, Role role, const Modal& line_modes, unsigned own,
+                  bool incremental, int a);
   // The number of the word of `row` as read, and as the line writes it
   // (where `out` is given); false where either is not known.
   bool ReadWord(std::string_view line, const LineScan& scan, int row, Written& in, Written* out);
