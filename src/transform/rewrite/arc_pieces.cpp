@@ -151,18 +151,12 @@ class Cutter {
     return Piece(from, middle, depth + 1) && Piece(middle, to, depth + 1);
   }
 
-  // The circle's centre, as written, through where the piece starts and
-  // ends (as written): tangent to the image where an end crosses an axis,
-  // else through the curve's middle point between them as well. True where
-  // the interpreter's arc around it stays within the tolerance of the
-  // curve.
-  bool Fits(const Break& from, const Break& to, const Written* end, ArcPiece& piece) const {
-    const double t0 = from.t;
-    const double t1 = to.t;
-    const double a[3] = {ValueOf(at_[0]), ValueOf(at_[1]), ValueOf(at_[2])};
-    const double b[3] = {ValueOf(end[0]), ValueOf(end[1]), ValueOf(end[2])};
-    double ux = 0;
-    double uy = 0;
+  // The circle's centre through where the piece starts (`a`) and ends
+  // (`b`), as written: tangent to the image where an end crosses an axis,
+  // else through the curve's middle point between them as well. False
+  // where there is none.
+  bool CentreThrough(const Break& from, const Break& to, const double a[3], const double b[3],
+                     double centre[2]) const {
     if (from.axis != kNone || to.axis != kNone) {
       // The centre lies on the image's normal at the end that crosses an
       // axis: the image of the radius there, along an axis itself.
@@ -182,62 +176,83 @@ class Cutter {
       const double along = nx * dx + ny * dy;
       if (std::fabs(along) < 1e-12) return false;
       const double reach = (dx * dx + dy * dy) / (2 * along);
-      ux = p[0] + reach * nx;
-      uy = p[1] + reach * ny;
-    } else {
-      double middle[3];
-      curve_.At((t0 + t1) / 2, middle);
-      // The circumcentre, from the start.
-      const double mx = middle[0] - a[0], my = middle[1] - a[1];
-      const double bx = b[0] - a[0], by = b[1] - a[1];
-      const double d = 2 * (mx * by - my * bx);
-      if (std::fabs(d) < 1e-18) return false;
-      const double m2 = mx * mx + my * my, b2 = bx * bx + by * by;
-      ux = a[0] + (by * m2 - my * b2) / d;
-      uy = a[1] + (mx * b2 - bx * m2) / d;
+      centre[0] = p[0] + reach * nx;
+      centre[1] = p[1] + reach * ny;
+      return true;
     }
-    if (!(std::fabs(ux) <= kMostWritten && std::fabs(uy) <= kMostWritten)) return false;  // NaN too
-    piece.centre[0] = RoundWritten(ux, kFourDecimals);
-    piece.centre[1] = RoundWritten(uy, kFourDecimals);
-    const double c[2] = {ValueOf(piece.centre[0]), ValueOf(piece.centre[1])};
-    // The interpreter's arc: the angle from the start's to the end's, the
-    // radius and the normal evenly along it.
+    double middle[3];
+    curve_.At((from.t + to.t) / 2, middle);
+    // The circumcentre, from the start.
+    const double mx = middle[0] - a[0], my = middle[1] - a[1];
+    const double bx = b[0] - a[0], by = b[1] - a[1];
+    const double d = 2 * (mx * by - my * bx);
+    if (std::fabs(d) < 1e-18) return false;
+    const double m2 = mx * mx + my * my, b2 = bx * bx + by * by;
+    centre[0] = a[0] + (by * m2 - my * b2) / d;
+    centre[1] = a[1] + (mx * b2 - bx * m2) / d;
+    return true;
+  }
+
+  // How the interpreter's arc around `c` from `a` to `b` (the angle from
+  // the start's to the end's, the radius and the normal evenly along it)
+  // follows the curve from t0 to t1.
+  struct Following {
+    bool on_arc;   // every point of the curve lies within the arc's angle
+    double worst;  // the farthest the curve lies from it, the ends as written counted
+    double length; // the curve's length
+  };
+  Following Follow(double t0, double t1, const double a[3], const double b[3], const double c[2]) const {
+    Following following{false, 0, 0};
     const double angle_a = std::atan2(a[1] - c[1], a[0] - c[0]);
     const double span = Swept(angle_a, std::atan2(b[1] - c[1], b[0] - c[0]), clockwise_);
-    if (span < 1e-12 || span > kPi) return false;
+    if (span < 1e-12 || span > kPi) return following;
     const double ra = std::hypot(a[0] - c[0], a[1] - c[1]);
     const double rb = std::hypot(b[0] - c[0], b[1] - c[1]);
-    double worst = 0;
-    double length = 0;
     double last[3];
     for (int k = 0; k <= kSamples; ++k) {
       double p[3];
       curve_.At(t0 + (t1 - t0) * k / kSamples, p);
-      if (k > 0) length += std::sqrt((p[0] - last[0]) * (p[0] - last[0]) + (p[1] - last[1]) * (p[1] - last[1]) +
-                                     (p[2] - last[2]) * (p[2] - last[2]));
+      if (k > 0) following.length += Distance(p, last);
       std::copy(p, p + 3, last);
       // How far along the arc the point lies; one beyond its ends lies off
       // it (the ends themselves are held to the written ones below).
       double u = k == 0 ? 0.0 : 1.0;
       if (k != 0 && k != kSamples) {
         const double swept = Swept(angle_a, std::atan2(p[1] - c[1], p[0] - c[0]), clockwise_);
-        if (swept > span) return false;
+        if (swept > span) return following;
         u = swept / span;
       }
       const double radial = std::hypot(p[0] - c[0], p[1] - c[1]) - (ra + (rb - ra) * u);
       const double normal = p[2] - (a[2] + (b[2] - a[2]) * u);
-      worst = std::max(worst, std::hypot(radial, normal));
+      following.worst = std::max(following.worst, std::hypot(radial, normal));
       // The ends as written against the curve's.
       const double* written = k == 0 ? a : k == kSamples ? b : nullptr;
-      if (written != nullptr) {
-        worst = std::max(worst, std::sqrt((p[0] - written[0]) * (p[0] - written[0]) +
-                                          (p[1] - written[1]) * (p[1] - written[1]) +
-                                          (p[2] - written[2]) * (p[2] - written[2])));
-      }
+      if (written != nullptr) following.worst = std::max(following.worst, Distance(p, written));
     }
-    if (worst > cut_.tolerance) return false;
+    following.on_arc = true;
+    return following;
+  }
+
+  static double Distance(const double p[3], const double q[3]) {
+    return std::sqrt((p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) + (p[2] - q[2]) * (p[2] - q[2]));
+  }
+
+  // The piece from `from` to `end` (as written) as an arc around the centre
+  // CentreThrough gives, rounded as written. True where the interpreter's
+  // arc around it stays within the tolerance of the curve.
+  bool Fits(const Break& from, const Break& to, const Written* end, ArcPiece& piece) const {
+    const double a[3] = {ValueOf(at_[0]), ValueOf(at_[1]), ValueOf(at_[2])};
+    const double b[3] = {ValueOf(end[0]), ValueOf(end[1]), ValueOf(end[2])};
+    double centre[2];
+    if (!CentreThrough(from, to, a, b, centre)) return false;
+    if (!(std::fabs(centre[0]) <= kMostWritten && std::fabs(centre[1]) <= kMostWritten)) return false;  // NaN too
+    piece.centre[0] = RoundWritten(centre[0], kFourDecimals);
+    piece.centre[1] = RoundWritten(centre[1], kFourDecimals);
+    const double c[2] = {ValueOf(piece.centre[0]), ValueOf(piece.centre[1])};
+    const Following following = Follow(from.t, to.t, a, b, c);
+    if (!following.on_arc || following.worst > cut_.tolerance) return false;
     std::copy(end, end + 3, piece.end);
-    piece.length = length;
+    piece.length = following.length;
     return true;
   }
 
