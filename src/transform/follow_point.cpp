@@ -237,7 +237,7 @@ void LineProcessor::FollowPoint(std::string_view line, const LineScan& scan, con
   }
 }
 
-void LineProcessor::FollowAxis(std::string_view line, const LineScan& scan, Role role, const Modal& line_modes,
+inline void LineProcessor::FollowAxis(std::string_view line, const LineScan& scan, Role role, const Modal& line_modes,
                                unsigned own, bool incremental, int a) {
   AxisPoint& point = point_.axis[a];
   bool known = role == Role::kPosition || role == Role::kIncrement;

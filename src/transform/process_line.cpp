@@ -158,7 +158,7 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   return status;
 }
 
-bool LineProcessor::MarkedByEarlierRun(std::string_view line, const LineScan& scan) const {
+inline bool LineProcessor::MarkedByEarlierRun(std::string_view line, const LineScan& scan) const {
   // Only a line with an M or a T (or protected text) can hold a marker. In
   // protected text the scan did not exchange X and Y, nor upper-case the
   // text kept as read.
@@ -167,7 +167,7 @@ bool LineProcessor::MarkedByEarlierRun(std::string_view line, const LineScan& sc
   return std::string_view(upper_line_.data(), line.size()).find(marker_) != std::string_view::npos;
 }
 
-RewriteStatus LineProcessor::RewriteWords(std::string_view line, LineScan& scan, ByteBuffer& out) {
+inline RewriteStatus LineProcessor::RewriteWords(std::string_view line, LineScan& scan, ByteBuffer& out) {
   const std::string_view upper(upper_line_.data(), line.size());
   // Text that holds the exchange's placeholders ("__TEMP1__" and the rest)
   // comes out as the exchange's passes make it, which only the table-order
