@@ -13,8 +13,9 @@ build=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core fonts-liber
 # Installing: the desktop entry's and the man page's tools.
 install=(desktop-file-utils man-db)
 # The tests, the fuzzers, the benchmarks, the Windows and aarch64 builds and
-# their runs under wine and qemu, and the Debian packages' tools.
-packages=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev time valgrind libqt6test6 linuxcnc-uspace g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth librsvg2-bin icoutils libxml2-utils g++-aarch64-linux-gnu qemu-user dpkg-dev)
+# their runs under wine and qemu, the Debian packages' tools, and the static
+# checks (scripts/lint.sh).
+packages=(clang clang-tidy clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev time valgrind libqt6test6 linuxcnc-uspace g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth librsvg2-bin icoutils libxml2-utils g++-aarch64-linux-gnu qemu-user dpkg-dev)
 
 case "${1:-}" in
   --build) shift; packages=("${build[@]}") ;;

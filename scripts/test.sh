@@ -11,9 +11,11 @@
 #                            plain C++ against the same tests, the aarch64
 #                            build's suites under qemu, the Windows build's
 #                            suites under wine, a short run of each fuzzer, a
-#                            smoke run of the benchmarks (no timing is judged)
-#                            and an install into a temporary prefix with the
-#                            release archives.
+#                            smoke run of the benchmarks (no timing is judged),
+#                            an install into a temporary prefix with the
+#                            release archives, and the static checks of the
+#                            C++ files that the last commit changed
+#                            (scripts/lint.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -31,6 +33,10 @@ if [ $full -eq 0 ]; then
 fi
 # The normal build's tests first: a fault shows in minutes.
 (cd build && ctest --output-on-failure -j "$jobs")
+
+# clang-tidy and clang-format on what changed, with the normal build's
+# compile_commands.json.
+scripts/lint.sh
 
 # The interpreter's suites judge what the programs write, which the normal
 # build has shown already; under the sanitizers they would only take long.
