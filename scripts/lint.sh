@@ -4,24 +4,26 @@
 # clang-tidy (.clang-tidy) reads each changed file that the Linux build
 # compiles, with that build's flags (build/compile_commands.json: run
 # scripts/build.sh first), and reports what it finds in the changed files
-# alone, headers included; clang-format (.clang-format) checks the changed
-# lines under src/ alone, so that old code is not made over. Any finding is printed and
-# the exit status is 1.
+# alone, headers included. clang-format (.clang-format) checks the changed
+# lines under src/ alone, so that old code is not made over; tests/ is left
+# out, since a changed row of a table of cases would have the whole table
+# wrapped anew. Any finding is printed, and the exit status is 1.
 #
 # The base: $KIVREL_LINT_BASE if set (any commit git names); else the
 # merge-base with origin/main where that ref exists and the merge-base is not
 # HEAD itself (a branch's work); else HEAD~1 (the last commit, as in CI's clone
 # of main). Changes in the working tree count too; files git does not track
-# yet do not. Where HEAD has no parent (a shallow clone of one commit), there
-# is no base: clang-tidy reads every file it would read, and the format check
-# is skipped, since every line would count as changed.
+# yet do not. A file moved unchanged has not changed; one moved with edits has
+# (for clang-tidy, the whole file; for clang-format, the edited lines). Where
+# HEAD has no parent (a shallow clone of one commit), there is no base:
+# clang-tidy reads every file it would read, and the format check is skipped,
+# since every line would count as changed.
 #
 # Not read by clang-tidy: the Windows build's own files (*_windows.cpp,
 # src/ui/win32/, tests/gui_win32/) and the fuzzers (tests/fuzz/), which the
 # Linux build does not compile; their changed lines under src/ are still
-# format-checked.
-# A changed header is read through a source file that includes it: its own
-# .cpp where there is one, else the first compiled file that names it.
+# format-checked. A changed header is read through a source file that
+# includes it, directly or through other headers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -51,8 +53,9 @@ fi
 # renamed; not deleted), or all of them where there is no base.
 if [ -n "$base" ]; then
   echo "lint: changes since $(git log -1 --format='%h %s' "$base")"
-  mapfile -t files < <(git diff --name-only --diff-filter=ACMR "$base" -- \
-    'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
+  # A file moved without a change (similarity 100%) has not changed.
+  mapfile -t files < <(git diff --name-status -M --diff-filter=ACMR "$base" -- \
+    'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' | awk -F '\t' '$1 != "R100" { print $NF }')
 else
   echo "lint: HEAD has no parent: every file is read, and the format check is skipped"
   mapfile -t files < <(git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
@@ -166,20 +169,37 @@ PY
 fi
 
 # Under src/ only: in tests/, a changed row of a table of cases would have
-# the whole table, one statement, wrapped anew.
+# the whole table, one statement, wrapped anew. The changed lines are those
+# git's diff adds, with moved files followed, so that a file moved with an
+# edit or two is not taken as all new; clang-format is given just those lines
+# and whatever it would change there is printed as a diff.
 if [ -n "$base" ]; then
   echo "lint: clang-format on the changed lines under src/"
-  # git clang-format prints one of these two lines where all is well, and the
-  # changes it would make otherwise; its exit status tells nothing.
-  out=$(git clang-format --diff "$base" -- src/ 2>&1) || true
-  case "$out" in
-    "no modified files to format" | "clang-format did not modify any files") ;;
-    *)
-      printf '%s\n' "$out"
-      echo "lint: clang-format would change the lines above"
-      status=1
-      ;;
-  esac
+  git diff -U0 -M --no-color --no-ext-diff --diff-filter=ACMR "$base" -- 'src/*.cpp' 'src/*.h' |
+    python3 -c '
+import difflib, re, subprocess, sys
+lines, name = {}, None
+for line in sys.stdin:
+    if line.startswith("+++ "):
+        name = line[6:].rstrip("\n") if line.startswith("+++ b/") else None
+        lines.setdefault(name, [])
+    match = re.match(r"@@ -\S+ \+(\d+)(?:,(\d+))? @@", line)
+    if match and name:
+        first, count = int(match.group(1)), int(match.group(2) or 1)
+        if count:
+            lines[name].append(f"--lines={first}:{first + count - 1}")
+found = False
+for name, ranges in lines.items():
+    if not name or not ranges:
+        continue
+    text = open(name, errors="surrogateescape").read()
+    formatted = subprocess.run(["clang-format", "--style=file", "--assume-filename=" + name] + ranges,
+                               input=text, capture_output=True, text=True, errors="surrogateescape", check=True).stdout
+    if formatted != text:
+        found = True
+        sys.stdout.writelines(difflib.unified_diff(text.splitlines(True), formatted.splitlines(True),
+                                                   "a/" + name, "b/" + name, n=1))
+sys.exit(1 if found else 0)' || { echo "lint: clang-format would change the lines above"; status=1; }
 fi
 
 if [ $status -eq 0 ]; then
