@@ -8,8 +8,8 @@
 #include <cstring>
 #include <system_error>
 
-#include "numbers/binary_rounding.h"
 #include "common/failure.h"
+#include "numbers/binary_rounding.h"
 #include "numbers/leading_number.h"
 #include "numbers/powers_of_ten.h"
 #include "numbers/round_single.h"

@@ -105,6 +105,7 @@ double LeadingNumber(std::string_view text) {
 
 namespace {
 
+// NOLINTNEXTLINE(readability-function-size): one reading of a general number, step by step
 double ReadGeneral(std::string_view text) {
   Cursor in(text);
   if (in.Peek() == '&') {

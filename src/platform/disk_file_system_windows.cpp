@@ -1,9 +1,10 @@
 // The files on Windows, through the wide-character calls, so that every
 // path a host passes works, non-ASCII and long ones included. Paths are
 // UTF-8 inside the program.
+#include "platform/disk_file_system.h"
+
 #include <windows.h>
 
-#include "platform/disk_file_system.h"
 #include "common/failure.h"
 #include "platform/long_path_windows.h"
 #include "platform/wide_text_windows.h"

@@ -1,6 +1,7 @@
+#include "platform/error_number.h"
+
 #include <windows.h>
 
-#include "platform/error_number.h"
 #include "platform/wide_text_windows.h"
 
 namespace kivrel {

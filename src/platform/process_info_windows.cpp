@@ -1,10 +1,11 @@
+#include "platform/process_info.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <cstdio>
 
-#include "platform/process_info.h"
 #include "platform/wide_text_windows.h"
 
 namespace kivrel {

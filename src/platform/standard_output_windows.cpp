@@ -1,7 +1,8 @@
+#include "platform/standard_output.h"
+
 #include <windows.h>
 
 #include "common/failure.h"
-#include "platform/standard_output.h"
 #include "platform/wide_text_windows.h"
 
 namespace kivrel {

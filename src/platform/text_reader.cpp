@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "common/line_ends.h"
 #include "common/failure.h"
+#include "common/line_ends.h"
 
 namespace kivrel {
 namespace {

@@ -1,4 +1,3 @@
-#include "settings/unit_factors.h"
 #include "settings/dialog_model.h"
 
 #include <cfloat>
@@ -6,10 +5,11 @@
 #include <optional>
 
 #include "common/failure.h"
+#include "common/version.h"
 #include "numbers/fixed_text.h"
 #include "numbers/leading_number.h"
-#include "common/version.h"
 #include "settings/strict_number.h"
+#include "settings/unit_factors.h"
 
 namespace kivrel {
 namespace {

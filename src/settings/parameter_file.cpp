@@ -5,8 +5,8 @@
 
 #include "common/failure.h"
 #include "numbers/fixed_text.h"
-#include "platform/text_reader.h"
 #include "platform/replace_file.h"
+#include "platform/text_reader.h"
 #include "settings/strict_number.h"
 
 namespace kivrel {

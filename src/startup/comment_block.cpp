@@ -1,7 +1,7 @@
 #include "startup/comment_block.h"
 
-#include "numbers/fixed_text.h"
 #include "common/version.h"
+#include "numbers/fixed_text.h"
 
 namespace kivrel {
 namespace {

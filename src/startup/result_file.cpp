@@ -44,9 +44,8 @@ void PendingResult::Commit(const std::optional<std::string>& output_line, ExitSt
   }
 }
 
-void WriteResultFile(FileSystem& files, const std::string& path,
-                     const std::optional<std::string>& output_line, ExitStatus status,
-                     const std::string& message) {
+void WriteResultFile(FileSystem& files, const std::string& path, const std::optional<std::string>& output_line,
+                     ExitStatus status, const std::string& message) {
   PendingResult(files, path).Commit(output_line, status, message);
 }
 

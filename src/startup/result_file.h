@@ -44,8 +44,7 @@ class PendingResult {
 };
 
 // A PendingResult committed at once.
-void WriteResultFile(FileSystem& files, const std::string& path,
-                     const std::optional<std::string>& output_line, ExitStatus status,
-                     const std::string& message);
+void WriteResultFile(FileSystem& files, const std::string& path, const std::optional<std::string>& output_line,
+                     ExitStatus status, const std::string& message);
 
 }  // namespace kivrel

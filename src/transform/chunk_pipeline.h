@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "common/byte_buffer.h"
-#include "transform/roles/conversion_plan.h"
 #include "transform/notices/notice_recorder.h"
 #include "transform/process_line.h"
 #include "transform/rewrite/rewrite_number.h"
+#include "transform/roles/conversion_plan.h"
 
 namespace kivrel {
 

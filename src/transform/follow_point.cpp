@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "transform/roles/g_codes.h"
 #include "numbers/number_run.h"
 #include "transform/process_line.h"
+#include "transform/roles/g_codes.h"
 #include "transform/scan/word_characters.h"
 
 namespace kivrel {
@@ -238,7 +238,7 @@ void LineProcessor::FollowPoint(std::string_view line, const LineScan& scan, con
 }
 
 inline void LineProcessor::FollowAxis(std::string_view line, const LineScan& scan, Role role, const Modal& line_modes,
-                               unsigned own, bool incremental, int a) {
+                                      unsigned own, bool incremental, int a) {
   AxisPoint& point = point_.axis[a];
   bool known = role == Role::kPosition || role == Role::kIncrement;
   if (known && a == 0) {

@@ -172,8 +172,7 @@ inline RewriteStatus LineProcessor::RewriteWords(std::string_view line, LineScan
   // Text that holds the exchange's placeholders ("__TEMP1__" and the rest)
   // comes out as the exchange's passes make it, which only the table-order
   // way follows.
-  const bool placeholders =
-      scan.may_hold_marker && plan_.exchange() && upper.find("TEMP") != std::string_view::npos;
+  const bool placeholders = scan.may_hold_marker && plan_.exchange() && upper.find("TEMP") != std::string_view::npos;
   // Only the table-order way knows where protected text and text kept as
   // read are after the words.
   const bool exchange_after = plan_.exchange() && !exchange_in_scan_;

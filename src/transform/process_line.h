@@ -6,14 +6,14 @@
 
 #include "common/byte_buffer.h"
 #include "settings/settings.h"
-#include "transform/rewrite/arc_line.h"
-#include "transform/roles/conversion_plan.h"
 #include "transform/current_point.h"
-#include "transform/scan/line_scan.h"
-#include "transform/roles/modes.h"
 #include "transform/notices/notice_sink.h"
+#include "transform/rewrite/arc_line.h"
 #include "transform/rewrite/rewrite_number.h"
+#include "transform/roles/conversion_plan.h"
+#include "transform/roles/modes.h"
 #include "transform/roles/word_roles.h"
+#include "transform/scan/line_scan.h"
 
 namespace kivrel {
 
@@ -184,8 +184,8 @@ class LineProcessor {
   };
   CodeEdit edits_[LineScan::kMostCodes];
   std::size_t edit_count_ = 0;
-  std::string upper_line_;                // the scan's upper-cased copy of the line
-  std::string exchange_scratch_;          // ExchangeXY's buffer
+  std::string upper_line_;        // the scan's upper-cased copy of the line
+  std::string exchange_scratch_;  // ExchangeXY's buffer
   std::string table_line_;
   ByteBuffer padded_;                     // ProcessLine's line
   ByteBuffer converted_;                  // ProcessLine's result

@@ -41,9 +41,9 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const ConversionPlan&
 
 // Chunks converted on worker threads, written in order from this one, the
 // notices told of each chunk's lines in order.
-TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const ConversionPlan& plan,
-                          ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
-                          const EngineOptions& options, unsigned workers) {
+TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const ConversionPlan& plan, ProgressTracker& progress,
+                          ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options,
+                          unsigned workers) {
   ChunkPipeline pipeline(plan, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers,
                          options.chunk_bytes, options.start_thread);
   if (!pipeline.HasWorkers()) {  // not one thread could be started

@@ -8,9 +8,9 @@
 #include "common/failure.h"
 #include "platform/text_reader.h"
 #include "platform/text_writer.h"
-#include "transform/roles/conversion_plan.h"
-#include "transform/progress_tracker.h"
 #include "transform/notices/toolpath_notices.h"
+#include "transform/progress_tracker.h"
+#include "transform/roles/conversion_plan.h"
 
 namespace kivrel {
 

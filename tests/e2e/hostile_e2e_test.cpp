@@ -171,7 +171,6 @@ TEST_F(HostileE2E, ReadOnlyOutputIsKeptAndAReplacedOneKeepsItsPermissions) {
 
 TEST_F(HostileE2E, ProgramFolderThatTakesNoResultFileKeepsTheEarlierOutput) {
   if (OnWindows()) GTEST_SKIP() << "wine runs as the user that started it and cannot be bound by folder permissions";
-  namespace fs = std::filesystem;
   WriteFile(program.Job("part.nc"), "G1 X1\r\n");
   WriteFile(program.Job("part.pr1"), "earlier output");
   RunWhereTheProgramFolderTakesNoFile();

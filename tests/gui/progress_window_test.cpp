@@ -155,13 +155,13 @@ TEST(QtUserInterface, FilterNoticesComeInTheBoxAndChangeNoByte) {
   testing::RecordingMessageBoxes console_boxes;
   auto filter = [&](std::function<bool(const std::string&)> box, std::string& errors) {
     std::ostringstream error_stream;
-    FilterUserInterface ui(error_stream, box);
+    FilterUserInterface ui(error_stream, std::move(box));
     SystemClock clock;
     Platform platform{files, console_boxes, clock, ui, error_stream, testing::Utf8(folder.path()), folder / "part.nc"};
     std::string temporary;
     EXPECT_EQ(RunFilter(platform, files.CreateTemporaryBeside(folder / "out", temporary)), ExitStatus::Done);
     errors = error_stream.str();
-    const std::string output = testing::ReadFile(temporary);
+    std::string output = testing::ReadFile(temporary);
     files.Remove(temporary);
     return output;
   };

@@ -381,6 +381,7 @@ double LengthOf(const Move& move, int plane, const double at[3]) {
 // printed numbers tell, and end where the image does. Under inverse-time
 // feed each move takes the time it took, as under a controller's own
 // scaling. Everything else as SameMoves judges it. `why` tells where not.
+// NOLINTNEXTLINE(readability-function-size): one walk along both paths
 bool SameMovesAlongCurves(const std::vector<Move>& after, const std::vector<Move>& before, const Transform& t,
                           double magnification, std::string& why) {
   const std::vector<Move> expected = Expected(before, t);

@@ -255,6 +255,7 @@ ProgramRun Engine(const std::string& program, const Settings& settings, std::uin
 
 // The first of two texts' lines (ended by LF) that differs, both sides
 // shown; nothing where they agree.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): a label, then the two texts as compared
 std::string FirstLineApart(const std::string& what, const std::string& text, const std::string& expected) {
   std::istringstream a(text);
   std::istringstream b(expected);

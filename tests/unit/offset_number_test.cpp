@@ -68,7 +68,7 @@ TEST(OffsetNumber, AgreesWithTheRoundingChain) {
         addend = std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random);
         break;
       default:
-        addend = (negative ? 1.0f : -1.0f) * static_cast<float>(scaled / 10000);  // cancels the whole part
+        addend = (negative ? 1.0f : -1.0f) * static_cast<float>(scaled / 10000);  // NOLINT(bugprone-integer-division): the whole part, on purpose
         break;
     }
     if (addend == 0) continue;

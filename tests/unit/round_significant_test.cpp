@@ -25,7 +25,7 @@ std::pair<std::uint64_t, int> Reference(double value, int significant) {
   *end = '\0';
   std::string digits(1, text[0]);
   digits.append(text + 2, text + 1002);  // exact: no double has more digits
-  const int exponent = std::atoi(std::strchr(text, 'e') + 1);
+  const int exponent = static_cast<int>(std::strtol(std::strchr(text, 'e') + 1, nullptr, 10));
   std::uint64_t significand = 0;
   for (int i = 0; i < significant; ++i) significand = significand * 10 + static_cast<std::uint64_t>(digits[i] - '0');
   if (digits[static_cast<std::size_t>(significant)] >= '5') ++significand;

@@ -304,6 +304,7 @@ TEST(ToolpathNotices, CallsReachOtherFilesWhereTheProgramHoldsNoSuchSubroutine) 
 
   // Past the names kept, calls still count.
   std::vector<std::string> many;
+  many.reserve(5000);
   for (int i = 0; i < 5000; ++i) many.push_back("o<n" + std::to_string(i) + "> call");
   EXPECT_EQ(NoticesFor(many, feed), std::vector<std::string>{std::string("Line 1 (and 4999 more): ") + kOtherFile});
 }

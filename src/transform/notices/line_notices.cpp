@@ -1,11 +1,10 @@
-#include "transform/process_line.h"
-
 #include <bit>
 #include <string>
 #include <string_view>
 
 #include "common/ascii.h"
 #include "numbers/number_run.h"
+#include "transform/process_line.h"
 #include "transform/roles/g_codes.h"
 #include "transform/scan/marker.h"
 #include "transform/scan/protected_text.h"
@@ -58,8 +57,8 @@ void LineProcessor::NoteFacts(std::string_view line, const LineScan& scan, const
   }
   LineFacts facts;
   const bool r_word = (scan.seen & RowBit('R')) != 0 && plan_.Collected(kRowR).active;
-  facts.radius = r_word && (roles.unused_radius ||
-                            (roles.role[kRowR] == Role::kRadius && !plan_.RadiusScales(modes.plane()))) &&
+  facts.radius = r_word &&
+                 (roles.unused_radius || (roles.role[kRowR] == Role::kRadius && !plan_.RadiusScales(modes.plane()))) &&
                  arc != ArcOutcome::kCut;
   facts.arc_cut = arc == ArcOutcome::kCut;
   facts.arc_start_unknown = arc == ArcOutcome::kStartUnknown;

@@ -6,8 +6,8 @@
 
 #include "settings/unit_factors.h"
 #include "transform/roles/g_codes.h"
-#include "transform/scan/line_tables.h"
 #include "transform/roles/machine_parameters.h"
+#include "transform/scan/line_tables.h"
 #include "transform/scan/word_characters.h"
 
 namespace kivrel {
@@ -125,8 +125,10 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
     if (lengths_changed_) Note(kInverseTimeLengths, line_number);
   }
   // A feed per revolution takes the addend, a rate per minute, all the same.
-  if (per_revolution_ && plan_.settings().FeedAdd != 0 && (facts.rows & Row('F'))) Note(kFeedPerRevolution, line_number);
-  if (surface_speed_ && plan_.settings().SpindleRPM != 0 && (facts.rows & Row('S'))) Note(kSurfaceSpeedWords, line_number);
+  if (per_revolution_ && plan_.settings().FeedAdd != 0 && (facts.rows & Row('F')))
+    Note(kFeedPerRevolution, line_number);
+  if (surface_speed_ && plan_.settings().SpindleRPM != 0 && (facts.rows & Row('S')))
+    Note(kSurfaceSpeedWords, line_number);
   if (facts.extrusion && xyz_lengths_changed_) Note(kExtrusion, line_number);
   NoteOtherLengths(line_number, facts);
   if (facts.polar && plane_moved_) Note(kPolar, line_number);
@@ -285,13 +287,11 @@ std::string ToolpathNotices::Message(int kind) const {
     case kUnknownStartXY: return Message(kUnequalXY) + kStartUnknown;
     case kUnknownStartZX: return Message(kUnequalZX) + kStartUnknown;
     case kUnknownStartYZ: return Message(kUnequalYZ) + kStartUnknown;
-    case kNegativeFeed:
-      return "feed words come out negative, first " + first_word_[kind] + ": controllers refuse them";
+    case kNegativeFeed: return "feed words come out negative, first " + first_word_[kind] + ": controllers refuse them";
     case kNegativeSpindle:
       return "spindle words come out as 0 or negative, first " + first_word_[kind] +
              ": the spindle stands still, or controllers refuse them or turn it the wrong way";
-    case kUnconvertedLengths:
-      return "these words hold lengths the settings do not convert: first " + first_word_[kind];
+    case kUnconvertedLengths: return "these words hold lengths the settings do not convert: first " + first_word_[kind];
     case kOtherCodes: return "words on lines with other M codes are left as they are: first " + first_word_[kind];
     case kNoUnits:
       return units_ == UnitConversion::ToMillimetres

@@ -9,9 +9,9 @@
 
 #include "settings/settings.h"
 #include "settings/unit_factors.h"
+#include "transform/notices/notice_sink.h"
 #include "transform/roles/conversion_plan.h"
 #include "transform/scan/o_word.h"
-#include "transform/notices/notice_sink.h"
 
 namespace kivrel {
 

@@ -127,8 +127,8 @@ bool PlaceCentre(const ArcWords& w, const int axis[3], PlaneArc& arc) {
     const bool has = (w.centres & Bit(a)) != 0;
     if (w.absolute_centres && !has) return false;
     const double value = has ? ValueOf(w.centre_in[a]) : 0;
-    arc.centre[c] =
-        w.absolute_centres ? value - (w.incremental ? ValueOf(w.start.axis[a].in) : 0) : arc.start[c] + value;
+    arc.centre[c] = w.absolute_centres ? value - (w.incremental ? ValueOf(w.start.axis[a].in) : 0)
+                                       : arc.start[c] + value;
   }
   return true;
 }
@@ -173,8 +173,8 @@ std::string PieceWords(const ArcWords& w, Plane out_plane, bool helical, const A
   for (int o = 0; o < 3; ++o) {
     const int r = row_of[o];
     if (r == 2) continue;
-    const Written centre =
-        w.absolute_centres ? (relative ? origin_out[r] : 0) + piece.centre[r] : piece.centre[r] - at[r];
+    const Written centre = w.absolute_centres ? (relative ? origin_out[r] : 0) + piece.centre[r]
+                                              : piece.centre[r] - at[r];
     AppendWord(words, kCentreLetters[o], centre);
   }
   if (w.inverse_time) {

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "numbers/written_number.h"
+#include "transform/current_point.h"
 #include "transform/rewrite/arc_pieces.h"
 #include "transform/roles/conversion_plan.h"
-#include "transform/current_point.h"
 #include "transform/roles/modes.h"
-#include "numbers/written_number.h"
 
 namespace kivrel {
 

@@ -155,8 +155,7 @@ class Cutter {
   // (`b`), as written: tangent to the image where an end crosses an axis,
   // else through the curve's middle point between them as well. False
   // where there is none.
-  bool CentreThrough(const Break& from, const Break& to, const double a[3], const double b[3],
-                     double centre[2]) const {
+  bool CentreThrough(const Break& from, const Break& to, const double a[3], const double b[3], double centre[2]) const {
     if (from.axis != kNone || to.axis != kNone) {
       // The centre lies on the image's normal at the end that crosses an
       // axis: the image of the radius there, along an axis itself.
@@ -197,9 +196,9 @@ class Cutter {
   // the start's to the end's, the radius and the normal evenly along it)
   // follows the curve from t0 to t1.
   struct Following {
-    bool on_arc;   // every point of the curve lies within the arc's angle
-    double worst;  // the farthest the curve lies from it, the ends as written counted
-    double length; // the curve's length
+    bool on_arc;    // every point of the curve lies within the arc's angle
+    double worst;   // the farthest the curve lies from it, the ends as written counted
+    double length;  // the curve's length
   };
   Following Follow(double t0, double t1, const double a[3], const double b[3], const double c[2]) const {
     Following following{false, 0, 0};

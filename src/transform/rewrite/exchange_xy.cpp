@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "transform/scan/line_tables.h"
 #include "transform/scan/kept_text.h"
+#include "transform/scan/line_tables.h"
 
 namespace kivrel {
 namespace {
@@ -36,7 +36,8 @@ void ExchangeXY(std::string& line, std::string& spare) {
     if (!placeholders) {
       // Without marker text the eight passes below amount to trading X
       // with Y and I with J.
-      for (std::size_t i = from; i < to; ++i) spare += static_cast<char>(kExchanged[static_cast<unsigned char>(line[i])]);
+      for (std::size_t i = from; i < to; ++i)
+        spare += static_cast<char>(kExchanged[static_cast<unsigned char>(line[i])]);
       return;
     }
     segment.assign(line, from, to - from);

@@ -1,5 +1,3 @@
-#include "transform/process_line.h"
-
 #include <cassert>
 #include <cstddef>
 #include <cstring>
@@ -7,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "transform/process_line.h"
 #include "transform/rewrite/exchange_xy.h"
 #include "transform/rewrite/wrap_expression.h"
 #include "transform/scan/kept_text.h"
@@ -25,12 +24,13 @@ void LineProcessor::SortByRow(ScannedWord* words, std::size_t count) {
 }
 
 RewriteStatus LineProcessor::RewriteInTableOrder(std::string_view line, ScannedWord* words, std::size_t count,
-                                                unsigned expression_rows, ByteBuffer& out) {
+                                                 unsigned expression_rows, ByteBuffer& out) {
   // The words one after the other on the plain upper-cased line.
   std::string& work = table_line_;
   if (exchange_in_scan_) {
     work.resize(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) work[i] = static_cast<char>(kClasses.upper[static_cast<unsigned char>(line[i])]);
+    for (std::size_t i = 0; i < line.size(); ++i)
+      work[i] = static_cast<char>(kClasses.upper[static_cast<unsigned char>(line[i])]);
     // Active comments and remarks keep their bytes.
     if (preserved_) {
       kept_text::FindUnexchanged(line, [&](std::size_t start, std::size_t end) {
@@ -140,7 +140,7 @@ void LineProcessor::NoteSigns(std::string_view line, const ScannedWord* words, c
 // be rewritten from left to right into a new line in one pass, exchanging X
 // and Y on the way; a failure is reported for the word earliest in the table.
 RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWord* words, std::size_t count,
-                                               ByteBuffer& out_buffer) {
+                                                ByteBuffer& out_buffer) {
   // The words come in the order of the line; their numbers are read from
   // the line as it came (only the letters differ from the upper-cased one).
   const std::string_view upper(upper_line_.data(), line.size());
@@ -162,9 +162,8 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   for (std::size_t w = 0; w < count; ++w) {
     // Every word is computed, so that a failure is reported for the
     // earliest in the table; the text stops at the first failure.
-    const RewriteStatus word_status =
-        rewriter_.ComputeNumber(line.data(), line.size(), words[w].position, words[w].scale, words[w].addend,
-                                words[w].decimals, word);
+    const RewriteStatus word_status = rewriter_.ComputeNumber(line.data(), line.size(), words[w].position,
+                                                              words[w].scale, words[w].addend, words[w].decimals, word);
     if (word_status != RewriteStatus::Done) {
       if (words[w].row < failed_row) {
         failed_row = words[w].row;

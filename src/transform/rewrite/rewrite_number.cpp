@@ -9,15 +9,13 @@
 #include "common/ascii.h"
 #include "numbers/fixed_text.h"
 #include "numbers/leading_number.h"
+#include "numbers/number_run.h"
 #include "numbers/plain_number.h"
 #include "numbers/round_single.h"
-#include "numbers/number_run.h"
 #include "transform/scan/word_characters.h"
 
 namespace kivrel {
 namespace {
-
-using word_characters::IsBlank;
 
 // The decimals `value` needs, from four to ten.
 int DecimalsNeeded(Decimal value) {
@@ -51,18 +49,21 @@ FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
   return ToPattern(RoundSignificant(sum, 15), Pattern::FourDecimals);
 }
 
-RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std::size_t position, float scale,
+// Every rewritten number passes here, kept in one body: the common plain
+// number goes straight through, the rarer cases branch off it.
+// NOLINTNEXTLINE(readability-function-size)
+RewriteStatus NumberRewriter::ComputeNumber(const char* text, std::size_t size, std::size_t position, float scale,
                                             float addend, Decimals decimals, WordNumber& result) {
-  const char letter = ascii::Upper(p[position]);
+  const char letter = ascii::Upper(text[position]);
   const std::size_t run_start = position + 1;
-  const std::string_view line(p, size);
+  const std::string_view line(text, size);
 
   // Most numbers are plain (a sign, digits, a point, digits) and are read
   // on the way; the run goes on over any further number characters and
   // blanks, without the blanks at its end.
-  const PlainNumber number_read = plain_number::Read<true>(p + run_start, size - run_start);
+  const PlainNumber number_read = plain_number::Read<true>(text + run_start, size - run_start);
   const std::size_t plain_end = run_start + number_read.end;
-  const std::size_t run_end = word_characters::RunEnd(p, plain_end);
+  const std::size_t run_end = word_characters::RunEnd(text, plain_end);
   result.run_end = run_end;
 
   // The value is read from the run alone, its blanks ignored. Most runs are
@@ -70,7 +71,7 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
   const bool plain = number_read.exact() && run_end == plain_end;
   double read = number_read.value;
   if (!plain) {
-    if (!ReadRun(p, run_start, run_end).well_formed) {
+    if (!ReadRun(text, run_start, run_end).well_formed) {
       result.kept = true;
       result.read_zero = false;
       return RewriteStatus::Done;
@@ -102,7 +103,7 @@ RewriteStatus NumberRewriter::ComputeNumber(const char* p, std::size_t size, std
     if (plain) {
       run.written = {number_read.negative, number_read.mantissa, number_read.decimals};
     } else {
-      run = ReadRun(p, run_start, run_end);
+      run = ReadRun(text, run_start, run_end);
     }
     exact = run.fits && ProductToFourDecimals(run.written, Stored(letter, scale), number);
   }

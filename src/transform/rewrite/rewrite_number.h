@@ -11,7 +11,7 @@
 
 namespace kivrel {
 
-enum class [[nodiscard]] RewriteStatus { Done, ZeroFeed, OutOfRange };
+enum class [[nodiscard]] RewriteStatus{Done, ZeroFeed, OutOfRange};
 
 // How many decimals a rewritten number has: four, or (for an increment, whose
 // rounding would add up move by move) as many as its 7 significant digits

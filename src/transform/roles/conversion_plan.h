@@ -3,10 +3,10 @@
 #include "settings/settings.h"
 #include "settings/unit_factors.h"
 #include "transform/rewrite/arc_pieces.h"
-#include "transform/scan/line_tables.h"
-#include "transform/roles/modes.h"
 #include "transform/rewrite/rewrite_number.h"
+#include "transform/roles/modes.h"
 #include "transform/roles/word_roles.h"
+#include "transform/scan/line_tables.h"
 
 namespace kivrel {
 

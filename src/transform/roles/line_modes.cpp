@@ -1,5 +1,4 @@
 #include "transform/process_line.h"
-
 #include "transform/roles/g_codes.h"
 
 // The modes a line runs in, and what a chunk relied on of those before it.
@@ -95,7 +94,10 @@ void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan, L
     // run the other way: G2 and G3, G41 and G42 trade places.
     if ((bits & (g_codes::kArc | g_codes::kCompensation)) != 0 && plan_.TurnsAnyPlaneOver() &&
         plan_.TurnedOver(modes.plane())) {
-      edited = digit == '2' ? ((bits & g_codes::kArc) != 0 ? '3' : '1') : digit == '3' ? '2' : digit == '1' ? '2' : digit;
+      edited = digit == '2'   ? ((bits & g_codes::kArc) != 0 ? '3' : '1')
+               : digit == '3' ? '2'
+               : digit == '1' ? '2'
+                              : digit;
     }
     if (edited != digit) edits_[edit_count_++] = {at, edited};
   }

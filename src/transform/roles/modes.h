@@ -156,7 +156,9 @@ struct ModesRelied {
 class LineModes {
  public:
   // `plane` and `motion`: the line's own codes' bits (0 for none);
-  // `distance` likewise (kAbsolute or kIncremental).
+  // `distance` likewise (kAbsolute or kIncremental). Every caller passes
+  // LineScan's fields of the same names.
+  // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
   LineModes(const Modal& before, g_codes::Bits plane, g_codes::Bits motion, g_codes::Bits distance)
       : before_(before),
         plane_(plane),

@@ -117,8 +117,7 @@ void MotionRoles(const LineCodes& codes, LineModes& modes, const TakenLetters& t
     }
   }
   if (has(kRowP) && !taken.p && modes.MotionIs(MotionClass::kSpline)) role[kRowP] = Role::kSplineX;
-  if ((has(kRowI) || has(kRowJ) || has(kRowK) || has(kRowE) || has(kRowP)) &&
-      modes.MotionIs(MotionClass::kThreading)) {
+  if ((has(kRowI) || has(kRowJ) || has(kRowK) || has(kRowE) || has(kRowP)) && modes.MotionIs(MotionClass::kThreading)) {
     // A threading cycle's sizes belong to the thread, not to the part.
     role[kRowI] = role[kRowJ] = role[kRowK] = role[kRowE] = Role::kThreadSize;
     if (!taken.p) role[kRowP] = Role::kPitch;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "transform/scan/line_tables.h"
 #include "transform/roles/modes.h"
+#include "transform/scan/line_tables.h"
 
 namespace kivrel {
 

@@ -68,6 +68,10 @@ Kept LeftAsItIs(const unsigned char* text, std::size_t size, std::size_t from) {
   return marks ? Kept::Malformed : Kept::NoNumber;
 }
 
+// The one pass every line with words takes. Its handlers stay in one body,
+// sharing what the scan finds as locals rather than through `scan` (which
+// the stores into the copy could otherwise touch).
+// NOLINTNEXTLINE(readability-function-size)
 void ScanLine(std::string_view line, const ConversionPlan& plan, bool exchange, std::string& copy, LineScan& scan) {
   // A letter whose first word lies at or after the comment start is not
   // rewritten at all. The copy is written block by block, short pieces of

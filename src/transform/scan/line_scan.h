@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "transform/rewrite/rewrite_number.h"
 #include "transform/roles/conversion_plan.h"
 #include "transform/roles/g_codes.h"
-#include "transform/scan/line_tables.h"
-#include "transform/rewrite/rewrite_number.h"
 #include "transform/roles/word_roles.h"
+#include "transform/scan/line_tables.h"
 
 namespace kivrel {
 

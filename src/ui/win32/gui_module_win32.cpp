@@ -1,6 +1,7 @@
 // On Windows the windows are part of the programs themselves: one file for
 // the host's plug-in folder.
 #include "ui/gui_module.h"
+
 #include "ui/win32/win32_message_boxes.h"
 #include "ui/win32/win32_user_interface.h"
 
