@@ -84,6 +84,24 @@ class WindowsWritableFile : public WritableFile {
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(FileCallPath(path).c_str()); }
 
+// Calls `call` (a removal or a rename) again while it fails because another
+// process holds the file for a moment: another start renaming its result
+// over it or removing it, a virus scanner, an indexer. Gives up after about
+// a second; then GetLastError() tells why.
+template <typename Call>
+bool WhileHeldElsewhere(Call call) {
+  for (int attempt = 0;; ++attempt) {
+    if (call()) return true;
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    if (!held || attempt == 50) {
+      SetLastError(error);
+      return false;
+    }
+    Sleep(20);
+  }
+}
+
 // A handle that keeps a temporary file from being taken for a leftover
 // until it is renamed: it shares everything, so the rename goes through,
 // but it reads, so no one opens the file for himself alone meanwhile.
@@ -207,8 +225,11 @@ void DiskFileSystem::Rename(const std::string& from, const std::string& to) {
   }
   // One step, written through: the target holds its old or its new content,
   // and the new name is on the disk when this returns.
-  if (!MoveFileExW(FileCallPath(from).c_str(), FileCallPath(to).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const std::wstring wide_from = FileCallPath(from);
+  const std::wstring wide_to = FileCallPath(to);
+  if (!WhileHeldElsewhere([&] {
+        return MoveFileExW(wide_from.c_str(), wide_to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+      })) {
     throw WindowsFailure(GetLastError(), "cannot replace", to);
   }
   Release(from);
@@ -226,10 +247,10 @@ void DiskFileSystem::Remove(const std::string& path) {
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) throw WindowsFailure(ERROR_DIRECTORY, "cannot remove", path);
   const std::wstring wide = FileCallPath(path);
   bool removed = DeleteFileW(wide.c_str());
-  if (!removed && (attributes & FILE_ATTRIBUTE_READONLY) != 0 && GetLastError() == ERROR_ACCESS_DENIED &&
-      SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-    removed = DeleteFileW(wide.c_str());
+  if (!removed && (attributes & FILE_ATTRIBUTE_READONLY) != 0 && GetLastError() == ERROR_ACCESS_DENIED) {
+    SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   }
+  if (!removed) removed = WhileHeldElsewhere([&] { return DeleteFileW(wide.c_str()) != 0; });
   if (!removed) {
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) throw WindowsFailure(error, "cannot remove", path);

@@ -311,8 +311,10 @@ TEST_F(HostileE2E, TwoStartsAtOnceInOneProgramFolder) {
   for (int round = 0; round < 5; ++round) {
     auto a = program.Start({program.Job("one.nc")});
     auto b = program.Start({program.Job("two.nc")});
-    EXPECT_EQ(a->Wait().status, 0);
-    EXPECT_EQ(b->Wait().status, 0);
+    const ProgramRun one = a->Wait();
+    const ProgramRun two = b->Wait();
+    EXPECT_EQ(one.status, 0) << one.errors;
+    EXPECT_EQ(two.status, 0) << two.errors;
     for (const char* name : {"one.pr1", "two.pr1"}) {
       const std::string output = ReadFile(program.Job(name));
       EXPECT_EQ(output.substr(output.size() - 17), "(Finished Kivrel)") << name;
