@@ -1,12 +1,14 @@
 // kivrel-filter PATH: the conversion as a filter program, for controllers
 // that run every program they open through one. The one place where its
 // start is put together from the platform's parts.
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
 #include "platform/clock.h"
 #include "platform/disk_file_system.h"
 #include "platform/process_info.h"
+#include "platform/processor_count.h"
 #include "platform/standard_output.h"
 #include "startup/filter_program.h"
 #include "startup/filter_user_interface.h"
@@ -36,5 +38,6 @@ int main(int argc, char** argv) {
     return true;
   });
   kivrel::Platform platform{files, boxes, clock, ui, std::cerr, program_folder, command_text};
+  platform.threads = kivrel::ConversionThreads(std::getenv("KIVREL_THREADS"), kivrel::UsableProcessors());
   return static_cast<int>(kivrel::RunFilter(platform, std::make_unique<kivrel::StandardOutput>()));
 }

@@ -1,12 +1,14 @@
 // kivrel PATH: converts the program at PATH beside it; kivrel SETUP (or no
 // argument) shows the settings dialog. The one place where a start is put
 // together from the platform's parts.
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
 #include "platform/clock.h"
 #include "platform/disk_file_system.h"
 #include "platform/process_info.h"
+#include "platform/processor_count.h"
 #include "startup/main_program.h"
 #include "startup/program_information.h"
 #include "ui/console_ui.h"
@@ -32,5 +34,6 @@ int main(int argc, char** argv) {
   kivrel::MessageBoxes& boxes = windows ? windows->boxes() : console_boxes;
   kivrel::UserInterface& ui = windows ? windows->ui() : console_ui;
   kivrel::Platform platform{files, boxes, clock, ui, std::cerr, program_folder, command_text};
+  platform.threads = kivrel::ConversionThreads(std::getenv("KIVREL_THREADS"), kivrel::UsableProcessors());
   return static_cast<int>(kivrel::RunProgram(platform));
 }

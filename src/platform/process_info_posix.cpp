@@ -1,7 +1,16 @@
 #include "platform/process_info.h"
 
+#include <sched.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <system_error>
+#include <thread>
+
+#include "platform/processor_count.h"
 
 namespace kivrel {
 
@@ -25,5 +34,62 @@ std::string CommandTail(int argc, const char* const* argv) {
 }
 
 void UseBinaryStandardStreams() {}
+
+namespace {
+
+std::string FileText(const std::filesystem::path& path) {
+  std::ifstream file(path);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The CPU limit of the cgroup this process is in: the tightest of its own
+// and its parents' (version 2), or of the cpu controller's (version 1).
+std::optional<unsigned> CgroupProcessors() {
+  namespace fs = std::filesystem;
+  std::optional<unsigned> tightest;
+  const auto take = [&tightest](std::optional<unsigned> limit) {
+    if (limit && (!tightest || *limit < *tightest)) tightest = limit;
+  };
+  std::istringstream lines(FileText("/proc/self/cgroup"));
+  for (std::string line; std::getline(lines, line);) {
+    // "ID:CONTROLLERS:PATH"
+    const std::size_t first = line.find(':');
+    const std::size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+    if (second == std::string::npos) continue;
+    const std::string controllers = line.substr(first + 1, second - first - 1);
+    fs::path path = fs::path(line.substr(second + 1)).relative_path();
+    if (controllers.empty()) {
+      for (;; path = path.parent_path()) {
+        take(ProcessorsOfQuota(FileText(fs::path("/sys/fs/cgroup") / path / "cpu.max")));
+        if (path.empty()) break;
+      }
+    } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
+      for (const char* mount : {"/sys/fs/cgroup/cpu", "/sys/fs/cgroup/cpu,cpuacct"}) {
+        const fs::path folder = fs::path(mount) / path;
+        std::string quota = FileText(folder / "cpu.cfs_quota_us");
+        while (!quota.empty() && quota.back() == '\n') quota.pop_back();
+        take(ProcessorsOfQuota(quota + " " + FileText(folder / "cpu.cfs_period_us")));
+      }
+    }
+  }
+  return tightest;
+}
+
+}  // namespace
+
+unsigned UsableProcessors() {
+  unsigned usable = 1;
+  cpu_set_t mask;
+  CPU_ZERO(&mask);
+  if (sched_getaffinity(0, sizeof(mask), &mask) == 0) {
+    usable = static_cast<unsigned>(std::max(1, CPU_COUNT(&mask)));
+  } else {
+    // A machine of more processors than the mask holds.
+    usable = std::max(1U, std::thread::hardware_concurrency());
+  }
+  const std::optional<unsigned> limit = CgroupProcessors();
+  if (limit) usable = std::min(usable, std::max(1U, *limit));
+  return usable;
+}
 
 }  // namespace kivrel

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/processor_count.h"
 #include "platform/wide_text_windows.h"
 
 namespace kivrel {
@@ -80,6 +81,15 @@ std::string CommandTail(int, const char* const*) {
 void UseBinaryStandardStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+}
+
+unsigned UsableProcessors() {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return 1;
+  unsigned usable = 0;
+  for (; process != 0; process &= process - 1) ++usable;
+  return usable < 1 ? 1 : usable;
 }
 
 }  // namespace kivrel

@@ -15,7 +15,12 @@ ConvertedProgram ConvertProgram(Platform& platform, const Settings& settings, Te
   // What the settings make of each word, worked out once for the rewrite
   // and the notices alike.
   ToolpathNotices notices{ConversionPlan(settings)};
-  ConvertedProgram converted{ConvertStream(input, input_size, output, settings, progress, percent_line, notices), {}};
+  EngineOptions engine;
+  // One thread converts with the reader and writer; more convert chunks
+  // while this one reads and writes.
+  engine.workers = platform.threads > 1 ? platform.threads : 0;
+  ConvertedProgram converted{
+      ConvertStream(input, input_size, output, settings, progress, percent_line, notices, engine), {}};
   input.Close();
   if (converted.end.outcome == TextOutcome::ZeroFeed) {
     platform.boxes.Notify(kZeroFeedNotice);

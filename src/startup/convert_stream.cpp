@@ -16,7 +16,8 @@ bool NextLineIsEmpty(TextReader& input) {
 }  // namespace
 
 TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
-                      ProgressTracker& progress, PercentLine percent_line, ToolpathNotices& notices) {
+                      ProgressTracker& progress, PercentLine percent_line, ToolpathNotices& notices,
+                      const EngineOptions& engine) {
   // A byte-order mark stays the first bytes of the output; the lines are
   // read without it.
   if (input.TakeByteOrderMark()) output.Write("\xEF\xBB\xBF");
@@ -43,7 +44,7 @@ TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& o
   output.Write(SettingsCommentBlock(settings));
   output.Write(ahead);
   if (lines_before > 0) progress.LineWritten();
-  const TextEnd end = ProcessText(input, input_size, output, notices.plan(), progress, &notices, lines_before);
+  const TextEnd end = ProcessText(input, input_size, output, notices.plan(), progress, &notices, lines_before, engine);
   if (end.outcome == TextOutcome::Finished) output.Write("(Finished Kivrel)");
   return end;
 }

@@ -19,8 +19,10 @@ enum class PercentLine {
 // Writes the converted program: the settings comment block, the transformed
 // lines and "(Finished Kivrel)", a first "%" line where `percent_line` says. After a zero feed rate the closing
 // comment is not written. `notices` sees every line. `input_size`: the
-// input file's size in bytes.
+// input file's size in bytes. `engine`: how the text is shared out among
+// threads.
 TextEnd ConvertStream(TextReader& input, std::uint64_t input_size, TextWriter& output, const Settings& settings,
-                      ProgressTracker& progress, PercentLine percent_line, ToolpathNotices& notices);
+                      ProgressTracker& progress, PercentLine percent_line, ToolpathNotices& notices,
+                      const EngineOptions& engine = {});
 
 }  // namespace kivrel

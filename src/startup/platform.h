@@ -40,6 +40,8 @@ struct Platform {
   std::ostream& errors;        // standard error: what a script or a log reads
   std::string program_folder;  // the folder of the executable
   std::string CommandText;     // the whole command tail, as received
+  // Threads that may convert at once; 1 converts on the calling thread.
+  unsigned threads = 1;
 };
 
 }  // namespace kivrel

@@ -8,11 +8,6 @@
 
 namespace kivrel {
 
-unsigned ChunkPipeline::Cores() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : cores;
-}
-
 ChunkPipeline::ChunkPipeline(const ConversionPlan& plan, unsigned watchable_rows, bool record, unsigned workers,
                              std::size_t chunk_bytes,
                              const std::function<std::thread(std::function<void()>)>& start_thread) {

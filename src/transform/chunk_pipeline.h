@@ -58,9 +58,6 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
 // were submitted, a few at a time in flight, so memory stays bounded.
 class ChunkPipeline {
  public:
-  // The cores of this machine (at least 1).
-  static unsigned Cores();
-
   // `watchable_rows` and `record`: whether (and for which rows) the workers
   // keep the facts the notices hear. Each chunk's buffers are made ready for
   // `chunk_bytes` of input at the start, so that they need not grow.

@@ -42,9 +42,8 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const ConversionPlan&
 // Chunks converted on worker threads, written in order from this one, the
 // notices told of each chunk's lines in order.
 TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const ConversionPlan& plan, ProgressTracker& progress,
-                          ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options,
-                          unsigned workers) {
-  ChunkPipeline pipeline(plan, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, workers,
+                          ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options) {
+  ChunkPipeline pipeline(plan, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, options.workers,
                          options.chunk_bytes, options.start_thread);
   if (!pipeline.HasWorkers()) {  // not one thread could be started
     return ConvertHere(input, output, plan, progress, notices, lines_before, options);
@@ -107,12 +106,10 @@ Failure OutOfRange(std::uint64_t line_number, const std::string& word) {
 TextEnd ProcessText(TextReader& input, std::uint64_t input_size, TextWriter& output, const ConversionPlan& plan,
                     ProgressTracker& progress, ToolpathNotices* notices, std::uint64_t lines_before,
                     const EngineOptions& options) {
-  // On one core, threads would only take turns.
-  const unsigned workers = options.workers != 0 ? options.workers : ChunkPipeline::Cores();
-  if ((options.workers == 0 && workers < 2) || input_size < options.parallel_from) {
+  if (options.workers == 0 || input_size < options.parallel_from) {
     return ConvertHere(input, output, plan, progress, notices, lines_before, options);
   }
-  return ConvertInParallel(input, output, plan, progress, notices, lines_before, options, workers);
+  return ConvertInParallel(input, output, plan, progress, notices, lines_before, options);
 }
 
 }  // namespace kivrel

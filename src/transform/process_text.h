@@ -27,10 +27,9 @@ struct [[nodiscard]] TextEnd {
 // How the text is cut up and shared out.
 struct EngineOptions {
   std::size_t chunk_bytes = 256 * 1024;  // whole lines, at least this much, at a time
-  // Threads that convert chunks, besides the one that reads and writes; 0
-  // takes one for each core. An input below `parallel_from` bytes (or a
-  // single core) is converted by the calling thread alone: a short program
-  // starts no thread.
+  // Threads that convert chunks, besides the one that reads and writes. With
+  // none, or for an input below `parallel_from` bytes, the calling thread
+  // converts alone: a short program starts no thread.
   unsigned workers = 0;
   std::uint64_t parallel_from = 1024 * 1024;
   // Starts a worker thread; may throw (std::system_error) where the system
