@@ -3,9 +3,10 @@
 // Sixteen bytes of a text looked at together: upper-casing, exchanging
 // letters and picking out the bytes of interest in a few operations for the
 // whole block. The build chooses how: SSE2 where the target has it (every
-// x86-64), otherwise plain C++ over two 64-bit words, which the option
-// KIVREL_PORTABLE_SCAN also chooses on x86 so that both are tested. Every
-// processor-specific instruction of the program lives in this file.
+// x86-64), NEON on 64-bit ARM, otherwise plain C++ over two 64-bit words,
+// which the option KIVREL_PORTABLE_SCAN also chooses on x86 and ARM so that
+// every way is tested. Every processor-specific instruction of the program
+// lives in this file.
 //
 // A block of marks (from Equal, AtLeast, Between and Or) is for Bits and Or
 // alone: its bytes say yes in their high bits, and what the other bits hold
@@ -59,6 +60,49 @@ inline Block ExchangeXY(Block upper) {
   const Block ij = _mm_or_si128(Equal(upper, 'I'), Equal(upper, 'J'));
   const Block flips = _mm_or_si128(_mm_and_si128(xy, _mm_set1_epi8(1)), _mm_and_si128(ij, _mm_set1_epi8(3)));
   return _mm_xor_si128(upper, flips);
+}
+
+}  // namespace kivrel::sixteen_bytes
+
+#elif defined(__aarch64__) && defined(__ARM_NEON) && !defined(KIVREL_PORTABLE_SCAN)
+#include <arm_neon.h>
+
+namespace kivrel::sixteen_bytes {
+
+using Block = uint8x16_t;
+
+inline Block Load(const void* text) { return vld1q_u8(static_cast<const std::uint8_t*>(text)); }
+inline void Store(void* out, Block block) { vst1q_u8(static_cast<std::uint8_t*>(out), block); }
+
+// NEON has no movemask: each byte's high bit, spread to the whole byte,
+// keeps its place's weight, and each half adds its eight weights.
+inline unsigned Bits(Block marks) {
+  static constexpr std::uint8_t kWeights[16] = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+  const Block spread = vreinterpretq_u8_s8(vshrq_n_s8(vreinterpretq_s8_u8(marks), 7));
+  const Block weighed = vandq_u8(spread, vld1q_u8(kWeights));
+  return static_cast<unsigned>(vaddv_u8(vget_low_u8(weighed))) |
+         static_cast<unsigned>(vaddv_u8(vget_high_u8(weighed))) << 8;
+}
+
+inline Block Or(Block a, Block b) { return vorrq_u8(a, b); }
+
+inline Block Equal(Block block, char byte) { return vceqq_u8(block, vdupq_n_u8(static_cast<std::uint8_t>(byte))); }
+
+inline Block AtLeast(Block block, unsigned char low) { return vcgeq_u8(block, vdupq_n_u8(low)); }
+
+inline Block Between(Block block, unsigned char low, unsigned char high) {
+  return vandq_u8(vcgeq_u8(block, vdupq_n_u8(low)), vcleq_u8(block, vdupq_n_u8(high)));
+}
+
+inline Block UpperCase(Block block) {
+  return vsubq_u8(block, vandq_u8(Between(block, 'a', 'z'), vdupq_n_u8(0x20)));
+}
+
+inline Block ExchangeXY(Block upper) {
+  const Block xy = vorrq_u8(Equal(upper, 'X'), Equal(upper, 'Y'));
+  const Block ij = vorrq_u8(Equal(upper, 'I'), Equal(upper, 'J'));
+  const Block flips = vorrq_u8(vandq_u8(xy, vdupq_n_u8(1)), vandq_u8(ij, vdupq_n_u8(3)));
+  return veorq_u8(upper, flips);
 }
 
 }  // namespace kivrel::sixteen_bytes
