@@ -159,11 +159,18 @@ bool LineProcessor::ReadArcWords(std::string_view line, const LineScan& scan, bo
 bool LineProcessor::KeepAxisWord(std::string_view line, const LineScan& scan, int row, int axis) {
   const std::size_t at = row_at_[row];
   if (at == std::string::npos || (((expression_rows_ | malformed_rows_) >> row) & 1) != 0) return false;
-  const std::size_t end = word_characters::RunEnd(line.data(), at + 1);
+  // Most axis words are never read: an arc is rare. So where the line is
+  // short the rest of it is kept, and where the word's run ends is found
+  // only when an arc needs the point. (The byte after the line ends any
+  // run, as the 0 after the text does.)
   PendingAxis& pending = pending_[axis];
-  if (end - at >= sizeof pending.text) return false;
-  std::memcpy(pending.text, line.data() + at, end - at);
-  std::memset(pending.text + (end - at), 0, sizeof pending.text - (end - at));
+  std::size_t kept = line.size() - at;
+  if (kept > PendingAxis::kLongestRun) {
+    kept = word_characters::RunEnd(line.data(), at + 1) - at;
+    if (kept >= PendingAxis::kLongestRun) return false;
+  }
+  std::memcpy(pending.text, line.data() + at, kept);
+  pending.text[kept] = '\0';
   const ScannedWord* word = WordOfRow(scan, row);
   pending.rewritten = word != nullptr;
   if (word != nullptr) pending.word = *word;
@@ -179,11 +186,11 @@ void LineProcessor::ResolvePoint() {
     AxisPoint& point = point_.axis[a];
     if (point.state != AxisPoint::State::Known) continue;
     // As ReadWord reads it on the line itself.
-    const std::size_t size = std::strlen(pending.text);
+    const std::size_t size = word_characters::RunEnd(pending.text, 1);
     Written in = 0;
     Written out = 0;
-    const bool known =
-        ReadNumber(pending.text, size, 0, size, pending.rewritten ? &pending.word : nullptr, in, &out);
+    const bool known = size < PendingAxis::kLongestRun &&
+                       ReadNumber(pending.text, size, 0, size, pending.rewritten ? &pending.word : nullptr, in, &out);
     point = known ? AxisPoint{AxisPoint::State::Known, in, out} : AxisPoint{};
   }
 }

@@ -163,7 +163,11 @@ class LineProcessor {
     bool pending = false;
     bool rewritten = false;  // the line rewrote it as `word` says (else it stays as read)
     ScannedWord word{};
-    char text[40];           // the letter and its number run, then a 0
+    // The letter and its number run, and on a short line what follows it,
+    // then a 0: the run's end is found when the point is needed. A run of
+    // kLongestRun bytes or more is not followed.
+    static constexpr std::size_t kLongestRun = 40;
+    char text[kLongestRun + 1];
   };
   PendingAxis pending_[3];
   // Keeps the axis word of `row` as the pending value of `axis`; false

@@ -205,6 +205,14 @@ INSTANTIATE_TEST_SUITE_P(
         // A calibration: a typical arc takes a few pieces.
         ArcCase{"centre_words", {"G21 G90 G17", "G0 X10 Y0 Z0", "G3 X0 Y10 I-10 J0"}, 1.002f, 0.998f, kMm, false,
                 17, {0, 0}, 10, 0, 90, 0, 0, kMillimetre, 3},
+        // A start word of 39 characters (blanks inside a number run are
+        // read past), the longest followed, on a long line and at the end
+        // of a short one.
+        ArcCase{"long_start_word_on_a_long_line",
+                {"G21 G90 G17", "G0 X1" + std::string(36, ' ') + "0 Y0 Z0 (the line goes on)", "G3 X0 Y10 I-10 J0"},
+                1.002f, 0.998f, kMm, false, 17, {0, 0}, 10, 0, 90, 0, 0, kMillimetre, 3},
+        ArcCase{"long_start_word_ending_the_line", {"G21 G90 G17", "G0 Y0 Z0 X1" + std::string(36, ' ') + "0",
+                "G3 X0 Y10 I-10 J0"}, 1.002f, 0.998f, kMm, false, 17, {0, 0}, 10, 0, 90, 0, 0, kMillimetre, 3},
         ArcCase{"radius_the_short_way", {"G21", "G0 X0 Y10", "G2 X10 Y0 R10"}, 1.002f, 0.998f, kMm, false, 17,
                 {0, 0}, 10, 90, -90, 0, 0, kMillimetre, 3},
         ArcCase{"radius_the_long_way", {"G21", "G0 X0 Y10", "G2 X10 Y0 R-10"}, 1.002f, 0.998f, kMm, false, 17,
