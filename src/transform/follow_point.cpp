@@ -165,11 +165,19 @@ bool LineProcessor::KeepAxisWord(std::string_view line, const LineScan& scan, in
   // run, as the 0 after the text does.)
   PendingAxis& pending = pending_[axis];
   std::size_t kept = line.size() - at;
-  if (kept > PendingAxis::kLongestRun) {
-    kept = word_characters::RunEnd(line.data(), at + 1) - at;
-    if (kept >= PendingAxis::kLongestRun) return false;
+  static_assert(sizeof pending.text >= 2 * kCopyPadding);
+  if (kept <= kCopyPadding) {
+    // Whole blocks, which the line's padding lets reach past its end.
+    std::memcpy(pending.text, line.data() + at, kCopyPadding);
+  } else if (kept <= 2 * kCopyPadding) {
+    std::memcpy(pending.text, line.data() + at, 2 * kCopyPadding);
+  } else {
+    if (kept > PendingAxis::kLongestRun) {
+      kept = word_characters::RunEnd(line.data(), at + 1) - at;
+      if (kept >= PendingAxis::kLongestRun) return false;
+    }
+    std::memcpy(pending.text, line.data() + at, kept);
   }
-  std::memcpy(pending.text, line.data() + at, kept);
   pending.text[kept] = '\0';
   const ScannedWord* word = WordOfRow(scan, row);
   pending.rewritten = word != nullptr;
