@@ -94,9 +94,14 @@ struct LineCopier {
 
   void Copy(std::size_t from, std::size_t to) {
     if (exchange == nullptr) {
-      // Mostly a blank and a letter: one block moves them, and what it
-      // moves beyond them is written over next or lies past the end.
-      std::memcpy(out, upper.data() + from, to - from <= kCopyPadding ? kCopyPadding : to - from);
+      // Mostly a blank and a letter: one block of a size known here moves
+      // them, and what it moves beyond them is written over next or lies
+      // past the end.
+      if (to - from <= kCopyPadding) {
+        std::memcpy(out, upper.data() + from, kCopyPadding);
+      } else {
+        std::memcpy(out, upper.data() + from, to - from);
+      }
       out += to - from;
       return;
     }
