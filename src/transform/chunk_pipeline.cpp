@@ -69,16 +69,32 @@ Chunk* ChunkPipeline::TakeOldest() {
   return chunk;
 }
 
-void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentPoint* point, Chunk& chunk) {
+void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentPoint* point, Chunk& chunk,
+                  const NoticeRecorder* heard) {
   chunk.output.Clear();
   chunk.lines = 0;
   chunk.characters = 0;
   chunk.status = RewriteStatus::Done;
   chunk.failed_word.clear();
   chunk.zero_feed_in_program = false;
+  chunk.point_relied = {};
   processor.StartChunk(assumed, point);
+  const std::string_view input = chunk.input.view();
+  std::uint64_t reliances = processor.point_reliances();
+  Chunk::PointRelied converted;
   // The lines up to the first that fails, numbered from 1 in the chunk.
-  const LinesConverted done = ConvertLines(processor, chunk.input.view(), chunk.output, 1, [](std::size_t) {}, [] {});
+  const LinesConverted done =
+      ConvertLines(processor, input, chunk.output, 1, [](std::size_t) {}, [&](std::string_view line) {
+        ++converted.lines;
+        converted.output_lines += 1 + processor.extra_lines();
+        if (point != nullptr || processor.point_reliances() == reliances) return;
+        reliances = processor.point_reliances();
+        converted.any = true;
+        converted.input_end = static_cast<std::size_t>(line.data() + line.size() - input.data());
+        converted.output_bytes = chunk.output.size();
+        converted.heard = heard != nullptr ? heard->size() : 0;
+        chunk.point_relied = converted;
+      });
   chunk.lines = done.lines;
   chunk.output_lines = done.output_lines;
   chunk.characters = done.characters;
@@ -92,6 +108,37 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
   chunk.set_fields = processor.set_fields();
   chunk.relied = processor.relied();
   chunk.point = processor.point();
+}
+
+void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard, const Modal& modes,
+                       const CurrentPoint& point, Chunk& chunk, ByteBuffer& scratch) {
+  const Chunk::PointRelied mark = chunk.point_relied;
+  if (processor_heard != nullptr) processor_heard->Clear();
+  if (chunk.relied.Differ(chunk.assumed, modes) || !mark.any || mark.lines == chunk.lines) {
+    ConvertChunk(processor, modes, &point, chunk);
+  } else {
+    // The lines up to the mark, on the true start; the rest as the worker
+    // made them, their line numbers moved by the pieces that came out
+    // otherwise.
+    processor.StartChunk(modes, &point);
+    scratch.Clear();
+    const LinesConverted again = ConvertLines(processor, chunk.input.view().substr(0, mark.input_end), scratch, 1,
+                                              [](std::size_t) {}, [](std::string_view) {});
+    if (again.status != RewriteStatus::Done || again.lines != mark.lines) {
+      // It stops earlier: as the whole chunk would.
+      if (processor_heard != nullptr) processor_heard->Clear();
+      ConvertChunk(processor, modes, &point, chunk);
+    } else {
+      scratch.Append(chunk.output.view().substr(mark.output_bytes));
+      std::swap(scratch, chunk.output);
+      const auto shift = static_cast<std::int64_t>(again.output_lines) - static_cast<std::int64_t>(mark.output_lines);
+      chunk.output_lines = static_cast<std::uint64_t>(static_cast<std::int64_t>(chunk.output_lines) + shift);
+      if (processor_heard != nullptr) processor_heard->AppendFrom(chunk.heard, mark.heard, shift);
+      // The modes and the point at the end are the worker's: after the
+      // mark no line depended on where the chunk started.
+    }
+  }
+  if (processor_heard != nullptr) chunk.heard.Swap(*processor_heard);
 }
 
 void ChunkPipeline::Work(const ConversionPlan& plan, unsigned watchable_rows, bool record) {
@@ -109,7 +156,7 @@ void ChunkPipeline::Work(const ConversionPlan& plan, unsigned watchable_rows, bo
     // On the modes the writer guessed: it converts the chunk again where
     // its lines relied on others.
     const Modal assumed = chunk->assumed;
-    ConvertChunk(processor, assumed, nullptr, *chunk);
+    ConvertChunk(processor, assumed, nullptr, *chunk, record ? &heard : nullptr);
     heard.Swap(chunk->heard);
     heard.Clear();
     {

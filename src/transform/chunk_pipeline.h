@@ -42,6 +42,17 @@ struct Chunk {
   ModesRelied relied;
   CurrentPoint point;
   std::uint64_t output_lines = 0;  // the lines written: more than `lines` where arcs were cut
+  // Where the last line that relied on where the tool stood before the
+  // chunk ended, on the input and in what the conversion made of it; the
+  // lines after it came out as they do wherever the tool stood.
+  struct PointRelied {
+    bool any = false;
+    std::size_t input_end = 0;  // after the line, before its line end
+    std::uint64_t lines = 0;    // up to and with it
+    std::uint64_t output_lines = 0;
+    std::size_t output_bytes = 0;
+    std::size_t heard = 0;  // the facts its notices heard
+  } point_relied;
   // Its lines come out otherwise after the modes `before` with the tool at
   // `at`.
   bool Relied(const Modal& before, const CurrentPoint& at) const {
@@ -50,8 +61,19 @@ struct Chunk {
 };
 
 // Converts the chunk's input with `processor` on the `assumed` modes, the
-// tool at `point` (null: where it stood, not known).
-void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentPoint* point, Chunk& chunk);
+// tool at `point` (null: where it stood, not known, and the last line that
+// relied on it is marked; `heard`, what the processor's notices heard).
+void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentPoint* point, Chunk& chunk,
+                  const NoticeRecorder* heard = nullptr);
+
+// Converts the chunk again on the true `modes` with the tool at `point`,
+// after its lines relied on others: where they relied on the modes, the
+// whole chunk; where on the point alone, only the lines up to the last that
+// relied on it (the others came out as they do wherever the tool stood).
+// `processor`'s notices are `processor_heard`; `scratch` is room for the
+// output.
+void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard, const Modal& modes,
+                       const CurrentPoint& point, Chunk& chunk, ByteBuffer& scratch);
 
 // Worker threads that convert chunks while the thread that owns the
 // pipeline reads and writes them. Chunks are taken back in the order they
@@ -74,6 +96,8 @@ class ChunkPipeline {
   bool HasWorkers() const { return !threads_.empty(); }
   // A free chunk can be read now.
   bool HasRoom() const { return submitted_ - taken_ < slots_.size(); }
+  // No chunk has been submitted yet, or every one has been taken back.
+  bool Empty() const { return submitted_ == taken_; }
   // The next free chunk, cleared, to read into.
   Chunk& Next();
   // Hands the chunk Next gave to the workers.

@@ -22,8 +22,9 @@ struct LinesConverted {
 // alike: splits `text` (whole lines, the bytes after it padded as
 // ConvertLine needs) at its line ends, converts each line into `out` with
 // CR LF after it, up to the first line that fails. The notices hear each
-// line by its number in the output, the first `first_number`. `before(length)` hears each line before it is converted,
-// `after()` each one converted.
+// line by its number in the output, the first `first_number`.
+// `before(length)` hears each line before it is converted, `after(line)`
+// each one converted (the line as read, a view into `text`).
 template <typename Before, typename After>
 LinesConverted ConvertLines(LineProcessor& processor, std::string_view text, ByteBuffer& out,
                             std::uint64_t first_number, Before&& before, After&& after) {
@@ -38,7 +39,7 @@ LinesConverted ConvertLines(LineProcessor& processor, std::string_view text, Byt
     ++converted.lines;
     converted.output_lines += 1 + processor.extra_lines();
     converted.characters += line.size();
-    after();
+    after(line);
   }
   return converted;
 }

@@ -60,6 +60,9 @@ class LineProcessor {
     return point_;
   }
   const ModesRelied& relied() const { return relied_; }
+  // How many lines so far relied on where the tool stood before the chunk
+  // (an arc that needed an axis its lines had not set).
+  std::uint64_t point_reliances() const { return point_reliances_; }
   // The lines the last line converted came out as beyond the one: the
   // pieces an arc was cut into after the first.
   std::uint64_t extra_lines() const { return extra_lines_; }
@@ -154,6 +157,7 @@ class LineProcessor {
   Modal modal_;
   unsigned set_fields_ = 0;
   ModesRelied relied_;
+  std::uint64_t point_reliances_ = 0;
   // Following where the tool stands, so that arcs can be cut.
   bool tracking_ = false;
   CurrentPoint point_;

@@ -24,7 +24,7 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const ConversionPlan&
   while (input.ReadChunk(chunk, options.chunk_bytes)) {
     const LinesConverted done = ConvertLines(
         processor, chunk.view(), converted, output_number + 1, [&](std::size_t length) { progress.LineRead(length); },
-        [&] { progress.LineWritten(); });
+        [&](std::string_view) { progress.LineWritten(); });
     line_number += done.lines;
     output_number += done.output_lines;
     // The lines before a failure go out: a filter's output stops right there.
@@ -57,6 +57,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Conversio
   CurrentPoint point;
   NoticeRecorder redo_heard(notices != nullptr ? notices->watchable_rows() : 0);
   std::unique_ptr<LineProcessor> redo;
+  ByteBuffer redo_output;
   for (;;) {
     while (more && pipeline.HasRoom()) {
       Chunk& chunk = pipeline.Next();
@@ -73,10 +74,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Conversio
     if (done == nullptr) return {};
     if (done->Relied(modes, point)) {
       if (!redo) redo = std::make_unique<LineProcessor>(plan, notices != nullptr ? &redo_heard : nullptr);
-      redo_heard.Clear();
-      ConvertChunk(*redo, modes, &point, *done);
-      done->heard.Clear();
-      redo_heard.Swap(done->heard);
+      ConvertChunkAgain(*redo, notices != nullptr ? &redo_heard : nullptr, modes, point, *done, redo_output);
     }
     modes.Take(done->modal, done->set_fields);
     point = done->point.After(point);

@@ -387,5 +387,31 @@ TEST(ChunkedConversion, AgreesWithOneLineAtATime) {
   EXPECT_LT(ended_early, 300);
 }
 
+// A chunk whose first line is an arc from where the chunk before left the
+// tool: the writer converts again only the lines up to that arc, which come
+// out as more pieces than the worker made, and the lines after it, in this
+// chunk (a word with no number) and the next (a negative feed), are told
+// of by their numbers in the output. The files give at most 97 bytes a
+// read, so lines longer than that end the chunks where they are wanted.
+TEST(ChunkedConversion, ArcFromTheChunkBeforeMovesTheLinesAfterIt) {
+  Settings settings;
+  AssignDefaults(settings);
+  settings.XScale = 1.002f;
+  settings.YScale = 0.998f;
+  const auto comment = [](std::size_t length) { return " (" + std::string(length, '.') + ")"; };
+  const std::string text = "G21 G90 G17 G0 X10 Y0 Z0" + comment(150) + "\r\n" +  // the first chunk
+                           "G3 X0 Y10 I-10 J0" + comment(100) + "\r\nG1 X- Y1 F100\r\nG1 X5 Y2\r\n" +
+                           comment(160) + "\r\n" +  // the second
+                           "G1 X6 Y3 F-5" + comment(100) + "\r\nG1 X7 Y4\r\n";  // the third
+  const ProgramRun expected = OneLineAtATime(text, settings, 0);
+  ASSERT_GT(expected.pieces, 1u);
+  ASSERT_EQ(expected.notices.size(), 2u);
+  EngineOptions options;
+  options.chunk_bytes = 150;
+  options.workers = 2;
+  options.parallel_from = 0;
+  EXPECT_EQ(Difference(Engine(text, settings, 0, options), expected), "");
+}
+
 }  // namespace
 }  // namespace kivrel

@@ -24,6 +24,18 @@ void NoticeRecorder::NoteWord(std::uint64_t line_number, WordNote note, std::str
   words_.emplace_back(word);
 }
 
+void NoticeRecorder::AppendFrom(const NoticeRecorder& other, std::size_t first, std::int64_t shift) {
+  for (std::size_t e = first; e < other.events_.size(); ++e) {
+    Event event = other.events_[e];
+    event.line = static_cast<std::uint64_t>(static_cast<std::int64_t>(event.line) + shift);
+    if (event.kind == Event::kWord) {
+      event.word = static_cast<std::uint32_t>(words_.size());
+      words_.push_back(other.words_[other.events_[e].word]);
+    }
+    events_.push_back(event);
+  }
+}
+
 void NoticeRecorder::Replay(NoticeSink& notices, std::uint64_t base) const {
   for (const Event& event : events_) {
     switch (event.kind) {

@@ -32,6 +32,11 @@ class NoticeRecorder : public NoticeSink {
     events_.clear();
     words_.clear();
   }
+  // How many facts it has heard.
+  std::size_t size() const { return events_.size(); }
+  // Hears again what `other` heard from its `first` fact on, each line
+  // number moved on by `shift`.
+  void AppendFrom(const NoticeRecorder& other, std::size_t first, std::int64_t shift);
   void Swap(NoticeRecorder& other) {
     events_.swap(other.events_);
     words_.swap(other.words_);
