@@ -58,8 +58,13 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Conversio
   NoticeRecorder redo_heard(notices != nullptr ? notices->watchable_rows() : 0);
   std::unique_ptr<LineProcessor> redo;
   ByteBuffer redo_output;
+  // The first chunk goes alone: most programs set their units, plane and
+  // modes at the start, and the chunks after it are converted on the modes
+  // it leaves rather than on none (which every chunk that read them would
+  // take converted again here).
+  bool first_taken = false;
   for (;;) {
-    while (more && pipeline.HasRoom()) {
+    while (more && pipeline.HasRoom() && (first_taken || pipeline.Empty())) {
       Chunk& chunk = pipeline.Next();
       if (!input.ReadChunk(chunk.input, options.chunk_bytes)) {
         more = false;
@@ -72,6 +77,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Conversio
     }
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
+    first_taken = true;
     if (done->Relied(modes, point)) {
       if (!redo) redo = std::make_unique<LineProcessor>(plan, notices != nullptr ? &redo_heard : nullptr);
       ConvertChunkAgain(*redo, notices != nullptr ? &redo_heard : nullptr, modes, point, *done, redo_output);
