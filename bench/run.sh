@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Times conversions against copying the same file, and counts instructions.
-#   bench/run.sh            10 MB and 200 MB programs, 5 timed runs each after a warm-up
+#   bench/run.sh            10 MB, 100 MB and 200 MB programs, 5 timed runs each after a warm-up
 #   bench/run.sh --smoke    one small program, one run: checks that the script works
 # Prints MB/s, the ratios to dd and to cp and the peak resident memory of each
 # case, the speed-up of a conversion on every core over one pinned to a
-# single core, the time of a 10-line program, and the instructions per
-# input byte of a headless conversion under callgrind (all threads
-# together); a calibration's (X 1.002, Y 0.998) speed, instructions and
-# output growth; then the same for the line scan in plain C++ (build-portable,
+# single core, the same from dd, every core and one thread run in turn
+# (medians of alternating runs), the time of a 10-line program, and the
+# instructions per input byte of a headless conversion under callgrind (all
+# threads together, and on one thread: KIVREL_THREADS=1), checking that 2
+# and 8 threads write the same bytes as one; a calibration's (X 1.002, Y
+# 0.998) speed, instructions and output growth; then the same for the line scan in plain C++ (build-portable,
 # as processors without SSE2 run it) beside SSE2. cp copies inside the
 # kernel where it can; dd bs=64K and cat read and write the same bytes
 # through a process.
@@ -30,7 +32,7 @@ smoke=0
 if [ $smoke -eq 1 ]; then
   sizes=(300000); runs=1; callgrind_size=300000; windows_size=300000
 else
-  sizes=(10000000 200000000); runs=5; callgrind_size=3000000; windows_size=100000000
+  sizes=(10000000 100000000 200000000); runs=5; callgrind_size=3000000; windows_size=100000000
 fi
 
 scripts/install-deps.sh
@@ -65,6 +67,30 @@ median_seconds() {
   printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.4f", a[int((NR+1)/2)] / 1e9}'
 }
 
+# alternating_medians RUNS COMMAND... -- COMMAND... [-- COMMAND...]: the
+# commands run in turn, RUNS rounds after a warm-up round, so that a change
+# in the machine's speed meets each alike; the median wall time of each.
+alternating_medians() {
+  local n=$1; shift
+  local commands=() current=""
+  for word in "$@"; do
+    if [ "$word" = -- ]; then commands+=("$current"); current=""; else current+="$(printf '%q ' "$word")"; fi
+  done
+  commands+=("$current")
+  local -A times=()
+  for ((round = 0; round <= n; round++)); do
+    for c in "${!commands[@]}"; do
+      local start end
+      start=$(now); eval "${commands[$c]}" >/dev/null 2>&1; end=$(now)
+      [ $round -gt 0 ] && times[$c]+="$(( end - start )) "
+    done
+  done
+  for c in "${!commands[@]}"; do
+    printf '%s\n' ${times[$c]} | sort -n | awk '{a[NR]=$1} END {printf "%.4f ", a[int((NR+1)/2)] / 1e9}'
+  done
+  echo
+}
+
 peak_kib() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; }
 
 copy() { rm -f "$2"; cp "$1" "$2"; }
@@ -78,7 +104,8 @@ windowed() { "${offscreen[@]}" "$@"; }
 one_core=(taskset -c 0)
 
 # The instructions of a headless conversion of INPUT by PROGRAM under
-# callgrind, all threads together (its logs named after NAME in $work).
+# callgrind, all threads together (its logs named after NAME in $work); the
+# environment's KIVREL_THREADS chooses the threads.
 callgrind_instructions() {
   local name=$1 program=$2 input=$3
   "${no_display[@]}" valgrind --tool=callgrind --callgrind-out-file="$work/$name.out" "$program" "$input" \
@@ -115,6 +142,12 @@ for size in "${sizes[@]}"; do
   done
   awk -v size="$size" -v all="$all_cores_s" -v one="$one_core_s" -v cores="$(nproc)" \
     'BEGIN {printf "%-10s every core (%d) %.2f x as fast as one\n", size, cores, (all > 0 ? one / all : 0)}'
+  # dd, every core and one core in turn, each round alike.
+  read -r dd_alt all_alt one_alt < <(alternating_medians $runs blocks "$input" "$work/copy.nc" -- \
+    "${no_display[@]}" "$kivrel" "$input" -- "${no_display[@]}" env KIVREL_THREADS=1 "$kivrel" "$input")
+  awk -v size="$size" -v dd="$dd_alt" -v all="$all_alt" -v one="$one_alt" \
+    'BEGIN {printf "%-10s alternating: dd %.4f s, every core %.4f s (%.2f x dd), one thread %.4f s (%.2f x dd); the second core %.2f x\n",
+            size, dd, all, (dd > 0 ? all / dd : 0), one, (dd > 0 ? one / dd : 0), (all > 0 ? one / all : 0)}'
   rm -f "$work/copy.nc" "$work/copy2.nc" "${input%.nc}.pr1" "${plain%.nc}.pr1"
 done
 
@@ -157,8 +190,18 @@ input="$PWD/$work/callgrind.nc"
 build/kivrel_generate "$callgrind_size" "$input"
 bytes=$(stat -c %s "$input")
 instructions=$(callgrind_instructions callgrind "$kivrel" "$input")
-awk -v i="$instructions" -v b="$bytes" \
-  'BEGIN {printf "callgrind: %d instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
+mv "${input%.nc}.pr1" "$work/every-thread.pr1"
+one_thread_instructions=$(KIVREL_THREADS=1 callgrind_instructions callgrind-1 "$kivrel" "$input")
+awk -v i="$instructions" -v one="$one_thread_instructions" -v b="$bytes" -v cores="$(nproc)" \
+  'BEGIN {printf "callgrind: %d instructions for %d bytes: %.1f instructions per input byte on every core (%d), %.1f on one thread\n",
+          i, b, i / b, cores, one / b}'
+# The same bytes however many threads convert.
+for threads in 2 8; do
+  KIVREL_THREADS=$threads headless "$kivrel" "$input" 2>/dev/null
+  cmp -s "${input%.nc}.pr1" "$work/every-thread.pr1" ||
+    { echo "$threads threads wrote other bytes than one" >&2; exit 1; }
+done
+rm -f "$work/every-thread.pr1"
 
 # A machine's calibration (X 1.002, Y 0.998): arcs come out as pieces along
 # their image. Its speed on every core, its instructions per input byte, and
@@ -173,11 +216,11 @@ calibration="$PWD/$work/calibration/kivrel"
 unscaled="$PWD/$work/unscaled/kivrel"
 calibration_input="$PWD/$work/calibration-${sizes[0]}.nc"
 build/kivrel_generate "${sizes[0]}" "$calibration_input" 1 arcs
-bytes=$(stat -c %s "$calibration_input")
+calibration_bytes=$(stat -c %s "$calibration_input")
 calibration_s=$(median_seconds $runs headless "$calibration" "$calibration_input")
 headless "$unscaled" "$calibration_input" 2>/dev/null; mv "${calibration_input%.nc}.pr1" "$work/unscaled.pr1"
 headless "$calibration" "$calibration_input" 2>/dev/null
-awk -v size="${sizes[0]}" -v s="$calibration_s" -v b="$bytes" \
+awk -v size="${sizes[0]}" -v s="$calibration_s" -v b="$calibration_bytes" \
   -v lines="$(wc -l < "${calibration_input%.nc}.pr1")" -v plain_lines="$(wc -l < "$work/unscaled.pr1")" \
   -v out="$(stat -c %s "${calibration_input%.nc}.pr1")" -v plain_out="$(stat -c %s "$work/unscaled.pr1")" \
   'BEGIN {printf "%-10s calibration %.4f s, %.1f MB/s; output %d lines, %d bytes: %.3f x and %.3f x those under scales of 1\n",
@@ -185,8 +228,10 @@ awk -v size="${sizes[0]}" -v s="$calibration_s" -v b="$bytes" \
 rm -f "${calibration_input%.nc}.pr1" "$work/unscaled.pr1"
 build/kivrel_generate "$callgrind_size" "$work/calibration/callgrind.nc" 1 arcs
 calibration_instructions=$(callgrind_instructions calibration "$calibration" "$PWD/$work/calibration/callgrind.nc")
-awk -v i="$calibration_instructions" -v b="$(stat -c %s "$work/calibration/callgrind.nc")" \
-  'BEGIN {printf "callgrind, calibration: %.0f instructions for %d bytes: %.1f instructions per input byte\n", i, b, i / b}'
+calibration_one=$(KIVREL_THREADS=1 callgrind_instructions calibration-1 "$calibration" "$PWD/$work/calibration/callgrind.nc")
+awk -v i="$calibration_instructions" -v one="$calibration_one" -v b="$(stat -c %s "$work/calibration/callgrind.nc")" \
+  'BEGIN {printf "callgrind, calibration: %.0f instructions for %d bytes: %.1f instructions per input byte on every core, %.1f on one thread\n",
+          i, b, i / b, one / b}'
 rm -f "$work/calibration/callgrind.pr1"
 
 # The line scan in plain C++, as processors without SSE2 (64-bit ARM) run it,
