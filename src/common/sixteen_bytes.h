@@ -80,8 +80,9 @@ inline unsigned Bits(Block marks) {
   static constexpr std::uint8_t kWeights[16] = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
   const Block spread = vreinterpretq_u8_s8(vshrq_n_s8(vreinterpretq_s8_u8(marks), 7));
   const Block weighed = vandq_u8(spread, vld1q_u8(kWeights));
-  return static_cast<unsigned>(vaddv_u8(vget_low_u8(weighed))) |
-         static_cast<unsigned>(vaddv_u8(vget_high_u8(weighed))) << 8;
+  const unsigned low = vaddv_u8(vget_low_u8(weighed));
+  const unsigned high = vaddv_u8(vget_high_u8(weighed));
+  return low | high << 8;
 }
 
 inline Block Or(Block a, Block b) { return vorrq_u8(a, b); }
@@ -94,9 +95,7 @@ inline Block Between(Block block, unsigned char low, unsigned char high) {
   return vandq_u8(vcgeq_u8(block, vdupq_n_u8(low)), vcleq_u8(block, vdupq_n_u8(high)));
 }
 
-inline Block UpperCase(Block block) {
-  return vsubq_u8(block, vandq_u8(Between(block, 'a', 'z'), vdupq_n_u8(0x20)));
-}
+inline Block UpperCase(Block block) { return vsubq_u8(block, vandq_u8(Between(block, 'a', 'z'), vdupq_n_u8(0x20))); }
 
 inline Block ExchangeXY(Block upper) {
   const Block xy = vorrq_u8(Equal(upper, 'X'), Equal(upper, 'Y'));

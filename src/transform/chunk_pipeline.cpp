@@ -83,8 +83,9 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
   std::uint64_t reliances = processor.point_reliances();
   Chunk::PointRelied converted;
   // The lines up to the first that fails, numbered from 1 in the chunk.
-  const LinesConverted done =
-      ConvertLines(processor, input, chunk.output, 1, [](std::size_t) {}, [&](std::string_view line) {
+  const LinesConverted done = ConvertLines(
+      processor, input, chunk.output, 1, [](std::size_t) {},
+      [&](std::string_view line) {
         ++converted.lines;
         converted.output_lines += 1 + processor.extra_lines();
         if (point != nullptr || processor.point_reliances() == reliances) return;
@@ -122,8 +123,9 @@ void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard
     // otherwise.
     processor.StartChunk(modes, &point);
     scratch.Clear();
-    const LinesConverted again = ConvertLines(processor, chunk.input.view().substr(0, mark.input_end), scratch, 1,
-                                              [](std::size_t) {}, [](std::string_view) {});
+    const LinesConverted again = ConvertLines(
+        processor, chunk.input.view().substr(0, mark.input_end), scratch, 1, [](std::size_t) {},
+        [](std::string_view) {});
     if (again.status != RewriteStatus::Done || again.lines != mark.lines) {
       // It stops earlier: as the whole chunk would.
       if (processor_heard != nullptr) processor_heard->Clear();
