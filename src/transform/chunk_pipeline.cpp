@@ -99,6 +99,12 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
   chunk.lines = done.lines;
   chunk.output_lines = done.output_lines;
   chunk.characters = done.characters;
+  if (done.status != RewriteStatus::Done && point == nullptr && processor.point_reliances() != reliances) {
+    // The line that failed relied on the start too: what its notices heard
+    // is not kept, so the chunk is converted again whole.
+    chunk.point_relied.any = true;
+    chunk.point_relied.lines = done.lines;
+  }
   if (done.status != RewriteStatus::Done) {
     chunk.status = done.status;
     chunk.failed_word = processor.failed_word();
