@@ -64,11 +64,16 @@ std::optional<unsigned> CgroupProcessors() {
         if (path.empty()) break;
       }
     } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
-      for (const char* mount : {"/sys/fs/cgroup/cpu", "/sys/fs/cgroup/cpu,cpuacct"}) {
-        const fs::path folder = fs::path(mount) / path;
-        std::string quota = FileText(folder / "cpu.cfs_quota_us");
-        while (!quota.empty() && quota.back() == '\n') quota.pop_back();
-        take(ProcessorsOfQuota(quota + " " + FileText(folder / "cpu.cfs_period_us")));
+      // A container without a cgroup namespace of its own sees its cgroup
+      // mounted at the top, under the host's path: each folder up is tried.
+      for (;; path = path.parent_path()) {
+        for (const char* mount : {"/sys/fs/cgroup/cpu", "/sys/fs/cgroup/cpu,cpuacct"}) {
+          const fs::path folder = fs::path(mount) / path;
+          std::string quota = FileText(folder / "cpu.cfs_quota_us");
+          while (!quota.empty() && quota.back() == '\n') quota.pop_back();
+          take(ProcessorsOfQuota(quota + " " + FileText(folder / "cpu.cfs_period_us")));
+        }
+        if (path.empty()) break;
       }
     }
   }

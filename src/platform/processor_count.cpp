@@ -25,7 +25,7 @@ std::optional<unsigned> ProcessorsOfQuota(std::string_view cpu_max) {
   if (blank == std::string_view::npos) return std::nullopt;
   const auto quota = WholeNumber(cpu_max.substr(0, blank));
   const auto period = WholeNumber(cpu_max.substr(blank + 1));
-  if (!quota || !period || *quota == 0 || *period == 0) return std::nullopt;
+  if (!quota || !period || *quota == 0 || *period == 0 || *quota > UINT64_MAX - *period) return std::nullopt;
   const std::uint64_t processors = (*quota + *period - 1) / *period;
   return static_cast<unsigned>(processors < 4096 ? processors : 4096);
 }

@@ -31,6 +31,7 @@ TEST(ProcessorCount, CgroupLimitRoundsUpToWholeProcessors) {
       {"100000 0", std::nullopt},
       {"100000", std::nullopt},
       {"1e5 100000", std::nullopt},
+      {"18446744073709551615 100000", std::nullopt},  // beyond any machine: no limit
   };
   for (const auto& c : cases) EXPECT_EQ(ProcessorsOfQuota(c.cpu_max), c.processors) << c.cpu_max;
 }
