@@ -38,7 +38,7 @@ inline Block AtLeast(Block block, unsigned char low) {
   return _mm_cmpeq_epi8(_mm_max_epu8(block, _mm_set1_epi8(static_cast<char>(low))), block);
 }
 
-// Bytes from `low` to `high`, as unsigned values.
+// Bytes from `low` to `high` (not below `low`), as unsigned values.
 inline Block Between(Block block, unsigned char low, unsigned char high) {
   const Block clamped = _mm_min_epu8(_mm_max_epu8(block, _mm_set1_epi8(static_cast<char>(low))),
                                      _mm_set1_epi8(static_cast<char>(high)));

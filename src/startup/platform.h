@@ -40,7 +40,8 @@ struct Platform {
   std::ostream& errors;        // standard error: what a script or a log reads
   std::string program_folder;  // the folder of the executable
   std::string CommandText;     // the whole command tail, as received
-  // Threads that may convert at once; 1 converts on the calling thread.
+  // Threads that convert chunks of a long program while the calling thread
+  // reads and writes them; 1: the calling thread converts alone.
   unsigned threads = 1;
 };
 
