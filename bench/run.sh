@@ -8,7 +8,9 @@
 # (medians of alternating runs), the time of a 10-line program, and the
 # instructions per input byte of a headless conversion under callgrind (all
 # threads together, and on one thread: KIVREL_THREADS=1), checking that 2
-# and 8 threads write the same bytes as one; a calibration's (X 1.002, Y
+# and 8 worker threads and one for each processor write the same bytes as
+# the starting thread alone (the plain program and the calibration's, 1.5 MB
+# each, so that threads start even in the smoke run); a calibration's (X 1.002, Y
 # 0.998) speed, instructions and output growth; then the same for the line scan in plain C++ (build-portable,
 # as processors without SSE2 run it) beside SSE2. cp copies inside the
 # kernel where it can; dd bs=64K and cat read and write the same bytes
@@ -72,7 +74,7 @@ median_seconds() {
 # in the machine's speed meets each alike; the median wall time of each.
 alternating_medians() {
   local n=$1; shift
-  local commands=() current=""
+  local commands=() current="" word round c start end
   for word in "$@"; do
     if [ "$word" = -- ]; then commands+=("$current"); current=""; else current+="$(printf '%q ' "$word")"; fi
   done
@@ -80,8 +82,9 @@ alternating_medians() {
   local -A times=()
   for ((round = 0; round <= n; round++)); do
     for c in "${!commands[@]}"; do
-      local start end
-      start=$(now); eval "${commands[$c]}" >/dev/null 2>&1; end=$(now)
+      start=$(now)
+      eval "${commands[$c]}" >/dev/null 2>&1 || { echo "bench: failed: ${commands[$c]}" >&2; exit 1; }
+      end=$(now)
       [ $round -gt 0 ] && times[$c]+="$(( end - start )) "
     done
   done
@@ -89,6 +92,21 @@ alternating_medians() {
     printf '%s\n' ${times[$c]} | sort -n | awk '{a[NR]=$1} END {printf "%.4f ", a[int((NR+1)/2)] / 1e9}'
   done
   echo
+}
+
+# same_bytes_on_any_threads PROGRAM INPUT: the outputs of 2 and 8 worker
+# threads and of one for each processor against that of the starting thread
+# alone; the script fails where they differ.
+same_bytes_on_any_threads() {
+  local program=$1 input=$2 threads
+  KIVREL_THREADS=1 headless "$program" "$input" 2>/dev/null
+  mv "${input%.nc}.pr1" "$work/one-thread.pr1"
+  for threads in 2 8 ""; do
+    KIVREL_THREADS=$threads headless "$program" "$input" 2>/dev/null
+    cmp -s "${input%.nc}.pr1" "$work/one-thread.pr1" ||
+      { echo "bench: ${threads:-one per processor} worker threads wrote other bytes than one for $input" >&2; exit 1; }
+  done
+  rm -f "${input%.nc}.pr1" "$work/one-thread.pr1"
 }
 
 peak_kib() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; }
@@ -190,18 +208,15 @@ input="$PWD/$work/callgrind.nc"
 build/kivrel_generate "$callgrind_size" "$input"
 bytes=$(stat -c %s "$input")
 instructions=$(callgrind_instructions callgrind "$kivrel" "$input")
-mv "${input%.nc}.pr1" "$work/every-thread.pr1"
 one_thread_instructions=$(KIVREL_THREADS=1 callgrind_instructions callgrind-1 "$kivrel" "$input")
 awk -v i="$instructions" -v one="$one_thread_instructions" -v b="$bytes" -v cores="$(nproc)" \
   'BEGIN {printf "callgrind: %d instructions for %d bytes: %.1f instructions per input byte on every core (%d), %.1f on one thread\n",
           i, b, i / b, cores, one / b}'
-# The same bytes however many threads convert.
-for threads in 2 8; do
-  KIVREL_THREADS=$threads headless "$kivrel" "$input" 2>/dev/null
-  cmp -s "${input%.nc}.pr1" "$work/every-thread.pr1" ||
-    { echo "$threads threads wrote other bytes than one" >&2; exit 1; }
-done
-rm -f "$work/every-thread.pr1"
+# The same bytes however many threads convert, on a program long enough
+# for threads to start (1 MiB) even in the smoke run.
+threads_input="$PWD/$work/threads.nc"
+build/kivrel_generate 1500000 "$threads_input"
+same_bytes_on_any_threads "$kivrel" "$threads_input"
 
 # A machine's calibration (X 1.002, Y 0.998): arcs come out as pieces along
 # their image. Its speed on every core, its instructions per input byte, and
@@ -226,6 +241,9 @@ awk -v size="${sizes[0]}" -v s="$calibration_s" -v b="$calibration_bytes" \
   'BEGIN {printf "%-10s calibration %.4f s, %.1f MB/s; output %d lines, %d bytes: %.3f x and %.3f x those under scales of 1\n",
           size, s, b / s / 1e6, lines, out, lines / plain_lines, out / plain_out}'
 rm -f "${calibration_input%.nc}.pr1" "$work/unscaled.pr1"
+build/kivrel_generate 1500000 "$threads_input" 1 arcs
+same_bytes_on_any_threads "$calibration" "$threads_input"
+rm -f "$threads_input"
 build/kivrel_generate "$callgrind_size" "$work/calibration/callgrind.nc" 1 arcs
 calibration_instructions=$(callgrind_instructions calibration "$calibration" "$PWD/$work/calibration/callgrind.nc")
 calibration_one=$(KIVREL_THREADS=1 callgrind_instructions calibration-1 "$calibration" "$PWD/$work/calibration/callgrind.nc")
