@@ -42,6 +42,20 @@ std::string FileText(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+// The CPU limit that the cgroup folder `path` sets, version 2 or version 1.
+std::optional<unsigned> FolderLimit(const std::filesystem::path& path, bool version_2) {
+  if (version_2) return ProcessorsOfQuota(FileText("/sys/fs/cgroup" / path / "cpu.max"));
+  std::optional<unsigned> limit;
+  for (const char* mount : {"/sys/fs/cgroup/cpu", "/sys/fs/cgroup/cpu,cpuacct"}) {
+    const std::filesystem::path folder = mount / path;
+    std::string quota = FileText(folder / "cpu.cfs_quota_us");
+    while (!quota.empty() && quota.back() == '\n') quota.pop_back();
+    const std::optional<unsigned> found = ProcessorsOfQuota(quota + " " + FileText(folder / "cpu.cfs_period_us"));
+    if (found && (!limit || *found < *limit)) limit = found;
+  }
+  return limit;
+}
+
 // The CPU limit of the cgroup this process is in: the tightest of its own
 // and its parents' (version 2), or of the cpu controller's (version 1).
 std::optional<unsigned> CgroupProcessors() {
@@ -58,23 +72,14 @@ std::optional<unsigned> CgroupProcessors() {
     if (second == std::string::npos) continue;
     const std::string controllers = line.substr(first + 1, second - first - 1);
     fs::path path = fs::path(line.substr(second + 1)).relative_path();
-    if (controllers.empty()) {
-      for (;; path = path.parent_path()) {
-        take(ProcessorsOfQuota(FileText(fs::path("/sys/fs/cgroup") / path / "cpu.max")));
-        if (path.empty()) break;
-      }
-    } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
-      // A container without a cgroup namespace of its own sees its cgroup
-      // mounted at the top, under the host's path: each folder up is tried.
-      for (;; path = path.parent_path()) {
-        for (const char* mount : {"/sys/fs/cgroup/cpu", "/sys/fs/cgroup/cpu,cpuacct"}) {
-          const fs::path folder = fs::path(mount) / path;
-          std::string quota = FileText(folder / "cpu.cfs_quota_us");
-          while (!quota.empty() && quota.back() == '\n') quota.pop_back();
-          take(ProcessorsOfQuota(quota + " " + FileText(folder / "cpu.cfs_period_us")));
-        }
-        if (path.empty()) break;
-      }
+    const bool version_2 = controllers.empty();
+    if (!version_2 && ("," + controllers + ",").find(",cpu,") == std::string::npos) continue;
+    // A parent's limit binds too; and a container without a cgroup
+    // namespace of its own sees its cgroup mounted at the top, under the
+    // host's path.
+    for (;; path = path.parent_path()) {
+      take(FolderLimit(path, version_2));
+      if (path.empty()) break;
     }
   }
   return tightest;

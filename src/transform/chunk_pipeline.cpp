@@ -81,20 +81,18 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
   processor.StartChunk(assumed, point);
   const std::string_view input = chunk.input.view();
   std::uint64_t reliances = processor.point_reliances();
-  Chunk::PointRelied converted;
   // The lines up to the first that fails, numbered from 1 in the chunk.
   const LinesConverted done = ConvertLines(
       processor, input, chunk.output, 1, [](std::size_t) {},
-      [&](std::string_view line) {
-        ++converted.lines;
-        converted.output_lines += 1 + processor.extra_lines();
+      [&](std::string_view line, const LinesConverted& so_far) {
         if (point != nullptr || processor.point_reliances() == reliances) return;
         reliances = processor.point_reliances();
-        converted.any = true;
-        converted.input_end = static_cast<std::size_t>(line.data() + line.size() - input.data());
-        converted.output_bytes = chunk.output.size();
-        converted.heard = heard != nullptr ? heard->size() : 0;
-        chunk.point_relied = converted;
+        chunk.point_relied = {true,
+                              static_cast<std::size_t>(line.data() + line.size() - input.data()),
+                              so_far.lines,
+                              so_far.output_lines,
+                              chunk.output.size(),
+                              heard != nullptr ? heard->size() : 0};
       });
   chunk.lines = done.lines;
   chunk.output_lines = done.output_lines;
@@ -131,7 +129,7 @@ void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard
     scratch.Clear();
     const LinesConverted again = ConvertLines(
         processor, chunk.input.view().substr(0, mark.input_end), scratch, 1, [](std::size_t) {},
-        [](std::string_view) {});
+        [](std::string_view, const LinesConverted&) {});
     if (again.status != RewriteStatus::Done || again.lines != mark.lines) {
       // It stops earlier: as the whole chunk would.
       if (processor_heard != nullptr) processor_heard->Clear();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "common/byte_buffer.h"
 #include "common/line_ends.h"
@@ -23,8 +24,9 @@ struct LinesConverted {
 // ConvertLine needs) at its line ends, converts each line into `out` with
 // CR LF after it, up to the first line that fails. The notices hear each
 // line by its number in the output, the first `first_number`.
-// `before(length)` hears each line before it is converted, `after(line)`
-// each one converted (the line as read, a view into `text`).
+// `before(length)` hears each line before it is converted, `after(line,
+// converted)` each one converted (the line as read, a view into `text`, and
+// the count so far, it included).
 template <typename Before, typename After>
 LinesConverted ConvertLines(LineProcessor& processor, std::string_view text, ByteBuffer& out,
                             std::uint64_t first_number, Before&& before, After&& after) {
@@ -39,7 +41,7 @@ LinesConverted ConvertLines(LineProcessor& processor, std::string_view text, Byt
     ++converted.lines;
     converted.output_lines += 1 + processor.extra_lines();
     converted.characters += line.size();
-    after(line);
+    after(line, std::as_const(converted));
   }
   return converted;
 }

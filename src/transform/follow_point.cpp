@@ -108,12 +108,11 @@ ArcOutcome LineProcessor::DecideArc(std::string_view line, const LineScan& scan,
   words.start = point_;
   const auto [outcome, needed] = CutArcLine(words, plan_, Tolerance(line_modes, own), arc_text_);
   // A start from before the chunk is not known to it.
-  const unsigned before = relied_.point_axes;
   unsigned relied = 0;
   for (int a = 0; a < 3; ++a) {
     if ((needed & Bit(a)) != 0 && point_.axis[a].state == AxisPoint::State::Relative) relied |= Bit(a);
   }
-  relied_.point_axes = before | relied;
+  relied_.point_axes |= relied;
   if (relied != 0) ++point_reliances_;
   if (outcome == ArcOutcome::kCut && block_delete_) {
     // Each piece is skipped with the line.

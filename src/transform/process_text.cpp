@@ -24,7 +24,7 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const ConversionPlan&
   while (input.ReadChunk(chunk, options.chunk_bytes)) {
     const LinesConverted done = ConvertLines(
         processor, chunk.view(), converted, output_number + 1, [&](std::size_t length) { progress.LineRead(length); },
-        [&](std::string_view) { progress.LineWritten(); });
+        [&](std::string_view, const LinesConverted&) { progress.LineWritten(); });
     line_number += done.lines;
     output_number += done.output_lines;
     // The lines before a failure go out: a filter's output stops right there.
