@@ -18,6 +18,31 @@ struct WrittenNumber {
 // digits, then to ten decimals.
 FixedNumber StoredSetting(float setting);
 
+// The common case of the product below, in registers: `digits` x
+// 10^-decimals (decimals 0 to 13) times `stored` x 10^-10, rounded once,
+// half away from zero, to four decimals, into `scaled` (x 10^4). False where
+// the product leaves 64 bits, or where the compiler has no 128-bit integers.
+inline bool NarrowProductToFourDecimals(std::uint64_t digits, int decimals, std::uint64_t stored,
+                                        std::uint64_t& scaled) {
+#ifdef __SIZEOF_INT128__
+  __extension__ using Unsigned128 = unsigned __int128;
+  const int shift = decimals + 10 - 4;
+  const Unsigned128 product = static_cast<Unsigned128>(digits) * stored;
+  if (product >> 64 != 0 || shift >= 20) return false;
+  const std::uint64_t narrow = static_cast<std::uint64_t>(product);
+  const std::uint64_t unit = kPowersOfTen[shift];
+  const std::uint64_t remainder = narrow % unit;
+  scaled = narrow / unit + (remainder >= unit - remainder ? 1 : 0);  // half away from zero
+  return true;
+#else
+  (void)digits;
+  (void)decimals;
+  (void)stored;
+  (void)scaled;
+  return false;
+#endif
+}
+
 // `number` times `stored` (a StoredSetting) into `result`, rounded once,
 // half away from zero, to four decimals. This keeps every decimal a large
 // coordinate is written with, where a 32-bit product rounded to 7
@@ -29,15 +54,12 @@ inline bool ProductToFourDecimals(const WrittenNumber& number, const FixedNumber
   // (digits x 10^-decimals) x (stored x 10^-10), taken to 10^-4.
   const int shift = number.decimals + 10 - 4;
   if (!stored.fits || shift > 38) return false;
-  const Unsigned128 product = static_cast<Unsigned128>(number.digits) * stored.scaled;
+  std::uint64_t narrow = 0;
   Unsigned128 scaled = 0;
-  if (product >> 64 == 0 && shift < 20) {
-    // Mostly: a 64-bit product, one 64-bit division.
-    const std::uint64_t narrow = static_cast<std::uint64_t>(product);
-    const std::uint64_t unit = kPowersOfTen[shift];
-    const std::uint64_t remainder = narrow % unit;
-    scaled = narrow / unit + (remainder >= unit - remainder ? 1 : 0);  // half away from zero
+  if (NarrowProductToFourDecimals(number.digits, number.decimals, stored.scaled, narrow)) {
+    scaled = narrow;  // mostly: a 64-bit product, one 64-bit division
   } else {
+    const Unsigned128 product = static_cast<Unsigned128>(number.digits) * stored.scaled;
     Unsigned128 unit = 1;
     for (int i = 0; i < shift; ++i) unit *= 10;
     const Unsigned128 remainder = product % unit;
@@ -57,6 +79,5 @@ inline bool ProductToFourDecimals(const WrittenNumber& number, const FixedNumber
   return false;
 #endif
 }
-
 
 }  // namespace kivrel

@@ -125,20 +125,28 @@ inline char* WriteWhole(char* out, std::uint32_t whole) {
 // Any number but the sign, written from its last digit on.
 char* WriteFixedBackwards(char* out, const FixedNumber& number);
 
-// The text of AppendFixed written at `out`, which has room for
-// kMaxFixedText characters when the number fits; returns its end. A number
-// with four decimals that fits 32 bits (every rewritten word) is written
-// forwards, any other backwards.
-inline char* WriteFixed(char* out, const FixedNumber& number) {
-  if (number.negative && number.scaled != 0) *out++ = '-';
-  if (number.decimals != 4 || number.scaled > UINT32_MAX) return WriteFixedBackwards(out, number);
-  const auto scaled = static_cast<std::uint32_t>(number.scaled);
+// A number with four decimals whose digits fit 32 bits (every rewritten
+// word): `scaled` x 10^-4, written forwards at `out`; returns its end.
+inline char* WriteFourDecimals(char* out, bool negative, std::uint32_t scaled) {
+  if (negative && scaled != 0) *out++ = '-';
   const std::uint32_t decimals = scaled % 10000;
   out = WriteWhole(out, scaled / 10000);
   *out = '.';
   std::memcpy(out + 1, kDigitPairs + (decimals / 100) * 2, 2);
   std::memcpy(out + 3, kDigitPairs + (decimals % 100) * 2, 2);
   return out + 5;
+}
+
+// The text of AppendFixed written at `out`, which has room for
+// kMaxFixedText characters when the number fits; returns its end. A number
+// with four decimals that fits 32 bits is written forwards, any other
+// backwards.
+inline char* WriteFixed(char* out, const FixedNumber& number) {
+  if (number.decimals == 4 && number.scaled <= UINT32_MAX) {
+    return WriteFourDecimals(out, number.negative, static_cast<std::uint32_t>(number.scaled));
+  }
+  if (number.negative && number.scaled != 0) *out++ = '-';
+  return WriteFixedBackwards(out, number);
 }
 
 // A 32-bit value (a setting or a scaled word) is first taken to 7 significant

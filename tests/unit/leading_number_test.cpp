@@ -1,8 +1,10 @@
 #include "numbers/leading_number.h"
+#include "numbers/eight_digits.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace kivrel {
@@ -51,6 +53,23 @@ TEST(LeadingNumber, LongDigitRunsAreReadExactly) {
   std::string digits(200, '1');
   EXPECT_DOUBLE_EQ(LeadingNumber(digits), std::stod(digits));
   EXPECT_DOUBLE_EQ(LeadingNumber("0." + std::string(150, '0') + "5"), 5e-151);
+}
+
+// Eight bytes read at once, with any byte at any place after digits: the
+// digits that lead and their number, as one byte at a time finds them.
+TEST(EightDigits, EveryByteAtEveryPlace) {
+  for (int place = 0; place < 8; ++place) {
+    for (int byte = 0; byte < 256; ++byte) {
+      char text[8] = {'9', '8', '7', '6', '5', '4', '3', '2'};
+      text[place] = static_cast<char>(byte);
+      unsigned count = 0;
+      std::uint32_t value = 0;
+      for (; count < 8 && text[count] >= '0' && text[count] <= '9'; ++count) value = value * 10 + (text[count] - '0');
+      const DigitBlock block = EightDigits(text);
+      ASSERT_EQ(block.count, count) << "byte " << byte << " at " << place;
+      ASSERT_EQ(block.value, value) << "byte " << byte << " at " << place;
+    }
+  }
 }
 
 }  // namespace

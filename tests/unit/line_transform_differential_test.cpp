@@ -111,6 +111,9 @@ class LineGenerator {
       case 7: return Choose({" ", "\t", "  ", " -", " +", "- ", " ."}) + Digits(1 + Pick(3)) + Choose({"", " ", "\t"});
       case 5: return "0.0000" + Digits(1 + Pick(3));
       case 6: return Digits(35 + Pick(6));
+      // Parts of five to nine digits, about the eight read at once.
+      case 8: return (Pick(2) == 0 ? "-" : "") + Digits(Pick(10)) + "." + Digits(5 + Pick(5));
+      case 9: return Digits(5 + Pick(5)) + (Pick(2) == 0 ? "." + Digits(Pick(10)) : "");
       default: {
         std::string n = Pick(3) == 0 ? "-" : "";
         n += Digits(Pick(5));

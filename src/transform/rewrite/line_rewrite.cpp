@@ -7,6 +7,7 @@
 
 #include "transform/process_line.h"
 #include "transform/rewrite/exchange_xy.h"
+#include "transform/rewrite/quick_number.h"
 #include "transform/rewrite/wrap_expression.h"
 #include "transform/scan/kept_text.h"
 #include "transform/scan/protected_text.h"
@@ -165,6 +166,23 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   std::size_t negative_or_zero[kRows];
   std::size_t signs = 0;
   for (std::size_t w = 0; w < count; ++w) {
+    if (status == RewriteStatus::Done && fits && words[w].decimals == Decimals::Four) {
+      // Most words: a plain number, written straight after the text before it.
+      char* const word_start = out;
+      copier.Copy(copied, words[w].position + 1);
+      if (words[w].letter != 0) out[-1] = words[w].letter;
+      std::size_t run_end = 0;
+      bool negative_or_zero_number = false;
+      char* const end = rewriter_.WriteQuick(line.data(), words[w].position, words[w].scale, words[w].addend, out,
+                                             run_end, negative_or_zero_number);
+      if (end != nullptr) {
+        if (negative_or_zero_number && words[w].row == kRowF) negative_or_zero[signs++] = w;
+        out = end;
+        copied = run_end;
+        continue;
+      }
+      out = word_start;  // the general way below takes it
+    }
     // Every word is computed, so that a failure is reported for the
     // earliest in the table; the text stops at the first failure.
     const RewriteStatus word_status = rewriter_.ComputeNumber(line.data(), line.size(), words[w].position,

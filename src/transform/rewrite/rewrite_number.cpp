@@ -29,18 +29,10 @@ int DecimalsNeeded(Decimal value) {
 }  // namespace
 
 FixedNumber OffsetNumber(const FixedNumber& number, float addend) {
-  // A whole addend (a feed of 10, a spindle speed of 1000) is added to the
-  // scaled digits directly: the sum then has four decimals, and it is what
-  // the rounding chain gives as long as both parts stay far below 10^9, for
-  // then the chain's rounding errors stay far below half a last decimal.
-  constexpr std::uint64_t kLargestScaled = std::uint64_t{1} << 40;  // about 1.1e8 before the point
-  if (number.fits && number.decimals == 4 && number.scaled < kLargestScaled && addend == std::trunc(addend) &&
-      std::fabs(addend) < 16777216.0f) {
-    const auto magnitude = static_cast<std::int64_t>(number.scaled);
-    const std::int64_t sum = (number.negative ? -magnitude : magnitude) + static_cast<std::int64_t>(addend) * 10000;
-    FixedNumber result;
-    result.negative = sum < 0;
-    result.scaled = static_cast<std::uint64_t>(sum < 0 ? -sum : sum);
+  FixedNumber result;
+  result.negative = number.negative;
+  result.scaled = number.scaled;
+  if (number.fits && number.decimals == 4 && OffsetByWhole(result.negative, result.scaled, addend)) {
     result.decimals = 4;
     result.source = {result.negative, result.scaled, -4};
     return result;

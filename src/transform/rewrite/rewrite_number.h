@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cassert>
+#include <cmath>
+#include <cstdint>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -44,6 +46,22 @@ std::size_t TrimBlankEnds(std::string& line);
 // values, rounded to 15 significant digits and then to four decimals.
 FixedNumber OffsetNumber(const FixedNumber& number, float addend);
 
+// The common case of OffsetNumber, in registers: a number with four
+// decimals (`scaled` x 10^-4, its sign apart) offset by a whole addend (a
+// feed of 10, a spindle speed of 1000) is the sum of its digits and the
+// addend's. That is what the rounding chain gives as long as both parts
+// stay far below 10^9, for then its rounding errors stay far below half a
+// last decimal. False, changing nothing, for any other number or addend.
+inline bool OffsetByWhole(bool& negative, std::uint64_t& scaled, float addend) {
+  constexpr std::uint64_t kLargestScaled = std::uint64_t{1} << 40;  // about 1.1e8 before the point
+  if (scaled >= kLargestScaled || addend != std::trunc(addend) || !(std::fabs(addend) < 16777216.0f)) return false;
+  const auto magnitude = static_cast<std::int64_t>(scaled);
+  const std::int64_t sum = (negative ? -magnitude : magnitude) + static_cast<std::int64_t>(addend) * 10000;
+  negative = sum < 0;
+  scaled = static_cast<std::uint64_t>(sum < 0 ? -sum : sum);
+  return true;
+}
+
 // Rewrites address words of upper-cased lines. Keeps its buffers between
 // calls, so steady use does not allocate.
 class NumberRewriter {
@@ -72,6 +90,17 @@ class NumberRewriter {
   // ends of the line are trimmed. `edit` receives how the rest moved.
   [[nodiscard]] RewriteStatus RewriteNumber(std::size_t position, float scale, std::string& line, float addend,
                                             Decimals decimals, WordEdit& edit);
+
+  // ComputeNumber and WriteFixed in one (quick_number.h), for the common
+  // word: a plain number that makes its run alone, with at most seven
+  // digits on each side of the point, rewritten with four decimals, and no
+  // spindle speed. `text` is followed by sixteen readable bytes, the first
+  // ending any number. Writes the number at `out` and returns the end of
+  // what it wrote, with where its run ends and whether it came out negative
+  // or 0; returns null, having written nothing that counts, for any other
+  // word and wherever ComputeNumber would not come back Done.
+  char* WriteQuick(const char* text, std::size_t position, float scale, float addend, char* out,
+                   std::size_t& run_end, bool& negative_or_zero);
 
   // The word (letter and number run) whose value was out of range.
   const std::string& failed_word() const { return failed_word_; }
