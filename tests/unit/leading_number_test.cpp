@@ -1,11 +1,12 @@
 #include "numbers/leading_number.h"
-#include "numbers/eight_digits.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <string>
+
+#include "numbers/eight_digits.h"
 
 namespace kivrel {
 namespace {

@@ -19,8 +19,8 @@ namespace kivrel {
 // at a time, and scaled, rounded and written without the structures the
 // general way fills. Each step is the general way's own for this kind of
 // number, so both give the same text.
-inline char* NumberRewriter::WriteQuick(const char* text, std::size_t position, float scale, float addend,
-                                        char* out, std::size_t& run_end, bool& negative_or_zero) {
+inline char* NumberRewriter::WriteQuick(const char* text, std::size_t position, float scale, float addend, char* out,
+                                        std::size_t& run_end, bool& negative_or_zero) {
   const char letter = ascii::Upper(text[position]);
   if (letter == 'S') return nullptr;
   const char* const run = text + position + 1;

@@ -2,8 +2,8 @@
 
 #include <cassert>
 #include <cmath>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -99,8 +99,8 @@ class NumberRewriter {
   // what it wrote, with where its run ends and whether it came out negative
   // or 0; returns null, having written nothing that counts, for any other
   // word and wherever ComputeNumber would not come back Done.
-  char* WriteQuick(const char* text, std::size_t position, float scale, float addend, char* out,
-                   std::size_t& run_end, bool& negative_or_zero);
+  char* WriteQuick(const char* text, std::size_t position, float scale, float addend, char* out, std::size_t& run_end,
+                   bool& negative_or_zero);
 
   // The word (letter and number run) whose value was out of range.
   const std::string& failed_word() const { return failed_word_; }
