@@ -8,7 +8,7 @@
 
 namespace kivrel {
 
-ChunkPipeline::ChunkPipeline(const ConversionPlan& plan, unsigned watchable_rows, bool record, unsigned workers,
+ChunkPipeline::ChunkPipeline(const ConversionPlan& plan, bool record, unsigned workers,
                              std::size_t chunk_bytes,
                              const std::function<std::thread(std::function<void()>)>& start_thread) {
   // Each worker busy with one chunk and one waiting, and two more: one being
@@ -23,7 +23,7 @@ ChunkPipeline::ChunkPipeline(const ConversionPlan& plan, unsigned watchable_rows
   }
   threads_.reserve(workers);
   for (unsigned i = 0; i < workers; ++i) {
-    std::function<void()> work = [this, &plan, watchable_rows, record] { Work(plan, watchable_rows, record); };
+    std::function<void()> work = [this, &plan, record] { Work(plan, record); };
     try {
       threads_.push_back(start_thread ? start_thread(std::move(work)) : std::thread(std::move(work)));
     } catch (const std::system_error&) {
@@ -50,8 +50,9 @@ Chunk& ChunkPipeline::Next() {
   return chunk;
 }
 
-void ChunkPipeline::Submit(Chunk& chunk, const Modal& assumed) {
+void ChunkPipeline::Submit(Chunk& chunk, const Modal& assumed, const NoticeWatch& watch) {
   chunk.assumed = assumed;
+  chunk.watch = watch;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back(&chunk);
@@ -118,8 +119,10 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
 void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard, const Modal& modes,
                        const CurrentPoint& point, Chunk& chunk, ByteBuffer& scratch) {
   const Chunk::PointRelied mark = chunk.point_relied;
+  const NoticeWatch watch = processor_heard != nullptr ? processor_heard->watch() : NoticeWatch();
+  const bool watched_otherwise = processor_heard != nullptr && watch.rows() != chunk.watch.rows();
   if (processor_heard != nullptr) processor_heard->Clear();
-  if (chunk.relied.Differ(chunk.assumed, modes) || !mark.any || mark.lines == chunk.lines) {
+  if (chunk.relied.Differ(chunk.assumed, modes) || watched_otherwise || !mark.any || mark.lines == chunk.lines) {
     ConvertChunk(processor, modes, &point, chunk);
   } else {
     // The lines up to the mark, on the true start; the rest as the worker
@@ -132,7 +135,7 @@ void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard
         [](std::string_view, const LinesConverted&) {});
     if (again.status != RewriteStatus::Done || again.lines != mark.lines) {
       // It stops earlier: as the whole chunk would.
-      if (processor_heard != nullptr) processor_heard->Clear();
+      if (processor_heard != nullptr) processor_heard->Restart(watch);
       ConvertChunk(processor, modes, &point, chunk);
     } else {
       scratch.Append(chunk.output.view().substr(mark.output_bytes));
@@ -147,8 +150,8 @@ void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard
   if (processor_heard != nullptr) chunk.heard.Swap(*processor_heard);
 }
 
-void ChunkPipeline::Work(const ConversionPlan& plan, unsigned watchable_rows, bool record) {
-  NoticeRecorder heard(watchable_rows);
+void ChunkPipeline::Work(const ConversionPlan& plan, bool record) {
+  NoticeRecorder heard;
   LineProcessor processor(plan, record ? &heard : nullptr);
   for (;;) {
     Chunk* chunk = nullptr;
@@ -162,6 +165,7 @@ void ChunkPipeline::Work(const ConversionPlan& plan, unsigned watchable_rows, bo
     // On the modes the writer guessed: it converts the chunk again where
     // its lines relied on others.
     const Modal assumed = chunk->assumed;
+    heard.Restart(chunk->watch);
     ConvertChunk(processor, assumed, nullptr, *chunk, record ? &heard : nullptr);
     heard.Swap(chunk->heard);
     heard.Clear();

@@ -28,7 +28,8 @@ struct Chunk {
   RewriteStatus status = RewriteStatus::Done;  // of the line after them, when not Done
   std::string failed_word;
   bool zero_feed_in_program = false;  // after ZeroFeed: the word itself is 0
-  NoticeRecorder heard{0};       // line numbers from 1 in the chunk
+  NoticeRecorder heard;          // line numbers from 1 in the chunk
+  NoticeWatch watch;             // the notices' modal states it was converted on
   bool done = false;
   // The modes it was converted on, and what its lines did with them: the
   // modes at its end, which of them its lines set, and which of the assumed
@@ -67,11 +68,12 @@ void ConvertChunk(LineProcessor& processor, const Modal& assumed, const CurrentP
                   const NoticeRecorder* heard = nullptr);
 
 // Converts the chunk again on the true `modes` with the tool at `point`,
-// after its lines relied on others: where they relied on the modes, the
-// whole chunk; where on the point alone, only the lines up to the last that
-// relied on it (the others came out as they do wherever the tool stood).
-// `processor`'s notices are `processor_heard`; `scratch` is room for the
-// output.
+// after its lines relied on others: where they relied on the modes, or its
+// notices were watched on other modal states than `processor_heard` is
+// started on, the whole chunk; where on the point alone, only the lines up
+// to the last that relied on it (the others came out as they do wherever the
+// tool stood). `processor`'s notices are `processor_heard`; `scratch` is
+// room for the output.
 void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard, const Modal& modes,
                        const CurrentPoint& point, Chunk& chunk, ByteBuffer& scratch);
 
@@ -80,12 +82,12 @@ void ConvertChunkAgain(LineProcessor& processor, NoticeRecorder* processor_heard
 // were submitted, a few at a time in flight, so memory stays bounded.
 class ChunkPipeline {
  public:
-  // `watchable_rows` and `record`: whether (and for which rows) the workers
-  // keep the facts the notices hear. Each chunk's buffers are made ready for
+  // `record`: whether the workers keep the facts the notices hear. Each
+  // chunk's buffers are made ready for
   // `chunk_bytes` of input at the start, so that they need not grow.
   // `start_thread` starts each worker (unset: std::thread); where it fails,
   // the pipeline goes on with the workers it has, which may be none.
-  ChunkPipeline(const ConversionPlan& plan, unsigned watchable_rows, bool record, unsigned workers,
+  ChunkPipeline(const ConversionPlan& plan, bool record, unsigned workers,
                 std::size_t chunk_bytes, const std::function<std::thread(std::function<void()>)>& start_thread = {});
   // Stops the workers (a chunk being converted is finished first).
   ~ChunkPipeline();
@@ -101,15 +103,16 @@ class ChunkPipeline {
   // The next free chunk, cleared, to read into.
   Chunk& Next();
   // Hands the chunk Next gave to the workers.
-  // `assumed`: the modes it is converted on, as the chunks before it are
-  // likely to leave them.
-  void Submit(Chunk& chunk, const Modal& assumed);
+  // `assumed` and `watch`: the modes it is converted on and the notices'
+  // modal states it is watched on, as the chunks before it are likely to
+  // leave them.
+  void Submit(Chunk& chunk, const Modal& assumed, const NoticeWatch& watch);
   // Waits for the oldest chunk submitted and not yet taken; null when none
   // is left. It stays as it is until Next hands out its place again.
   Chunk* TakeOldest();
 
  private:
-  void Work(const ConversionPlan& plan, unsigned watchable_rows, bool record);
+  void Work(const ConversionPlan& plan, bool record);
 
   std::vector<std::unique_ptr<Chunk>> slots_;
   std::uint64_t submitted_ = 0;

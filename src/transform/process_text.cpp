@@ -43,8 +43,7 @@ TextEnd ConvertHere(TextReader& input, TextWriter& output, const ConversionPlan&
 // notices told of each chunk's lines in order.
 TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const ConversionPlan& plan, ProgressTracker& progress,
                           ToolpathNotices* notices, std::uint64_t lines_before, const EngineOptions& options) {
-  ChunkPipeline pipeline(plan, notices != nullptr ? notices->watchable_rows() : 0, notices != nullptr, options.workers,
-                         options.chunk_bytes, options.start_thread);
+  ChunkPipeline pipeline(plan, notices != nullptr, options.workers, options.chunk_bytes, options.start_thread);
   if (!pipeline.HasWorkers()) {  // not one thread could be started
     return ConvertHere(input, output, plan, progress, notices, lines_before, options);
   }
@@ -55,7 +54,7 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Conversio
   // them; a chunk whose lines relied on others is converted again here.
   Modal modes;
   CurrentPoint point;
-  NoticeRecorder redo_heard(notices != nullptr ? notices->watchable_rows() : 0);
+  NoticeRecorder redo_heard;
   std::unique_ptr<LineProcessor> redo;
   ByteBuffer redo_output;
   // The first chunk goes alone: most programs set their units, plane and
@@ -73,13 +72,17 @@ TextEnd ConvertInParallel(TextReader& input, TextWriter& output, const Conversio
       // The modes rarely change from chunk to chunk: those the chunks
       // written so far left are the best guess (a program's units, for one,
       // which every arc cut into pieces reads).
-      pipeline.Submit(chunk, modes);
+      pipeline.Submit(chunk, modes, notices != nullptr ? notices->watch() : NoticeWatch());
     }
     Chunk* done = pipeline.TakeOldest();
     if (done == nullptr) return {};
     first_taken = true;
-    if (done->Relied(modes, point)) {
+    // The notices follow their modal states as the writer replays: a chunk
+    // watched on others than they are in is heard again.
+    const bool watched_otherwise = notices != nullptr && done->watch.rows() != notices->watched_rows();
+    if (done->Relied(modes, point) || watched_otherwise) {
       if (!redo) redo = std::make_unique<LineProcessor>(plan, notices != nullptr ? &redo_heard : nullptr);
+      if (notices != nullptr) redo_heard.Restart(notices->watch());
       ConvertChunkAgain(*redo, notices != nullptr ? &redo_heard : nullptr, modes, point, *done, redo_output);
     }
     modes.Take(done->modal, done->set_fields);

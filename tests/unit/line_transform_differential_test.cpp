@@ -401,19 +401,32 @@ TEST(ChunkedConversion, ArcFromTheChunkBeforeMovesTheLinesAfterIt) {
   AssignDefaults(settings);
   settings.XScale = 1.002f;
   settings.YScale = 0.998f;
+  settings.SpindleRPM = 100;
   const auto comment = [](std::size_t length) { return " (" + std::string(length, '.') + ")"; };
-  const std::string text = "G21 G90 G17 G0 X10 Y0 Z0" + comment(150) + "\r\n" +  // the first chunk
-                           "G3 X0 Y10 I-10 J0" + comment(100) + "\r\nG1 X- Y1 F100\r\nG1 X5 Y2\r\n" +
-                           comment(160) + "\r\n" +  // the second
-                           "G1 X6 Y3 F-5" + comment(100) + "\r\nG1 X7 Y4\r\n";  // the third
-  const ProgramRun expected = OneLineAtATime(text, settings, 0);
-  ASSERT_GT(expected.pieces, 1u);
-  ASSERT_EQ(expected.notices.size(), 2u);
-  EngineOptions options;
-  options.chunk_bytes = 150;
-  options.workers = 2;
-  options.parallel_from = 0;
-  EXPECT_EQ(Difference(Engine(text, settings, 0, options), expected), "");
+  const std::string first = "G21 G90 G17 G0 X10 Y0 Z0" + comment(150) + "\r\n";
+  const std::string arc = "G3 X0 Y10 I-10 J0" + comment(100) + "\r\n";
+  const struct {
+    std::string text;
+    std::size_t notices;
+  } kPrograms[] = {
+      {first + arc + "G1 X- Y1 F100\r\nG1 X5 Y2\r\n" + comment(160) + "\r\n" +  // the second chunk
+           "G1 X6 Y3 F-5" + comment(100) + "\r\nG1 X7 Y4\r\n",                 // the third
+       2},
+      // The second chunk turns constant surface speed on, which the third
+      // was watched without: its S word after the arc is heard all the same.
+      {first + "G96 S100" + comment(150) + "\r\n" + arc + "G1 X5 Y2 S200\r\n", 1},
+  };
+  for (const auto& program : kPrograms) {
+    SCOPED_TRACE(program.text);
+    const ProgramRun expected = OneLineAtATime(program.text, settings, 0);
+    ASSERT_GT(expected.pieces, 1u);
+    ASSERT_EQ(expected.notices.size(), program.notices);
+    EngineOptions options;
+    options.chunk_bytes = 150;
+    options.workers = 2;
+    options.parallel_from = 0;
+    EXPECT_EQ(Difference(Engine(program.text, settings, 0, options), expected), "");
+  }
 }
 
 }  // namespace

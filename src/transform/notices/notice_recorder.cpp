@@ -10,6 +10,7 @@ void NoticeRecorder::NoteLeaderLine(std::uint64_t line_number, std::string_view 
 }
 
 void NoticeRecorder::NoteLine(std::uint64_t line_number, const LineFacts& facts) {
+  watch_.Hear(facts.g_codes);
   events_.push_back({Event::kLine, {}, 0, line_number, facts});
 }
 

@@ -53,7 +53,7 @@ ToolpathNotices::ToolpathNotices(const ConversionPlan& plan) : plan_(plan) {
   any_change_ = changed_axes_ != 0 || feed_changed_ || s.SpindleRPM != 0;
   a_unit_factor_ = s.AScale == kInchesToMillimetres || s.AScale == kMillimetresToInches;
   JudgePlanes();
-  Watch();
+  watch_ = NoticeWatch(a_unit_factor_, feed_changed_ || lengths_changed_, s.FeedAdd != 0, s.SpindleRPM != 0);
 }
 
 void ToolpathNotices::Note(Kind kind, std::uint64_t line_number) {
@@ -67,40 +67,11 @@ void ToolpathNotices::NoteLeaderLine(std::uint64_t line_number, std::string_view
   }
 }
 
-// The rows whose words need a look in the current modal state: the arc
-// centres of the active plane, A words that take a unit factor, F words in
-// inverse time, S words at constant surface speed.
-void ToolpathNotices::Watch() {
-  static constexpr unsigned kCentres[] = {Row('I') | Row('J'), Row('K') | Row('I'), Row('J') | Row('K')};
-  watched_rows_ = kCentres[static_cast<int>(plane_)];
-  if (a_unit_factor_) watched_rows_ |= Row('A');
-  if (inverse_time_ && (feed_changed_ || lengths_changed_)) watched_rows_ |= Row('F');
-  if (per_revolution_ && plan_.settings().FeedAdd != 0) watched_rows_ |= Row('F');
-  if (surface_speed_ && plan_.settings().SpindleRPM != 0) watched_rows_ |= Row('S');
-}
-
-unsigned ToolpathNotices::watchable_rows() const {
-  unsigned rows = Row('I') | Row('J') | Row('K');
-  if (a_unit_factor_) rows |= Row('A');
-  if (feed_changed_ || lengths_changed_) rows |= Row('F');
-  if (plan_.settings().SpindleRPM != 0) rows |= Row('S');
-  return rows;
-}
-
 void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts) {
   // The line's own G words set the modal states it is judged in.
   if (facts.g_codes != 0) {
-    if (facts.g_codes & g_codes::kPlaneXY) plane_ = Plane::XY;
-    if (facts.g_codes & g_codes::kPlaneZX) plane_ = Plane::ZX;
-    if (facts.g_codes & g_codes::kPlaneYZ) plane_ = Plane::YZ;
-    if (facts.g_codes & g_codes::kInverseTime) inverse_time_ = true;
-    if (facts.g_codes & (g_codes::kFeedPerMinute | g_codes::kFeedPerRev)) inverse_time_ = false;
-    if (facts.g_codes & g_codes::kFeedPerRev) per_revolution_ = true;
-    if (facts.g_codes & (g_codes::kFeedPerMinute | g_codes::kInverseTime)) per_revolution_ = false;
-    if (facts.g_codes & g_codes::kSurfaceSpeed) surface_speed_ = true;
-    if (facts.g_codes & g_codes::kSpindleRpm) surface_speed_ = false;
+    watch_.Hear(facts.g_codes);
     if (facts.g_codes & (g_codes::kInches | g_codes::kMillimetres)) units_named_ = true;
-    Watch();
     // A G20 that the conversion to millimetres makes G21 is right, and so is
     // a G21 made G20; a program already in the units converted to is not.
     if (units_ == UnitConversion::ToInches && (facts.g_codes & g_codes::kInches)) Note(kUnitInches, line_number);
@@ -119,15 +90,15 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (facts.radius && radius_) Note(kRadius, line_number);
   NoteArcsAndCompensation(line_number, facts);
   if (a_unit_factor_ && (facts.rows & Row('A'))) Note(kRotaryA, line_number);
-  if (inverse_time_ && (facts.rows & Row('F'))) {
+  if (watch_.inverse_time() && (facts.rows & Row('F'))) {
     // An inverse-time F gives the move's time, whatever its length.
     if (feed_changed_) Note(kInverseTimeFeed, line_number);
     if (lengths_changed_) Note(kInverseTimeLengths, line_number);
   }
   // A feed per revolution takes the addend, a rate per minute, all the same.
-  if (per_revolution_ && plan_.settings().FeedAdd != 0 && (facts.rows & Row('F')))
+  if (watch_.per_revolution() && plan_.settings().FeedAdd != 0 && (facts.rows & Row('F')))
     Note(kFeedPerRevolution, line_number);
-  if (surface_speed_ && plan_.settings().SpindleRPM != 0 && (facts.rows & Row('S')))
+  if (watch_.surface_speed() && plan_.settings().SpindleRPM != 0 && (facts.rows & Row('S')))
     Note(kSurfaceSpeedWords, line_number);
   if (facts.extrusion && xyz_lengths_changed_) Note(kExtrusion, line_number);
   NoteOtherLengths(line_number, facts);
@@ -136,11 +107,11 @@ void ToolpathNotices::NoteLine(std::uint64_t line_number, const LineFacts& facts
   if (facts.threading && plan_.ScalesThreads()) Note(kThreads, line_number);
   // A tapping feed per minute is the pitch times the speed: a faster spindle
   // pulls a tap of the same feed at a shorter pitch.
-  if (facts.tapping && plan_.settings().SpindleRPM != 0 && !per_revolution_) Note(kTappingPitch, line_number);
+  if (facts.tapping && plan_.settings().SpindleRPM != 0 && !watch_.per_revolution()) Note(kTappingPitch, line_number);
   if (facts.turned_cycle) Note(kTurnedCycles, line_number);
   // Cutter compensation and the lathe cycles work in the XY and XZ planes
   // only, and the exchange takes the XZ plane to YZ.
-  if (plan_.settings().XYexchange && plane_ == Plane::ZX &&
+  if (plan_.settings().XYexchange && watch_.plane() == Plane::ZX &&
       (facts.g_codes & (g_codes::kCompensation | g_codes::kLatheCycle)) != 0) {
     Note(kExchangedLathe, line_number);
   }
@@ -164,8 +135,8 @@ void ToolpathNotices::JudgePlanes() {
 void ToolpathNotices::NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts) {
   // A spline's control points are scaled with it, under any scales; a
   // thread's sizes are no centres either.
-  const PlaneJudgement& plane = planes_[static_cast<int>(plane_)];
-  const bool centres = !facts.no_centres && (facts.rows & watched_rows_ & (Row('I') | Row('J') | Row('K'))) != 0;
+  const PlaneJudgement& plane = planes_[static_cast<int>(watch_.plane())];
+  const bool centres = !facts.no_centres && (facts.rows & watch_.rows() & (Row('I') | Row('J') | Row('K'))) != 0;
   const bool arc = (facts.g_codes & g_codes::kArc) || centres;
   // Such an arc is written as pieces that follow its image, where the
   // conversion knows where it starts.

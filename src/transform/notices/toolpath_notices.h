@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "settings/unit_factors.h"
 #include "transform/notices/notice_sink.h"
+#include "transform/notices/notice_watch.h"
 #include "transform/roles/conversion_plan.h"
 #include "transform/scan/o_word.h"
 
@@ -37,9 +38,9 @@ class ToolpathNotices : public NoticeSink {
   void NoteOWordLine(std::uint64_t line_number, std::string_view line) override;
   void NoteWord(std::uint64_t line_number, WordNote note, std::string_view word) override;
   // In the current modal state.
-  unsigned watched_rows() const override { return watched_rows_; }
-  // In any modal state these settings can meet.
-  unsigned watchable_rows() const;
+  unsigned watched_rows() const override { return watch_.rows(); }
+  // The modal states that decide them, as the lines heard so far left them.
+  const NoticeWatch& watch() const { return watch_; }
 
   // "Line N: ..." or "Line N (and M more): ...", one for each kind found,
   // in the order of their first lines. The lines are those of the converted
@@ -93,7 +94,6 @@ class ToolpathNotices : public NoticeSink {
   void NoteArcsAndCompensation(std::uint64_t line_number, const LineFacts& facts);
   void NoteOtherLengths(std::uint64_t line_number, const LineFacts& facts);
   void NoteSubroutine(std::uint64_t line_number, OWord& word, bool arguments);
-  void Watch();
   std::string Message(int kind) const;
   // The text of a notice that names nothing of the program; "" for the others.
   static const char* FixedMessage(int kind);
@@ -111,13 +111,9 @@ class ToolpathNotices : public NoticeSink {
 
   // Modal states, as the program has set them so far.
   PlaneJudgement planes_[3];  // in the order of Plane (transform/roles/modes.h)
-  Plane plane_ = Plane::XY;
-  bool inverse_time_ = false;
-  bool per_revolution_ = false;
-  bool surface_speed_ = false;
+  NoticeWatch watch_;          // the plane, the feed mode, the spindle mode
   bool units_named_ = false;   // a G20 or G21 has come
   bool moved_ = false;         // a line has moved
-  unsigned watched_rows_ = 0;
 
   std::uint64_t first_[kKinds] = {};
   std::uint64_t count_[kKinds] = {};

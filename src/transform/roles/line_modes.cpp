@@ -14,6 +14,8 @@ void LineProcessor::StartChunk(const Modal& assumed, const CurrentPoint* point) 
   moved_ = false;
   point_ = point != nullptr ? *point : CurrentPoint::Relative();
   for (PendingAxis& pending : pending_) pending.pending = false;
+  // A recorder is started on the notices' modal states for each chunk.
+  if (notices_ != nullptr) watched_rows_ = notices_->watched_rows();
 }
 
 Modal LineProcessor::ModesOfLine(std::string_view line, const LineScan& scan, unsigned& own) const {
