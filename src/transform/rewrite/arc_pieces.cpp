@@ -16,7 +16,9 @@ constexpr double kLeast = 1e-3;  // the least angle a crossing of an axis stands
 // The angle swept from `from` to `to` in the direction, in [0, 2 pi).
 double Swept(double from, double to, bool clockwise) {
   double swept = clockwise ? from - to : to - from;
-  swept = std::fmod(swept, 2 * kPi);
+  // (Two angles of atan2 lie less than a full turn apart, where fmod would
+  // give the difference itself.)
+  if (!(std::fabs(swept) < 2 * kPi)) swept = std::fmod(swept, 2 * kPi);
   if (swept < 0) swept += 2 * kPi;
   return swept;
 }
@@ -200,33 +202,66 @@ class Cutter {
     double worst;   // the farthest the curve lies from it, the ends as written counted
     double length;  // the curve's length
   };
-  Following Follow(double t0, double t1, const double a[3], const double b[3], const double c[2]) const {
+  // The arc as Follow measures it against the curve.
+  struct Measure {
+    const double* a;
+    const double* b;
+    const double* c;
+    double angle_a;  // of the start, around the centre
+    double span;     // the angle swept
+    double ra;       // the radius at the start
+    double rb;       // at the end
+  };
+  // How far the curve's point at `t`, sample `k` of kSamples, lies from the
+  // arc; false where it lies beyond the arc's angle.
+  bool Deviation(const Measure& arc, double t, int k, double p[3], double& deviation) const {
+    curve_.At(t, p);
+    // How far along the arc the point lies; one beyond its ends lies off
+    // it (the ends themselves are held to the written ones below).
+    double u = k == 0 ? 0.0 : 1.0;
+    if (k != 0 && k != kSamples) {
+      const double swept = Swept(arc.angle_a, std::atan2(p[1] - arc.c[1], p[0] - arc.c[0]), clockwise_);
+      if (swept > arc.span) return false;
+      u = swept / arc.span;
+    }
+    const double radial = std::hypot(p[0] - arc.c[0], p[1] - arc.c[1]) - (arc.ra + (arc.rb - arc.ra) * u);
+    const double normal = p[2] - (arc.a[2] + (arc.b[2] - arc.a[2]) * u);
+    deviation = normal == 0 ? std::fabs(radial) : std::hypot(radial, normal);
+    return true;
+  }
+  // Stops, unfollowed or with the worst found so far, as soon as the curve
+  // lies farther than `limit` from the arc; most pieces that do not fit
+  // show it at the middle, which is looked at first.
+  Following Follow(double t0, double t1, const double a[3], const double b[3], const double c[2],
+                   double limit) const {
     Following following{false, 0, 0};
-    const double angle_a = std::atan2(a[1] - c[1], a[0] - c[0]);
-    const double span = Swept(angle_a, std::atan2(b[1] - c[1], b[0] - c[0]), clockwise_);
-    if (span < 1e-12 || span > kPi) return following;
-    const double ra = std::hypot(a[0] - c[0], a[1] - c[1]);
-    const double rb = std::hypot(b[0] - c[0], b[1] - c[1]);
+    Measure arc{a, b, c, std::atan2(a[1] - c[1], a[0] - c[0]), 0, 0, 0};
+    arc.span = Swept(arc.angle_a, std::atan2(b[1] - c[1], b[0] - c[0]), clockwise_);
+    if (arc.span < 1e-12 || arc.span > kPi) return following;
+    arc.ra = std::hypot(a[0] - c[0], a[1] - c[1]);
+    arc.rb = std::hypot(b[0] - c[0], b[1] - c[1]);
+    double p[3];
+    double deviation = 0;
+    constexpr int kMiddle = kSamples / 2;
+    if (!Deviation(arc, t0 + (t1 - t0) * kMiddle / kSamples, kMiddle, p, deviation)) return following;
+    if (deviation > limit) {
+      following.on_arc = true;
+      following.worst = deviation;
+      return following;
+    }
     double last[3];
     for (int k = 0; k <= kSamples; ++k) {
-      double p[3];
-      curve_.At(t0 + (t1 - t0) * k / kSamples, p);
+      if (!Deviation(arc, t0 + (t1 - t0) * k / kSamples, k, p, deviation)) return following;
       if (k > 0) following.length += Distance(p, last);
       std::copy(p, p + 3, last);
-      // How far along the arc the point lies; one beyond its ends lies off
-      // it (the ends themselves are held to the written ones below).
-      double u = k == 0 ? 0.0 : 1.0;
-      if (k != 0 && k != kSamples) {
-        const double swept = Swept(angle_a, std::atan2(p[1] - c[1], p[0] - c[0]), clockwise_);
-        if (swept > span) return following;
-        u = swept / span;
-      }
-      const double radial = std::hypot(p[0] - c[0], p[1] - c[1]) - (ra + (rb - ra) * u);
-      const double normal = p[2] - (a[2] + (b[2] - a[2]) * u);
-      following.worst = std::max(following.worst, std::hypot(radial, normal));
+      following.worst = std::max(following.worst, deviation);
       // The ends as written against the curve's.
       const double* written = k == 0 ? a : k == kSamples ? b : nullptr;
       if (written != nullptr) following.worst = std::max(following.worst, Distance(p, written));
+      if (following.worst > limit) {
+        following.on_arc = true;
+        return following;
+      }
     }
     following.on_arc = true;
     return following;
@@ -248,7 +283,7 @@ class Cutter {
     piece.centre[0] = RoundWritten(centre[0], kFourDecimals);
     piece.centre[1] = RoundWritten(centre[1], kFourDecimals);
     const double c[2] = {ValueOf(piece.centre[0]), ValueOf(piece.centre[1])};
-    const Following following = Follow(from.t, to.t, a, b, c);
+    const Following following = Follow(from.t, to.t, a, b, c, cut_.tolerance);
     if (!following.on_arc || following.worst > cut_.tolerance) return false;
     std::copy(end, end + 3, piece.end);
     piece.length = following.length;
