@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -260,6 +261,28 @@ INSTANTIATE_TEST_SUITE_P(
         ArcCase{"radius_centre_in_inches", {"G21", "G0 X50 Y0", "G2 X0 Y0 R25"}, kMillimetresToInches,
                 kMillimetresToInches, kMillimetresToInches, false, 17, {25, 0}, 25, 0, -180, 0, 0, kInch, 8}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// The numbers of the pieces: ten decimals, the zeros that end them
+// dropped down to four.
+TEST(AppendWritten, WritesFourToTenDecimals) {
+  const struct {
+    Written value;
+    const char* text;
+  } kCases[] = {{0, "0.0000"},
+                {1, "0.0000000001"},
+                {-1, "-0.0000000001"},
+                {-15000000000, "-1.5000"},
+                {30005000000, "3.0005"},
+                {30005100000, "3.00051"},
+                {123456789012345, "12345.6789012345"},
+                {kFourDecimals * 999999999, "99999.9999"},
+                {INT64_MIN, "-922337203.6854775808"}};
+  for (const auto& c : kCases) {
+    std::string text = "X";
+    AppendWritten(text, c.value);
+    EXPECT_EQ(text, std::string("X") + c.text) << c.value;
+  }
+}
 
 }  // namespace
 }  // namespace kivrel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/ascii.h"
+#include "numbers/fixed_text.h"
 #include "transform/rewrite/arc_pieces.h"
 #include "transform/scan/comment_leaders.h"
 #include "transform/scan/protected_text.h"
@@ -67,15 +68,16 @@ void AppendWord(std::string& out, char letter, Written value) {
 }  // namespace
 
 void AppendWritten(std::string& out, Written value) {
-  if (value < 0) out += '-';
-  const std::uint64_t size = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  constexpr std::uint64_t kOne = 10000000000;  // 1 in tenths of a billionth
-  out += std::to_string(size / kOne);
-  out += '.';
-  std::string decimals = std::to_string(size % kOne);
-  decimals.insert(0, 10 - decimals.size(), '0');
-  while (decimals.size() > 4 && decimals.back() == '0') decimals.pop_back();
-  out += decimals;
+  // Ten decimals, of which the zeros that end them go down to four.
+  FixedNumber number;
+  number.negative = value < 0;
+  number.scaled = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  number.decimals = 10;
+  char text[kMaxFixedText];
+  char* end = WriteFixed(text, number);
+  const char* const fourth = end - 10 + 4;
+  while (end > fourth && end[-1] == '0') --end;
+  out.append(text, end);
 }
 
 namespace {
