@@ -8,8 +8,7 @@
 
 namespace kivrel {
 
-ChunkPipeline::ChunkPipeline(const ConversionPlan& plan, bool record, unsigned workers,
-                             std::size_t chunk_bytes,
+ChunkPipeline::ChunkPipeline(const ConversionPlan& plan, bool record, unsigned workers, std::size_t chunk_bytes,
                              const std::function<std::thread(std::function<void()>)>& start_thread) {
   // Each worker busy with one chunk and one waiting, and two more: one being
   // written, one being read.

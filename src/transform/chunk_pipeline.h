@@ -28,8 +28,8 @@ struct Chunk {
   RewriteStatus status = RewriteStatus::Done;  // of the line after them, when not Done
   std::string failed_word;
   bool zero_feed_in_program = false;  // after ZeroFeed: the word itself is 0
-  NoticeRecorder heard;          // line numbers from 1 in the chunk
-  NoticeWatch watch;             // the notices' modal states it was converted on
+  NoticeRecorder heard;               // line numbers from 1 in the chunk
+  NoticeWatch watch;                  // the notices' modal states it was converted on
   bool done = false;
   // The modes it was converted on, and what its lines did with them: the
   // modes at its end, which of them its lines set, and which of the assumed
@@ -87,8 +87,8 @@ class ChunkPipeline {
   // `chunk_bytes` of input at the start, so that they need not grow.
   // `start_thread` starts each worker (unset: std::thread); where it fails,
   // the pipeline goes on with the workers it has, which may be none.
-  ChunkPipeline(const ConversionPlan& plan, bool record, unsigned workers,
-                std::size_t chunk_bytes, const std::function<std::thread(std::function<void()>)>& start_thread = {});
+  ChunkPipeline(const ConversionPlan& plan, bool record, unsigned workers, std::size_t chunk_bytes,
+                const std::function<std::thread(std::function<void()>)>& start_thread = {});
   // Stops the workers (a chunk being converted is finished first).
   ~ChunkPipeline();
   ChunkPipeline(const ChunkPipeline&) = delete;

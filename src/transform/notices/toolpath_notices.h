@@ -111,7 +111,7 @@ class ToolpathNotices : public NoticeSink {
 
   // Modal states, as the program has set them so far.
   PlaneJudgement planes_[3];  // in the order of Plane (transform/roles/modes.h)
-  NoticeWatch watch_;          // the plane, the feed mode, the spindle mode
+  NoticeWatch watch_;         // the plane, the feed mode, the spindle mode
   bool units_named_ = false;   // a G20 or G21 has come
   bool moved_ = false;         // a line has moved
 

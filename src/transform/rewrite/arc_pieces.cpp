@@ -232,8 +232,7 @@ class Cutter {
   // Stops, unfollowed or with the worst found so far, as soon as the curve
   // lies farther than `limit` from the arc; most pieces that do not fit
   // show it at the middle, which is looked at first.
-  Following Follow(double t0, double t1, const double a[3], const double b[3], const double c[2],
-                   double limit) const {
+  Following Follow(double t0, double t1, const double a[3], const double b[3], const double c[2], double limit) const {
     Following following{false, 0, 0};
     Measure arc{a, b, c, std::atan2(a[1] - c[1], a[0] - c[0]), 0, 0, 0};
     arc.span = Swept(arc.angle_a, std::atan2(b[1] - c[1], b[0] - c[0]), clockwise_);

@@ -108,7 +108,31 @@ struct LineCopier {
     }
     for (std::size_t i = from; i < to; ++i) *out++ = static_cast<char>(exchange[static_cast<unsigned char>(upper[i])]);
   }
+  // Copies up to and with the word's letter, traded where the word asks.
+  void CopyThroughLetter(std::size_t from, const ScannedWord& word) {
+    Copy(from, word.position + 1);
+    if (word.letter != 0) out[-1] = word.letter;
+  }
 };
+
+// The word's number the quick way (quick_number.h), written after the text
+// before it; false, with nothing written that counts, where the general way
+// must take the word.
+bool WriteQuickly(NumberRewriter& rewriter, std::string_view line, const ScannedWord& word, LineCopier& copier,
+                  std::size_t& copied, bool& negative_or_zero) {
+  char* const word_start = copier.out;
+  copier.CopyThroughLetter(copied, word);
+  std::size_t run_end = 0;
+  char* const end =
+      rewriter.WriteQuick(line.data(), word.position, word.scale, word.addend, copier.out, run_end, negative_or_zero);
+  if (end == nullptr) {
+    copier.out = word_start;
+    return false;
+  }
+  copier.out = end;
+  copied = run_end;
+  return true;
+}
 
 // Commits what was written from `begin` to `end` to `buffer`, without the
 // line's blanks at both ends where `trim` (every rewrite trims them).
@@ -155,33 +179,20 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   char* const begin = out_buffer.Reserve(upper.size() + count * kMaxFixedText + kCopyPadding);
   // Where the scan did not exchange X and Y, the copy does.
   LineCopier copier{upper, plan_.exchange() && !exchange_in_scan_ ? kExchanged : nullptr, begin};
-  char*& out = copier.out;
   RewriteStatus status = RewriteStatus::Done;
   int failed_row = kRows;
   bool fits = true;
   std::size_t copied = 0;
   WordNumber word;
-  // The feed and spindle words that came out negative or 0, told to the
-  // notices once the line is done.
+  // Feed and spindle words that came out negative or 0, told once the line is done.
   std::size_t negative_or_zero[kRows];
   std::size_t signs = 0;
   for (std::size_t w = 0; w < count; ++w) {
-    if (status == RewriteStatus::Done && fits && words[w].decimals == Decimals::Four) {
-      // Most words: a plain number, written straight after the text before it.
-      char* const word_start = out;
-      copier.Copy(copied, words[w].position + 1);
-      if (words[w].letter != 0) out[-1] = words[w].letter;
-      std::size_t run_end = 0;
-      bool negative_or_zero_number = false;
-      char* const end = rewriter_.WriteQuick(line.data(), words[w].position, words[w].scale, words[w].addend, out,
-                                             run_end, negative_or_zero_number);
-      if (end != nullptr) {
-        if (negative_or_zero_number && words[w].row == kRowF) negative_or_zero[signs++] = w;
-        out = end;
-        copied = run_end;
-        continue;
-      }
-      out = word_start;  // the general way below takes it
+    // Most words: a plain number, written straight after the text before it.
+    if (bool sign = false; status == RewriteStatus::Done && fits && words[w].decimals == Decimals::Four &&
+                           WriteQuickly(rewriter_, line, words[w], copier, copied, sign)) {
+      if (sign && words[w].row == kRowF) negative_or_zero[signs++] = w;
+      continue;
     }
     // Every word is computed, so that a failure is reported for the
     // earliest in the table; the text stops at the first failure.
@@ -198,8 +209,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
     if (word.kept) {  // the run stays in the text as read, its letter traded where that is asked
       malformed_ = malformed_ || (!word.read_zero && ChangesValue(words[w]));
       if (words[w].letter != 0 && status == RewriteStatus::Done && fits) {
-        copier.Copy(copied, words[w].position + 1);
-        out[-1] = words[w].letter;
+        copier.CopyThroughLetter(copied, words[w]);
         copied = words[w].position + 1;
       }
       continue;
@@ -209,9 +219,8 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
     if ((word.number.negative || word.number.IsZero()) && (words[w].row == kRowF || words[w].row == kRowS)) {
       negative_or_zero[signs++] = w;
     }
-    copier.Copy(copied, words[w].position + 1);
-    if (words[w].letter != 0) out[-1] = words[w].letter;
-    out = WriteFixed(out, word.number);
+    copier.CopyThroughLetter(copied, words[w]);
+    copier.out = WriteFixed(copier.out, word.number);
     copied = word.run_end;
   }
   if (status != RewriteStatus::Done) return status;
@@ -219,7 +228,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   if (!fits) return RewriteInTableOrder(line, words, count, 0, out_buffer);
   if (signs != 0) NoteSigns(line, words, negative_or_zero, signs);
   copier.Copy(copied, upper.size());
-  CommitTrimmed(begin, out, count > 0, out_buffer);
+  CommitTrimmed(begin, copier.out, count > 0, out_buffer);
   return RewriteStatus::Done;
 }
 
