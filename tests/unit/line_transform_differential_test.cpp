@@ -410,7 +410,7 @@ TEST(ChunkedConversion, ArcFromTheChunkBeforeMovesTheLinesAfterIt) {
     std::size_t notices;
   } kPrograms[] = {
       {first + arc + "G1 X- Y1 F100\r\nG1 X5 Y2\r\n" + comment(160) + "\r\n" +  // the second chunk
-           "G1 X6 Y3 F-5" + comment(100) + "\r\nG1 X7 Y4\r\n",                 // the third
+           "G1 X6 Y3 F-5" + comment(100) + "\r\nG1 X7 Y4\r\n",                  // the third
        2},
       // The second chunk turns constant surface speed on, which the third
       // was watched without: its S word after the arc is heard all the same.
