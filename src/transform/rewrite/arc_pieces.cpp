@@ -239,18 +239,25 @@ class Cutter {
     if (arc.span < 1e-12 || arc.span > kPi) return following;
     arc.ra = std::hypot(a[0] - c[0], a[1] - c[1]);
     arc.rb = std::hypot(b[0] - c[0], b[1] - c[1]);
-    double p[3];
-    double deviation = 0;
     constexpr int kMiddle = kSamples / 2;
-    if (!Deviation(arc, t0 + (t1 - t0) * kMiddle / kSamples, kMiddle, p, deviation)) return following;
-    if (deviation > limit) {
+    double middle[3];
+    double middle_deviation = 0;
+    if (!Deviation(arc, t0 + (t1 - t0) * kMiddle / kSamples, kMiddle, middle, middle_deviation)) return following;
+    if (middle_deviation > limit) {
       following.on_arc = true;
-      following.worst = deviation;
+      following.worst = middle_deviation;
       return following;
     }
-    double last[3];
+    double p[3];
+    double deviation = 0;
+    double last[3] = {};
     for (int k = 0; k <= kSamples; ++k) {
-      if (!Deviation(arc, t0 + (t1 - t0) * k / kSamples, k, p, deviation)) return following;
+      if (k == kMiddle) {  // looked at already
+        std::copy(middle, middle + 3, p);
+        deviation = middle_deviation;
+      } else if (!Deviation(arc, t0 + (t1 - t0) * k / kSamples, k, p, deviation)) {
+        return following;
+      }
       if (k > 0) following.length += Distance(p, last);
       std::copy(p, p + 3, last);
       following.worst = std::max(following.worst, deviation);
