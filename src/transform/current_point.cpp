@@ -9,8 +9,9 @@ namespace {
 
 constexpr int kWrittenDecimals = 10;
 
-// `digits` x 10^-decimals in tenths of a billionth, with its sign.
-bool FromDecimal(bool negative, std::uint64_t digits, int decimals, Written& result) {
+}  // namespace
+
+bool WrittenOf(bool negative, std::uint64_t digits, int decimals, Written& result) {
   std::uint64_t units = 0;
   if (decimals <= kWrittenDecimals) {
     const std::uint64_t factor = kPowersOfTen[kWrittenDecimals - decimals];
@@ -29,8 +30,6 @@ bool FromDecimal(bool negative, std::uint64_t digits, int decimals, Written& res
   return true;
 }
 
-}  // namespace
-
 CurrentPoint CurrentPoint::After(const CurrentPoint& before) const {
   CurrentPoint after = *this;
   for (int a = 0; a < 3; ++a) {
@@ -46,11 +45,11 @@ CurrentPoint CurrentPoint::After(const CurrentPoint& before) const {
 }
 
 bool WrittenOf(const WrittenNumber& number, Written& result) {
-  return FromDecimal(number.negative, number.digits, number.decimals, result);
+  return WrittenOf(number.negative, number.digits, number.decimals, result);
 }
 
 bool WrittenOf(const FixedNumber& number, Written& result) {
-  return number.fits && FromDecimal(number.negative, number.scaled, number.decimals, result);
+  return number.fits && WrittenOf(number.negative, number.scaled, number.decimals, result);
 }
 
 }  // namespace kivrel

@@ -47,6 +47,8 @@ struct CurrentPoint {
 // The number as a Written one, rounded to its tenth decimal; false where it
 // does not fit.
 bool WrittenOf(const WrittenNumber& number, Written& result);
+// The same for `digits` x 10^-`decimals`, negative where `negative` says.
+bool WrittenOf(bool negative, std::uint64_t digits, int decimals, Written& result);
 bool WrittenOf(const FixedNumber& number, Written& result);
 
 }  // namespace kivrel

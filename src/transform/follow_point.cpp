@@ -159,9 +159,20 @@ bool LineProcessor::ReadArcWords(std::string_view line, const LineScan& scan, bo
   return true;
 }
 
+bool LineProcessor::Followable(int row) const {
+  return row_at_[row] != std::string::npos && (((expression_rows_ | malformed_rows_) >> row) & 1) == 0;
+}
+
+void LineProcessor::KeepAwaitedAxes(std::string_view line, const LineScan& scan) {
+  for (int a = 0; a < 3; ++a) {
+    if (((awaited_rows_ >> kXYZRows[a]) & 1) != 0 && !KeepAxisWord(line, scan, kXYZRows[a], a)) point_.axis[a] = {};
+  }
+  awaited_rows_ = 0;
+}
+
 bool LineProcessor::KeepAxisWord(std::string_view line, const LineScan& scan, int row, int axis) {
+  if (!Followable(row)) return false;
   const std::size_t at = row_at_[row];
-  if (at == std::string::npos || (((expression_rows_ | malformed_rows_) >> row) & 1) != 0) return false;
   // Most axis words are never read: an arc is rare. So where the line is
   // short the rest of it is kept, and where the word's run ends is found
   // only when an arc needs the point. (The byte after the line ends any
@@ -182,6 +193,7 @@ bool LineProcessor::KeepAxisWord(std::string_view line, const LineScan& scan, in
     std::memcpy(pending.text, line.data() + at, kept);
   }
   pending.text[kept] = '\0';
+  pending.quick = false;
   const ScannedWord* word = WordOfRow(scan, row);
   pending.rewritten = word != nullptr;
   if (word != nullptr) pending.word = *word;
@@ -196,6 +208,16 @@ void LineProcessor::ResolvePoint() {
     pending.pending = false;
     AxisPoint& point = point_.axis[a];
     if (point.state != AxisPoint::State::Known) continue;
+    if (pending.quick) {
+      // As ReadNumber reads it.
+      const QuickWord& read = pending.read;
+      Written in = 0;
+      Written out = 0;
+      const bool known = WrittenOf(read.negative, read.digits, read.decimals, in) &&
+                         WrittenOf(read.negative_result, read.scaled, 4, out);
+      point = known ? AxisPoint{AxisPoint::State::Known, in, out} : AxisPoint{};
+      continue;
+    }
     // As ReadWord reads it on the line itself.
     const std::size_t size = word_characters::RunEnd(pending.text, 1);
     Written in = 0;
@@ -268,8 +290,14 @@ inline void LineProcessor::FollowAxis(std::string_view line, const LineScan& sca
     return;
   }
   if (!incremental) {
-    // Read only where an arc needs it.
-    point = KeepAxisWord(line, scan, kXYZRows[a], a) ? AxisPoint{AxisPoint::State::Known, 0, 0} : AxisPoint{};
+    // Taken from the rewrite of the line once it is written, or kept to be
+    // read only where an arc needs it (KeepAwaitedAxes).
+    if (!Followable(kXYZRows[a])) {
+      point = {};
+      return;
+    }
+    point = {AxisPoint::State::Known, 0, 0};
+    awaited_rows_ |= 1u << kXYZRows[a];
     return;
   }
   ResolvePoint();

@@ -152,6 +152,7 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   FollowModes(line_modes, own, modes);
   const std::size_t line_start = out.size();
   const RewriteStatus status = RewriteWords(line, scan, out);
+  if (awaited_rows_ != 0) KeepAwaitedAxes(line, scan);
   if (status != RewriteStatus::Done) return status;
   if (malformed_ && notices_ != nullptr) notices_->NoteWord(line_number, WordNote::kMalformed, {});
   if (arc == ArcOutcome::kCut) SpliceArcPieces(out, line_start);

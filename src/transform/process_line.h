@@ -165,6 +165,8 @@ class LineProcessor {
   // where an arc needs it: most lines are no arcs.
   struct PendingAxis {
     bool pending = false;
+    bool quick = false;  // the quick way read and wrote it: `read`
+    QuickWord read{};
     bool rewritten = false;  // the line rewrote it as `word` says (else it stays as read)
     ScannedWord word{};
     // The letter and its number run, and on a short line what follows it,
@@ -174,9 +176,24 @@ class LineProcessor {
     char text[kLongestRun + 1];
   };
   PendingAxis pending_[3];
+  // The rows of the line's axis words that set the point where the rewrite
+  // of the line writes them: most take the quick way, which reads and
+  // writes their number anyway (TakeAxisValue); the others are kept as text
+  // once the line is written (KeepAwaitedAxes).
+  unsigned awaited_rows_ = 0;
+  // The axis word of `row` is one the point can follow: a number.
+  bool Followable(int row) const;
   // Keeps the axis word of `row` as the pending value of `axis`; false
   // where it cannot be followed.
   bool KeepAxisWord(std::string_view line, const LineScan& scan, int row, int axis);
+  void TakeAxisValue(int row, const QuickWord& quick) {
+    awaited_rows_ &= ~(1u << row);
+    PendingAxis& pending = pending_[row == line_tables::kRowX ? 0 : row == line_tables::kRowY ? 1 : 2];
+    pending.read = quick;
+    pending.quick = true;
+    pending.pending = true;
+  }
+  void KeepAwaitedAxes(std::string_view line, const LineScan& scan);
   void ResolvePoint();
   bool block_delete_ = false;             // the line behind a "/"
   std::size_t row_at_[line_tables::kRows];  // where the scan found each row's word (before the roles)

@@ -119,18 +119,16 @@ struct LineCopier {
 // before it; false, with nothing written that counts, where the general way
 // must take the word.
 bool WriteQuickly(NumberRewriter& rewriter, std::string_view line, const ScannedWord& word, LineCopier& copier,
-                  std::size_t& copied, bool& negative_or_zero) {
+                  std::size_t& copied, QuickWord& quick) {
   char* const word_start = copier.out;
   copier.CopyThroughLetter(copied, word);
-  std::size_t run_end = 0;
-  char* const end =
-      rewriter.WriteQuick(line.data(), word.position, word.scale, word.addend, copier.out, run_end, negative_or_zero);
+  char* const end = rewriter.WriteQuick(line.data(), word.position, word.scale, word.addend, copier.out, quick);
   if (end == nullptr) {
     copier.out = word_start;
     return false;
   }
   copier.out = end;
-  copied = run_end;
+  copied = quick.run_end;
   return true;
 }
 
@@ -189,9 +187,10 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   std::size_t signs = 0;
   for (std::size_t w = 0; w < count; ++w) {
     // Most words: a plain number, written straight after the text before it.
-    if (bool sign = false; status == RewriteStatus::Done && fits && words[w].decimals == Decimals::Four &&
-                           WriteQuickly(rewriter_, line, words[w], copier, copied, sign)) {
-      if (sign && words[w].row == kRowF) negative_or_zero[signs++] = w;
+    if (QuickWord quick; status == RewriteStatus::Done && fits && words[w].decimals == Decimals::Four &&
+                         WriteQuickly(rewriter_, line, words[w], copier, copied, quick)) {
+      if (words[w].row == kRowF && (quick.negative_result || quick.scaled == 0)) negative_or_zero[signs++] = w;
+      if (((awaited_rows_ >> words[w].row) & 1) != 0) TakeAxisValue(words[w].row, quick);
       continue;
     }
     // Every word is computed, so that a failure is reported for the

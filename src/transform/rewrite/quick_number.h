@@ -20,7 +20,7 @@ namespace kivrel {
 // general way fills. Each step is the general way's own for this kind of
 // number, so both give the same text.
 inline char* NumberRewriter::WriteQuick(const char* text, std::size_t position, float scale, float addend, char* out,
-                                        std::size_t& run_end, bool& negative_or_zero) {
+                                        QuickWord& word) {
   const char letter = ascii::Upper(text[position]);
   if (letter == 'S') return nullptr;
   const char* const run = text + position + 1;
@@ -63,8 +63,7 @@ inline char* NumberRewriter::WriteQuick(const char* text, std::size_t position, 
   }
   if (addend != 0 && !OffsetByWhole(negative_result, scaled, addend)) return nullptr;
   if (scaled > UINT32_MAX || (letter == 'F' && feed_scale_ != 0 && scaled == 0)) return nullptr;
-  negative_or_zero = negative_result || scaled == 0;
-  run_end = position + 1 + i;
+  word = {position + 1 + i, mantissa, static_cast<int>(decimals), negative, scaled, negative_result};
   return WriteFourDecimals(out, negative_result, static_cast<std::uint32_t>(scaled));
 }
 

@@ -62,6 +62,18 @@ inline bool OffsetByWhole(bool& negative, std::uint64_t& scaled, float addend) {
   return true;
 }
 
+// What the quick way read and wrote of a word: where its run ends, its
+// number as read (`digits` with `decimals` decimals) and as written
+// (`scaled`, with four).
+struct QuickWord {
+  std::size_t run_end;
+  std::uint64_t digits;
+  int decimals;
+  bool negative;
+  std::uint64_t scaled;
+  bool negative_result;
+};
+
 // Rewrites address words of upper-cased lines. Keeps its buffers between
 // calls, so steady use does not allocate.
 class NumberRewriter {
@@ -96,11 +108,10 @@ class NumberRewriter {
   // digits on each side of the point, rewritten with four decimals, and no
   // spindle speed. `text` is followed by sixteen readable bytes, the first
   // ending any number. Writes the number at `out` and returns the end of
-  // what it wrote, with where its run ends and whether it came out negative
-  // or 0; returns null, having written nothing that counts, for any other
-  // word and wherever ComputeNumber would not come back Done.
-  char* WriteQuick(const char* text, std::size_t position, float scale, float addend, char* out, std::size_t& run_end,
-                   bool& negative_or_zero);
+  // what it wrote, with what it read and wrote in `word`; returns null,
+  // having written nothing that counts, for any other word and wherever
+  // ComputeNumber would not come back Done.
+  char* WriteQuick(const char* text, std::size_t position, float scale, float addend, char* out, QuickWord& word);
 
   // The word (letter and number run) whose value was out of range.
   const std::string& failed_word() const { return failed_word_; }
