@@ -1,6 +1,8 @@
 // Following where the tool stands from line to line, and cutting the
 // image of an arc into pieces where its words alone cannot describe it.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "numbers/number_run.h"
@@ -157,6 +159,13 @@ bool LineProcessor::ReadArcWords(std::string_view line, const LineScan& scan, bo
     words.feed = true;
   }
   return true;
+}
+
+void LineProcessor::PlaceWords(const LineScan& scan) {
+  std::fill(std::begin(row_at_), std::end(row_at_), std::string::npos);
+  for (std::size_t w = 0; w < scan.count; ++w) row_at_[scan.words[w].row] = scan.words[w].position;
+  expression_rows_ = scan.expression_rows;
+  malformed_rows_ = scan.malformed_rows;
 }
 
 bool LineProcessor::Followable(int row) const {

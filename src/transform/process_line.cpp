@@ -1,9 +1,7 @@
 #include "transform/process_line.h"
 
-#include <algorithm>
 #include <bit>
 #include <cassert>
-#include <iterator>
 #include <string_view>
 
 #include "transform/roles/g_codes.h"
@@ -108,13 +106,8 @@ RewriteStatus LineProcessor::ConvertWords(std::string_view line, ByteBuffer& out
   const WordRoles roles = RolesOf(CodesOf(line, scan), modes, plan_.facts_wanted());
   exchange_line_ = plan_.exchange() && roles.exchange;
   if (roles.words_as_read && notices_ != nullptr) NoteWordsAsRead(line, scan, line_number);
-  if (tracking_) {
-    // Where the words stand, before the roles take those left as read.
-    std::fill(std::begin(row_at_), std::end(row_at_), std::string::npos);
-    for (std::size_t w = 0; w < scan.count; ++w) row_at_[scan.words[w].row] = scan.words[w].position;
-    expression_rows_ = scan.expression_rows;
-    malformed_rows_ = scan.malformed_rows;
-  }
+  // Where the words stand, before the roles take those left as read.
+  if (tracking_) PlaceWords(scan);
   // Most lines' words mean what the scan took them for.
   if (roles.plain && (scan.seen & kModeRows) == 0 && scan.malformed_rows == 0) {
     malformed_ = false;

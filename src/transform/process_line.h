@@ -181,6 +181,8 @@ class LineProcessor {
   // writes their number anyway (TakeAxisValue); the others are kept as text
   // once the line is written (KeepAwaitedAxes).
   unsigned awaited_rows_ = 0;
+  // Notes where the scan found the line's words (row_at_ and the rest).
+  void PlaceWords(const LineScan& scan);
   // The axis word of `row` is one the point can follow: a number.
   bool Followable(int row) const;
   // Keeps the axis word of `row` as the pending value of `axis`; false

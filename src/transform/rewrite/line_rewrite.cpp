@@ -172,8 +172,7 @@ RewriteStatus LineProcessor::RewriteInLineOrder(std::string_view line, ScannedWo
   // The words come in the order of the line; their numbers are read from
   // the line as it came (only the letters differ from the upper-cased one).
   const std::string_view upper(upper_line_.data(), line.size());
-  // The buffer keeps padding after the room reserved: short pieces may be
-  // moved in blocks that reach past what they write.
+  // Room for the line and padding after it: short pieces move in whole blocks.
   char* const begin = out_buffer.Reserve(upper.size() + count * kMaxFixedText + kCopyPadding);
   // Where the scan did not exchange X and Y, the copy does.
   LineCopier copier{upper, plan_.exchange() && !exchange_in_scan_ ? kExchanged : nullptr, begin};
