@@ -161,8 +161,9 @@ class LineProcessor {
   // Following where the tool stands, so that arcs can be cut.
   bool tracking_ = false;
   CurrentPoint point_;
-  // The word that set a known axis of point_, kept as text and read only
-  // where an arc needs it: most lines are no arcs.
+  // The word that set a known axis of point_, kept as what the quick way
+  // read and wrote of it or as text, and worked out only where an arc needs
+  // it: most lines are no arcs.
   struct PendingAxis {
     bool pending = false;
     bool quick = false;  // the quick way read and wrote it: `read`
@@ -188,6 +189,7 @@ class LineProcessor {
   // Keeps the axis word of `row` as the pending value of `axis`; false
   // where it cannot be followed.
   bool KeepAxisWord(std::string_view line, const LineScan& scan, int row, int axis);
+  // The awaited axis word of `row`, as the quick way read and wrote it.
   void TakeAxisValue(int row, const QuickWord& quick) {
     awaited_rows_ &= ~(1u << row);
     PendingAxis& pending = pending_[row == line_tables::kRowX ? 0 : row == line_tables::kRowY ? 1 : 2];
