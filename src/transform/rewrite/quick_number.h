@@ -55,6 +55,9 @@ inline char* NumberRewriter::WriteQuick(const char* text, std::size_t position, 
       return nullptr;
     }
     negative_result = negative != stored.negative;
+  } else if (std::fabs(product) >= kSmallestShortSingle) {
+    negative_result = std::signbit(product);
+    scaled = SingleToFourDecimals(product);
   } else {
     const FixedNumber number = ToPattern(RoundSingle(product), Pattern::FourDecimals);
     if (!number.fits) return nullptr;
