@@ -276,6 +276,9 @@ TEST(AppendWritten, WritesFourToTenDecimals) {
                 {30005100000, "3.00051"},
                 {123456789012345, "12345.6789012345"},
                 {kFourDecimals * 999999999, "99999.9999"},
+                {-kFourDecimals * 1234567, "-123.4567"},
+                {-kFourDecimals * 4294967295, "-429496.7295"},
+                {kFourDecimals * 4294967296, "429496.7296"},
                 {INT64_MIN, "-922337203.6854775808"}};
   for (const auto& c : kCases) {
     std::string text = "X";

@@ -69,15 +69,24 @@ void AppendWord(std::string& out, char letter, Written value) {
 
 void AppendWritten(std::string& out, Written value) {
   // Ten decimals, of which the zeros that end them go down to four.
-  FixedNumber number;
-  number.negative = value < 0;
-  number.scaled = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  number.decimals = 10;
+  const bool negative = value < 0;
+  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   char text[kMaxFixedText];
-  char* end = WriteFixed(text, number);
-  const char* const fourth = end - 10 + 4;
-  while (end > fourth && end[-1] == '0') --end;
-  out.append(text, end);
+  char* end = text;
+  const auto places = static_cast<std::uint64_t>(kFourDecimals);
+  if (magnitude % places == 0 && magnitude / places <= UINT32_MAX) {
+    // Most: a point of four decimals, as the pieces' ends and centres are.
+    end = WriteFourDecimals(text, negative, static_cast<std::uint32_t>(magnitude / places));
+  } else {
+    FixedNumber number;
+    number.negative = negative;
+    number.scaled = magnitude;
+    number.decimals = 10;
+    end = WriteFixed(text, number);
+    const char* const fourth = end - 10 + 4;
+    while (end > fourth && end[-1] == '0') --end;
+  }
+  out.append(text, static_cast<std::size_t>(end - text));
 }
 
 namespace {
