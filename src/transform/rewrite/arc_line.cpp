@@ -59,12 +59,6 @@ bool Rounded(const ArcWords& w, const ConversionPlan& plan, const int axis[3]) {
   return false;
 }
 
-void AppendWord(std::string& out, char letter, Written value) {
-  if (!out.empty()) out += ' ';
-  out += letter;
-  AppendWritten(out, value);
-}
-
 }  // namespace
 
 void AppendWritten(std::string& out, Written value) {
@@ -165,11 +159,18 @@ bool WrittenRadiusHoldsCentre(const ArcWords& w, const ArcCut& cut, bool clockwi
          std::hypot(written[0] - image[0], written[1] - image[1]) <= tolerance;
 }
 
-// The words of one piece, from `at` (where the piece before it ended).
-std::string PieceWords(const ArcWords& w, Plane out_plane, bool helical, const ArcPiece& piece, const Written at[3],
-                       const Written origin_out[3], double time_share) {
+// Appends the words of one piece to `words`, from `at` (where the piece
+// before it ended).
+void AppendPieceWords(std::string& words, const ArcWords& w, Plane out_plane, bool helical, const ArcPiece& piece,
+                      const Written at[3], const Written origin_out[3], double time_share) {
   const bool relative = w.incremental;
-  std::string words;
+  bool first = true;
+  const auto append_word = [&words, &first](char letter, Written value) {
+    if (!first) words += ' ';
+    first = false;
+    words += letter;
+    AppendWritten(words, value);
+  };
   int row_of[3];  // each output axis's coordinate in the output plane
   for (int o = 0; o < 3; ++o) {
     int r = 0;
@@ -179,20 +180,19 @@ std::string PieceWords(const ArcWords& w, Plane out_plane, bool helical, const A
   for (int o = 0; o < 3; ++o) {
     const int r = row_of[o];
     if (r == 2 && !helical) continue;
-    AppendWord(words, kAxisLetters[o], relative ? piece.end[r] - at[r] : piece.end[r]);
+    append_word(kAxisLetters[o], relative ? piece.end[r] - at[r] : piece.end[r]);
   }
   for (int o = 0; o < 3; ++o) {
     const int r = row_of[o];
     if (r == 2) continue;
     const Written centre = w.absolute_centres ? (relative ? origin_out[r] : 0) + piece.centre[r]
                                               : piece.centre[r] - at[r];
-    AppendWord(words, kCentreLetters[o], centre);
+    append_word(kCentreLetters[o], centre);
   }
   if (w.inverse_time) {
     // Each piece's share of the arc's time.
-    AppendWord(words, 'F', std::max(RoundWritten(ValueOf(w.feed_out) * time_share, kFourDecimals), kFourDecimals));
+    append_word('F', std::max(RoundWritten(ValueOf(w.feed_out) * time_share, kFourDecimals), kFourDecimals));
   }
-  return words;
 }
 
 // Writes `count` pieces into `text`: the first piece's words, and a line
@@ -212,14 +212,9 @@ void WritePieces(const ArcWords& w, const ArcCut& cut, Plane out_plane, bool clo
   for (std::size_t k = 0; k < count; ++k) {
     const ArcPiece& piece = text.pieces[k];
     const double share = piece.length > 0 ? total / piece.length : 1;
-    const std::string words = PieceWords(w, out_plane, helical, piece, at, origin_out, share);
+    if (k > 0) text.later += clockwise ? "\r\nG2 " : "\r\nG3 ";
+    AppendPieceWords(k == 0 ? text.first : text.later, w, out_plane, helical, piece, at, origin_out, share);
     std::copy(piece.end, piece.end + 3, at);
-    if (k == 0) {
-      text.first = words;
-    } else {
-      text.later += clockwise ? "\r\nG2 " : "\r\nG3 ";
-      text.later += words;
-    }
   }
   text.extra_lines = count - 1;
 }
