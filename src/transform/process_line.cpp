@@ -181,10 +181,10 @@ inline RewriteStatus LineProcessor::RewriteWords(std::string_view line, LineScan
 void LineProcessor::SpliceArcPieces(ByteBuffer& out, std::size_t line_start) {
   // The pieces take the place of the arc's words: the first on the line,
   // the others on lines of their own after it.
-  const std::string spliced = SpliceWords(std::string_view(out.data() + line_start, out.size() - line_start),
-                                          arc_text_.removed, arc_text_.first);
+  SpliceWords(std::string_view(out.data() + line_start, out.size() - line_start), arc_text_.removed, arc_text_.first,
+              arc_text_.spliced);
   out.Shrink(out.size() - line_start);
-  out.Append(spliced);
+  out.Append(arc_text_.spliced);
   out.Append(arc_text_.later);
   extra_lines_ = arc_text_.extra_lines;
   arc_cut_ = true;

@@ -56,6 +56,7 @@ class Interpreter {
         if (i == std::string::npos) break;
         continue;
       }
+      if (c == ';') break;
       if (c < 'A' || c > 'Z') continue;
       char* end = nullptr;
       const double value = std::strtod(line.c_str() + i + 1, &end);
@@ -194,6 +195,10 @@ TEST_P(ArcLineTest, PiecesFollowTheImageOfTheArc) {
       EXPECT_EQ(last[at + 2], '/') << last;
     }
   }
+  // A remark after the arc's words stays as read, after the first piece.
+  if (const std::size_t remark = c.lines.back().find(';'); remark != std::string::npos) {
+    EXPECT_TRUE(last.substr(0, last.find("\r\n")).ends_with(c.lines.back().substr(remark))) << last;
+  }
   // Under inverse-time feed the pieces together take the arc's time.
   if (c.lines.back().find("G93") != std::string::npos) {
     EXPECT_NEAR(interpreter.time(), 0.5, 0.0005) << last;
@@ -206,6 +211,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A calibration: a typical arc takes a few pieces.
         ArcCase{"centre_words", {"G21 G90 G17", "G0 X10 Y0 Z0", "G3 X0 Y10 I-10 J0"}, 1.002f, 0.998f, kMm, false,
                 17, {0, 0}, 10, 0, 90, 0, 0, kMillimetre, 3},
+        // The letters of the words the pieces replace, in a remark.
+        ArcCase{"remark_after_the_words", {"G21 G90 G17", "G0 X10 Y0 Z0", "G3 X0 Y10 I-10 J0 ; X1 Y2 I3 J4"}, 1.002f,
+                0.998f, kMm, false, 17, {0, 0}, 10, 0, 90, 0, 0, kMillimetre, 3},
         // A start word of 39 characters (blanks inside a number run are
         // read past), the longest followed, on a long line and at the end
         // of a short one.

@@ -9,7 +9,7 @@
 #include "common/ascii.h"
 #include "numbers/fixed_text.h"
 #include "transform/rewrite/arc_pieces.h"
-#include "transform/scan/comment_leaders.h"
+#include "transform/scan/line_tables.h"
 #include "transform/scan/protected_text.h"
 #include "transform/scan/word_characters.h"
 
@@ -267,10 +267,12 @@ ArcJudgement CutArcLine(const ArcWords& w, const ConversionPlan& plan, double to
   return {ArcOutcome::kCut, needed};
 }
 
-std::string SpliceWords(std::string_view line, std::string_view removed, std::string_view words) {
+void SpliceWords(std::string_view line, std::string_view removed, std::string_view words, std::string& result) {
   const auto* text = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t size = line.size();
-  std::string result;
+  bool dropped[256] = {};
+  for (const char letter : removed) dropped[static_cast<unsigned char>(letter)] = true;
+  result.clear();
   result.reserve(size + words.size() + 1);
   bool placed = false;
   std::size_t copied = 0;
@@ -280,13 +282,13 @@ std::string SpliceWords(std::string_view line, std::string_view removed, std::st
       at = protected_text::End(text, size, at) - 1;
       continue;
     }
-    if (CommentLeaders.find(static_cast<char>(c)) != std::string_view::npos) {
+    if (line_tables::kClasses.kind[c] == line_tables::kLeader) {
       const void* close = c == '(' ? std::memchr(text + at + 1, ')', size - at - 1) : nullptr;
       if (close == nullptr) break;
       at = static_cast<std::size_t>(static_cast<const unsigned char*>(close) - text);
       continue;
     }
-    if (removed.find(static_cast<char>(c)) == std::string_view::npos) continue;
+    if (!dropped[c]) continue;
     // The word and the blanks after it go.
     std::size_t end = at + 1;
     while (end < size && word_characters::IsRunCharacter(line[end])) ++end;
@@ -306,7 +308,6 @@ std::string SpliceWords(std::string_view line, std::string_view removed, std::st
     result.insert(0, std::string(words) + (result.empty() ? "" : " "));
   }
   while (!result.empty() && result.back() == ' ') result.pop_back();
-  return result;
 }
 
 }  // namespace kivrel

@@ -50,6 +50,7 @@ struct ArcText {
   std::size_t extra_lines = 0;
   std::string removed;    // the letters of the line's words the pieces replace
   std::vector<ArcPiece> pieces;  // room for the pieces, kept from arc to arc
+  std::string spliced;           // room for the line they go into, likewise
 };
 
 // What CutArcLine made of an arc, and the axes whose start the judgement
@@ -66,8 +67,8 @@ ArcJudgement CutArcLine(const ArcWords& words, const ConversionPlan& plan, doubl
 
 // `line` (a converted line) with its words of the letters in `removed`
 // (before its comment) taken out, and `words` in the place of the first of
-// them.
-std::string SpliceWords(std::string_view line, std::string_view removed, std::string_view words);
+// them, into `result`.
+void SpliceWords(std::string_view line, std::string_view removed, std::string_view words, std::string& result);
 
 // A written number: at least four decimals, more where its digits need them.
 void AppendWritten(std::string& out, Written value);
