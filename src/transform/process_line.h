@@ -82,8 +82,9 @@ class LineProcessor {
   // Rewrites the scanned line's words into `out`, one of the two ways below.
   [[nodiscard]] RewriteStatus RewriteWords(std::string_view line, LineScan& scan, ByteBuffer& out);
   // Puts an arc's pieces in place of its words, which the line just wrote
-  // from `line_start` of `out`.
-  void SpliceArcPieces(ByteBuffer& out, std::size_t line_start);
+  // from `line_start` of `out`. Rare: kept out of the line's own code, which
+  // inlining it would make larger for every line.
+  [[gnu::noinline]] void SpliceArcPieces(ByteBuffer& out, std::size_t line_start);
   // The modes the line runs in: those before it with its own codes, whose
   // fields go into `own`.
   Modal ModesOfLine(std::string_view line, const LineScan& scan, unsigned& own) const;
