@@ -113,6 +113,19 @@ inline CodeNumber ReadCodeNumber(const unsigned char* text, std::size_t size) {
   return code;
 }
 
+// Where the last digit of the whole number of the code that starts at
+// `text` stands (ReadCodeNumber's last_whole_digit), mostly without reading
+// it all: one or two digits and then no blank, point or digit. The byte
+// after the `size` bytes must be readable and no digit.
+inline std::size_t LastWholeDigit(const unsigned char* text, std::size_t size) {
+  if (IsDigit(text[0])) {
+    const std::size_t last = IsDigit(text[1]) ? 1 : 0;
+    const unsigned char after = text[last + 1];
+    if (!IsDigit(after) && !IsBlank(after) && after != '.') return last;
+  }
+  return ReadCodeNumber(text, size).last_whole_digit;
+}
+
 // The bits of each whole code from 0 to 199.
 inline constexpr unsigned kHighestCode = 199;
 struct CodeTable {

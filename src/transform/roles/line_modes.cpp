@@ -28,13 +28,11 @@ Modal LineProcessor::ModesOfLine(std::string_view line, const LineScan& scan, un
   if (scan.motion != 0) {
     modes.motion = MotionOf(scan.motion);
     own |= kMotionField;
-    // Which way the arcs turn: the number of the line's arc code.
-    const auto* text = reinterpret_cast<const unsigned char*>(line.data());
+    // Which way the arcs turn: the last digit of the line's arc code (G2
+    // or G3).
     modes.clockwise = false;
     for (std::size_t c = 0; c < scan.codes; ++c) {
-      if ((scan.code_bits[c] & g_codes::kArc) == 0) continue;
-      const std::size_t from = scan.code_at[c] + 1;
-      modes.clockwise = g_codes::ReadCodeNumber(text + from, line.size() - from).whole == 2;
+      if ((scan.code_bits[c] & g_codes::kArc) != 0) modes.clockwise = line[scan.code_digit_at[c]] == '2';
     }
   }
   if (scan.distance != 0) {
@@ -78,12 +76,10 @@ void LineProcessor::ReadMode(unsigned field, unsigned own) {
 }
 
 void LineProcessor::PlanCodeEdits(std::string_view line, const LineScan& scan, LineModes& modes) {
-  const auto* text = reinterpret_cast<const unsigned char*>(line.data());
   const UnitConversion units = plan_.units();
   for (std::size_t c = 0; c < scan.codes; ++c) {
     const g_codes::Bits bits = scan.code_bits[c];
-    const std::size_t from = scan.code_at[c] + 1;
-    const std::size_t at = from + g_codes::ReadCodeNumber(text + from, line.size() - from).last_whole_digit;
+    const std::size_t at = scan.code_digit_at[c];
     const char digit = line[at];
     char edited = digit;
     // A unit conversion names the units it converts to: G20 becomes G21,

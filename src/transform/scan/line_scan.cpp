@@ -175,7 +175,7 @@ void ScanLine(std::string_view line, const ConversionPlan& plan, bool exchange, 
         if ((bits & g_codes::kMotion) != 0) scan.motion = bits & g_codes::kMotion;
         if ((bits & (g_codes::kAbsolute | g_codes::kIncremental)) != 0) scan.distance = bits;
         if ((bits & g_codes::kEditable) != 0 && scan.codes < LineScan::kMostCodes) {
-          scan.code_at[scan.codes] = at;
+          scan.code_digit_at[scan.codes] = at + 1 + g_codes::LastWholeDigit(in + at + 1, size - at - 1);
           scan.code_bits[scan.codes++] = bits;
         }
         break;

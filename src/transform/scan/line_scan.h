@@ -50,10 +50,11 @@ struct LineScan {
   bool may_hold_marker = false;             // an M or a T, a comment or protected text: a marker may be there
   bool has_protected_text = false;          // protected text (an expression, a parameter) before the comment
   bool has_preserved_text = false;          // text kept as read: an active comment or a remark
-  // G words whose code a rule may change (units, arcs, compensation): the
-  // letter's place and the code's bits, the first few.
+  // G words whose code a rule may change (units, arcs, compensation): where
+  // the last digit of the code's whole number stands, and the code's bits,
+  // the first few.
   static constexpr std::size_t kMostCodes = 8;
-  std::size_t code_at[kMostCodes];
+  std::size_t code_digit_at[kMostCodes];
   g_codes::Bits code_bits[kMostCodes];
   std::size_t codes = 0;
 };
