@@ -48,7 +48,7 @@ inline std::uint64_t SingleToFourDecimals(float value) {
   for (;;) {
     const std::uint64_t product = mantissa * kPowersOfTen[6 - k];
     std::uint64_t digits = product >> shift;  // the seven digits, truncated
-    if (digits >= kPowersOfTen[7]) {  // the guess was one below
+    if (digits >= kPowersOfTen[7]) {          // the guess was one below
       ++k;
       continue;
     }

@@ -59,27 +59,31 @@ bool Rounded(const ArcWords& w, const ConversionPlan& plan, const int axis[3]) {
   return false;
 }
 
+// The number of ten decimals, of which the zeros that end them go down to
+// four, written at `out`; returns its end.
+char* WriteTrimmed(char* out, bool negative, std::uint64_t magnitude) {
+  FixedNumber number;
+  number.negative = negative;
+  number.scaled = magnitude;
+  number.decimals = 10;
+  char* end = WriteFixed(out, number);
+  const char* const fourth = end - 10 + 4;
+  while (end > fourth && end[-1] == '0') --end;
+  return end;
+}
+
 }  // namespace
 
 void AppendWritten(std::string& out, Written value) {
-  // Ten decimals, of which the zeros that end them go down to four.
   const bool negative = value < 0;
   const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   char text[kMaxFixedText];
-  char* end = text;
+  // Most are points of four decimals, as the pieces' ends and centres are:
+  // written the short way.
   const auto places = static_cast<std::uint64_t>(kFourDecimals);
-  if (magnitude % places == 0 && magnitude / places <= UINT32_MAX) {
-    // Most: a point of four decimals, as the pieces' ends and centres are.
-    end = WriteFourDecimals(text, negative, static_cast<std::uint32_t>(magnitude / places));
-  } else {
-    FixedNumber number;
-    number.negative = negative;
-    number.scaled = magnitude;
-    number.decimals = 10;
-    end = WriteFixed(text, number);
-    const char* const fourth = end - 10 + 4;
-    while (end > fourth && end[-1] == '0') --end;
-  }
+  const char* const end = magnitude % places == 0 && magnitude / places <= UINT32_MAX
+                              ? WriteFourDecimals(text, negative, static_cast<std::uint32_t>(magnitude / places))
+                              : WriteTrimmed(text, negative, magnitude);
   out.append(text, static_cast<std::size_t>(end - text));
 }
 
