@@ -13,6 +13,7 @@
 #include "settings/settings.h"
 #include "settings/unit_factors.h"
 #include "support/curve_distance.h"
+#include "support/reference_transform.h"
 #include "transform/process_line.h"
 
 namespace kivrel {
@@ -269,6 +270,36 @@ INSTANTIATE_TEST_SUITE_P(
         ArcCase{"radius_centre_in_inches", {"G21", "G0 X50 Y0", "G2 X0 Y0 R25"}, kMillimetresToInches,
                 kMillimetresToInches, kMillimetresToInches, false, 17, {25, 0}, 25, 0, -180, 0, 0, kInch, 8}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// Under inverse-time feed each piece needs its share of the arc's time. An
+// arc with no feed word, or whose feed came out negative, is one the
+// interpreter refuses: it stays one line, as the rules write it, with the
+// feed it came out with.
+TEST(ArcLine, InverseTimeArcsWithoutATimeAreNotCut) {
+  const struct {
+    const char* line;
+    float feed_scale, feed_add;
+    bool cut;
+  } kCases[] = {{"G91 G93 G2 X1 Y1 I1 J0 F10", 1, 0, true},
+                {"G91 G93 G2 X1 Y1 I1 J0", 1, 0, false},
+                {"G91 G93 G2 X1 Y1 I1 J0 F10", 1, -100, false},
+                {"G91 G93 G2 X9 R5 F100", -1, 0, false}};
+  for (const auto& c : kCases) {
+    Settings settings;
+    AssignDefaults(settings);
+    settings.XScale = 2;
+    settings.YScale = 3;
+    settings.FeedScale = c.feed_scale;
+    settings.FeedAdd = c.feed_add;
+    LineProcessor processor(settings);
+    std::string line = c.line;
+    ASSERT_EQ(processor.ProcessLine(line), RewriteStatus::Done) << c.line;
+    EXPECT_EQ(processor.arc_cut(), c.cut) << c.line << " came out as " << line;
+    if (!c.cut) {
+      EXPECT_EQ(line, testing::ReferenceProcessLine(c.line, settings).line) << c.line;
+    }
+  }
+}
 
 // The numbers of the pieces: ten decimals, the zeros that end them
 // dropped down to four.

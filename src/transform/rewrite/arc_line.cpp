@@ -248,7 +248,10 @@ ArcJudgement CutArcLine(const ArcWords& w, const ConversionPlan& plan, double to
               needed};
     }
   }
-  if (w.inverse_time && !w.feed) return {ArcOutcome::kNotCut, needed};
+  // Under inverse time each piece gets its share of the arc's time, which a
+  // feed that came out negative (or 0) does not give: the interpreter
+  // refuses such an arc, and its pieces would only hide that.
+  if (w.inverse_time && (!w.feed || w.feed_out <= 0)) return {ArcOutcome::kNotCut, needed};
 
   ArcCut cut{};
   cut.map = plan.MapOf(plane);
